@@ -1,0 +1,26 @@
+#include "app/graphicalsession.h"
+
+#include <xcb/xcb.h>
+
+using namespace Qt::StringLiterals;
+
+bool hasGraphicalSession(QString *reason)
+{
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const QString display = qEnvironmentVariable("DISPLAY");
+    // A platform chosen explicitly (offscreen, wayland) is the toolkit's to check.
+    if (!platform.isEmpty() && !platform.startsWith(u"xcb"_s))
+        return true;
+    if (display.isEmpty()) {
+        if (platform.isEmpty() && qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+            return true;
+        *reason = u"no graphical session: DISPLAY is not set"_s;
+        return false;
+    }
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    if (!reachable)
+        *reason = u"no graphical session: cannot connect to the X display %1"_s.arg(display);
+    return reachable;
+}

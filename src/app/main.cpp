@@ -1,0 +1,43 @@
+#include "app/graphicalsession.h"
+#include "app/unixsignalwatcher.h"
+#include "settings/preferencedefaults.h"
+#include "settings/preferences.h"
+#include "store/historystore.h"
+
+#include <QApplication>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    QString reason;
+    if (!hasGraphicalSession(&reason)) {
+        std::fprintf(stderr, "jotterly: %s\n", qPrintable(reason));
+        return EXIT_FAILURE;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"jotterly"_s);
+    QApplication::setApplicationVersion(QStringLiteral(JOTTERLY_VERSION));
+    QApplication::setDesktopFileName(u"jotterly"_s);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Preferences preferences(Preferences::defaultFilePath());
+    registerPreferenceDefaults(preferences);
+
+    QString error;
+    std::optional<HistoryStore> store = createHistoryStore(defaultHistoryStorePath(), &error);
+    if (!store) {
+        std::fprintf(stderr, "%s%s\n", historyStoreFailurePrefix, qPrintable(error));
+        return EXIT_FAILURE;
+    }
+
+    // Logout, shutdown and Ctrl+C end the event loop, so shutdown work runs normally.
+    UnixSignalWatcher quitSignals({SIGINT, SIGTERM});
+    QObject::connect(&quitSignals, &UnixSignalWatcher::signalReceived, &app, &QCoreApplication::quit);
+
+    return QApplication::exec();
+}

@@ -1,0 +1,368 @@
+#include "store/modelcontext.h"
+
+#include "store/modelcontainer.h"
+#include "store/sqlitestatement.h"
+
+#include <QDebug>
+
+#include <algorithm>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+double toStoredTime(const QDateTime &time)
+{
+    return double(time.toMSecsSinceEpoch()) / 1000.0;
+}
+
+QDateTime fromStoredTime(double seconds)
+{
+    return QDateTime::fromMSecsSinceEpoch(qRound64(seconds * 1000.0), Qt::UTC);
+}
+
+const auto listedColumns = u"rowid, id, contentTypeRaw, textPreview, isPinned, timestamp, contentHash, thumbnailData"_s;
+
+} // namespace
+
+ModelContext::ModelContext(ModelContainer *container, QObject *parent)
+    : QObject(parent)
+    , m_container(container)
+{
+}
+
+ModelContext::~ModelContext()
+{
+    // Objects still held elsewhere become detached; they must not call back into us.
+    for (const auto &weak : std::as_const(m_objects)) {
+        if (const auto item = weak.lock())
+            item->m_context = nullptr;
+    }
+    for (const auto &item : m_inserted)
+        item->m_context = nullptr;
+    m_objects.clear();
+    m_inserted.clear();
+    m_updated.clear();
+    m_deleted.clear();
+}
+
+void ModelContext::insert(const ClipItemPtr &item)
+{
+    if (!item)
+        return;
+    if (item->m_context == this) {
+        // Inserting an item whose removal is pending takes the removal back.
+        if (m_deleted.remove(item->m_rowId) && item->m_changed)
+            m_updated.insert(item->m_rowId, item);
+        return;
+    }
+    if (item->m_context) {
+        qWarning() << "ModelContext: item" << item->id() << "belongs to another context";
+        return;
+    }
+    item->m_context = this;
+    m_inserted.push_back(item);
+}
+
+void ModelContext::remove(const ClipItemPtr &item)
+{
+    if (!item || item->m_context != this)
+        return;
+    if (item->m_rowId == 0) {
+        std::erase(m_inserted, item);
+        item->m_context = nullptr;
+        return;
+    }
+    m_updated.remove(item->m_rowId);
+    m_deleted.insert(item->m_rowId, item);
+}
+
+bool ModelContext::hasChanges() const
+{
+    return !m_inserted.empty() || !m_updated.isEmpty() || !m_deleted.isEmpty();
+}
+
+SaveResult ModelContext::save()
+{
+    if (!hasChanges())
+        return {};
+
+    sqlite3 *db = m_container->connection();
+    if (!sqliteExec(db, u"BEGIN IMMEDIATE"_s))
+        return {sqliteError(db)};
+
+    QString error;
+    std::vector<qint64> newRowIds;
+    newRowIds.reserve(m_inserted.size());
+    for (const auto &item : m_inserted) {
+        qint64 rowId = 0;
+        error = writeInsert(*item, &rowId);
+        if (!error.isNull())
+            break;
+        newRowIds.push_back(rowId);
+    }
+    for (auto it = m_updated.cbegin(); error.isNull() && it != m_updated.cend(); ++it)
+        error = writeUpdate(**it);
+    for (auto it = m_deleted.cbegin(); error.isNull() && it != m_deleted.cend(); ++it)
+        error = writeDelete(it.key());
+    if (error.isNull() && !sqliteExec(db, u"COMMIT"_s))
+        error = sqliteError(db);
+    if (!error.isNull()) {
+        // Nothing reached the file; every change stays pending for the next save.
+        sqliteExec(db, u"ROLLBACK"_s);
+        return {error};
+    }
+
+    for (size_t i = 0; i < m_inserted.size(); ++i) {
+        ClipItem &item = *m_inserted[i];
+        item.m_rowId = newRowIds[i];
+        item.m_changed = 0;
+        m_objects.insert(item.m_rowId, m_inserted[i]);
+    }
+    for (const auto &item : std::as_const(m_updated))
+        item->m_changed = 0;
+    for (auto it = m_deleted.cbegin(); it != m_deleted.cend(); ++it) {
+        m_objects.remove(it.key());
+        ClipItem &item = **it;
+        item.m_context = nullptr;
+        item.m_rowId = 0;
+        item.m_changed = 0;
+    }
+    m_inserted.clear();
+    m_updated.clear();
+    m_deleted.clear();
+    return {};
+}
+
+FetchResult ModelContext::fetch(const FetchDescriptor &descriptor)
+{
+    const auto matches = [&](const ClipItem &item) {
+        return !descriptor.isPinned || item.m_isPinned == *descriptor.isPinned;
+    };
+    const bool sorted = descriptor.sort != FetchDescriptor::Sort::None;
+    const bool descending = descriptor.sort == FetchDescriptor::Sort::TimestampDescending;
+
+    QString sql = u"SELECT "_s + listedColumns + u" FROM ClipItem"_s;
+    if (descriptor.isPinned)
+        sql += u" WHERE isPinned = :pinned"_s;
+    if (sorted)
+        sql += descending ? u" ORDER BY timestamp DESC, rowid DESC"_s : u" ORDER BY timestamp ASC, rowid ASC"_s;
+    if (descriptor.fetchLimit)
+        sql += u" LIMIT :limit"_s;
+
+    sqlite3 *db = m_container->connection();
+    SqliteStatement query(db, sql);
+    if (!query.isValid())
+        return {{}, sqliteError(db)};
+    if (descriptor.isPinned)
+        query.bind(1, qint64(*descriptor.isPinned));
+    if (descriptor.fetchLimit) {
+        // Rows with pending changes are taken from memory instead of the file; read one
+        // extra row for each of them so the limit is still filled.
+        const qint64 extra = m_updated.size() + m_deleted.size();
+        query.bind(descriptor.isPinned ? 2 : 1, qint64(*descriptor.fetchLimit) + extra);
+    }
+
+    // Each candidate carries a tie-break for equal timestamps: saved rows by row id,
+    // unsaved inserts after every saved row, in insertion order.
+    std::vector<std::pair<ClipItemPtr, qint64>> candidates;
+    int rc;
+    while ((rc = query.step()) == SQLITE_ROW) {
+        const qint64 rowId = query.int64Column(0);
+        if (m_updated.contains(rowId) || m_deleted.contains(rowId))
+            continue;
+        candidates.emplace_back(materialize(query), rowId);
+    }
+    if (rc != SQLITE_DONE)
+        return {{}, sqliteError(db)};
+
+    for (const auto &item : std::as_const(m_updated)) {
+        if (matches(*item))
+            candidates.emplace_back(item, item->m_rowId);
+    }
+    qint64 insertionRank = std::numeric_limits<qint64>::max() / 2;
+    for (const auto &item : m_inserted) {
+        ++insertionRank;
+        if (matches(*item))
+            candidates.emplace_back(item, insertionRank);
+    }
+
+    if (sorted) {
+        std::sort(candidates.begin(), candidates.end(), [descending](const auto &a, const auto &b) {
+            const qint64 ta = a.first->m_timestamp.toMSecsSinceEpoch();
+            const qint64 tb = b.first->m_timestamp.toMSecsSinceEpoch();
+            const bool aFirst = ta != tb ? ta > tb : a.second > b.second;
+            const bool bFirst = ta != tb ? tb > ta : b.second > a.second;
+            return descending ? aFirst : bFirst;
+        });
+    }
+    if (descriptor.fetchLimit && qsizetype(candidates.size()) > *descriptor.fetchLimit)
+        candidates.resize(size_t(std::max<qsizetype>(0, *descriptor.fetchLimit)));
+
+    FetchResult result;
+    result.items.reserve(qsizetype(candidates.size()));
+    for (auto &candidate : candidates)
+        result.items.append(std::move(candidate.first));
+    return result;
+}
+
+std::optional<qsizetype> ModelContext::fetchCount(const FetchDescriptor &descriptor)
+{
+    const auto matches = [&](const ClipItem &item) {
+        return !descriptor.isPinned || item.m_isPinned == *descriptor.isPinned;
+    };
+    // Row ids only: the indexes answer this without reading a single record.
+    QString sql = u"SELECT rowid FROM ClipItem"_s;
+    if (descriptor.isPinned)
+        sql += u" WHERE isPinned = ?"_s;
+    sqlite3 *db = m_container->connection();
+    SqliteStatement query(db, sql);
+    if (!query.isValid())
+        return std::nullopt;
+    if (descriptor.isPinned)
+        query.bind(1, qint64(*descriptor.isPinned));
+
+    qsizetype count = 0;
+    int rc;
+    while ((rc = query.step()) == SQLITE_ROW) {
+        const qint64 rowId = query.int64Column(0);
+        if (!m_updated.contains(rowId) && !m_deleted.contains(rowId))
+            ++count;
+    }
+    if (rc != SQLITE_DONE)
+        return std::nullopt;
+    count += std::count_if(m_updated.cbegin(), m_updated.cend(), [&](const auto &item) { return matches(*item); });
+    count += std::count_if(m_inserted.cbegin(), m_inserted.cend(), [&](const auto &item) { return matches(*item); });
+    return count;
+}
+
+ClipItemPtr ModelContext::materialize(const SqliteStatement &row)
+{
+    const qint64 rowId = row.int64Column(0);
+    if (auto existing = m_objects.value(rowId).lock())
+        return existing;
+
+    ClipItemPtr item(new ClipItem);
+    item->m_id = QUuid::fromString(row.textColumn(1));
+    item->m_contentTypeRaw = row.textColumn(2);
+    item->m_textPreview = row.optionalTextColumn(3);
+    item->m_isPinned = row.int64Column(4) != 0;
+    item->m_timestamp = fromStoredTime(row.doubleColumn(5));
+    item->m_contentHash = row.textColumn(6);
+    item->m_thumbnailData = row.optionalBlobColumn(7);
+    item->m_context = this;
+    item->m_rowId = rowId;
+    item->m_contentLoaded = false;
+    item->m_richTextLoaded = false;
+    m_objects.insert(rowId, item);
+    return item;
+}
+
+void ModelContext::itemChanged(ClipItem *item)
+{
+    // Unsaved inserts are written whole; a record whose removal is pending is not written.
+    if (item->m_rowId == 0 || m_deleted.contains(item->m_rowId))
+        return;
+    m_updated.insert(item->m_rowId, item->shared_from_this());
+}
+
+void ModelContext::forget(ClipItem *item)
+{
+    const auto it = m_objects.constFind(item->m_rowId);
+    if (it != m_objects.cend() && it->expired())
+        m_objects.erase(it);
+}
+
+void ModelContext::loadLargeFields(ClipItem *item)
+{
+    if (item->m_rowId == 0)
+        return;
+    SqliteStatement query(m_container->connection(), u"SELECT content, richTextData FROM ClipItem WHERE rowid = ?"_s);
+    query.bind(1, item->m_rowId);
+    if (query.step() != SQLITE_ROW)
+        return; // left unloaded: a later read tries again
+    if (!item->m_contentLoaded) {
+        item->m_content = query.blobColumn(0);
+        item->m_contentLoaded = true;
+    }
+    if (!item->m_richTextLoaded) {
+        item->m_richTextData = query.optionalBlobColumn(1);
+        item->m_richTextLoaded = true;
+    }
+}
+
+QString ModelContext::writeInsert(ClipItem &item, qint64 *rowId)
+{
+    sqlite3 *db = m_container->connection();
+    SqliteStatement insert(db, u"INSERT INTO ClipItem (id, contentTypeRaw, textPreview, isPinned, timestamp, "
+                               "contentHash, thumbnailData, richTextData, content) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
+    insert.bind(1, item.m_id.toString(QUuid::WithoutBraces));
+    insert.bind(2, item.m_contentTypeRaw);
+    insert.bind(3, item.m_textPreview);
+    insert.bind(4, qint64(item.m_isPinned));
+    insert.bind(5, toStoredTime(item.m_timestamp));
+    insert.bind(6, item.m_contentHash);
+    insert.bind(7, item.m_thumbnailData);
+    insert.bind(8, item.m_richTextData);
+    insert.bind(9, item.m_content);
+    if (!insert.exec())
+        return sqliteError(db);
+    *rowId = sqlite3_last_insert_rowid(db);
+    return {};
+}
+
+QString ModelContext::writeUpdate(const ClipItem &item)
+{
+    using Bind = void (*)(SqliteStatement &, int, const ClipItem &);
+    struct Column {
+        ClipItem::Field field;
+        QStringView name;
+        Bind bind;
+    };
+    static const Column columns[] = {
+        {ClipItem::ContentField, u"content", [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_content); }},
+        {ClipItem::ContentTypeRawField, u"contentTypeRaw",
+         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_contentTypeRaw); }},
+        {ClipItem::TextPreviewField, u"textPreview",
+         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_textPreview); }},
+        {ClipItem::ThumbnailDataField, u"thumbnailData",
+         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_thumbnailData); }},
+        {ClipItem::RichTextDataField, u"richTextData",
+         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_richTextData); }},
+        {ClipItem::IsPinnedField, u"isPinned",
+         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, qint64(c.m_isPinned)); }},
+        {ClipItem::TimestampField, u"timestamp",
+         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, toStoredTime(c.m_timestamp)); }},
+        {ClipItem::ContentHashField, u"contentHash",
+         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_contentHash); }},
+    };
+
+    // Only the fields that changed are written, so an unread image is never rewritten.
+    QStringList assignments;
+    for (const auto &column : columns) {
+        if (item.m_changed & column.field)
+            assignments << column.name.toString() + u" = ?"_s;
+    }
+    if (assignments.isEmpty())
+        return {};
+
+    sqlite3 *db = m_container->connection();
+    SqliteStatement update(db, u"UPDATE ClipItem SET "_s + assignments.join(u", "_s) + u" WHERE rowid = ?"_s);
+    int index = 1;
+    for (const auto &column : columns) {
+        if (item.m_changed & column.field)
+            column.bind(update, index++, item);
+    }
+    update.bind(index, item.m_rowId);
+    return update.exec() ? QString() : sqliteError(db);
+}
+
+QString ModelContext::writeDelete(qint64 rowId)
+{
+    sqlite3 *db = m_container->connection();
+    SqliteStatement remove(db, u"DELETE FROM ClipItem WHERE rowid = ?"_s);
+    remove.bind(1, rowId);
+    return remove.exec() ? QString() : sqliteError(db);
+}

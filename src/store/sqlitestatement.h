@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <sqlite3.h>
+
+#include <optional>
+
+/// A prepared SQLite statement that finalizes itself. Internal to the store.
+class SqliteStatement
+{
+public:
+    SqliteStatement(sqlite3 *db, const QString &sql);
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement &) = delete;
+    SqliteStatement &operator=(const SqliteStatement &) = delete;
+
+    [[nodiscard]] bool isValid() const { return m_stmt != nullptr; }
+
+    void bind(int index, qint64 value);
+    void bind(int index, double value);
+    void bind(int index, const QString &value);
+    void bind(int index, const std::optional<QString> &value);
+    void bind(int index, const QByteArray &value);
+    void bind(int index, const std::optional<QByteArray> &value);
+
+    /// Steps once: SQLITE_ROW, SQLITE_DONE or an error code.
+    int step();
+    /// Steps to completion; true when the statement ran without error.
+    bool exec();
+
+    [[nodiscard]] qint64 int64Column(int column) const;
+    [[nodiscard]] double doubleColumn(int column) const;
+    [[nodiscard]] QString textColumn(int column) const;
+    [[nodiscard]] std::optional<QString> optionalTextColumn(int column) const;
+    [[nodiscard]] QByteArray blobColumn(int column) const;
+    [[nodiscard]] std::optional<QByteArray> optionalBlobColumn(int column) const;
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+/// Runs SQL without results; true on success.
+bool sqliteExec(sqlite3 *db, const QString &sql);
+
+/// The connection's last error message, with the file it concerns.
+[[nodiscard]] QString sqliteError(sqlite3 *db);

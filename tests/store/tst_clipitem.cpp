@@ -1,0 +1,162 @@
+#include "store/clipitem.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestClipItem : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void contentTypeFallsBackToText_data()
+    {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<ClipContentType>("expected");
+        QTest::newRow("text") << u"text"_s << ClipContentType::Text;
+        QTest::newRow("richText") << u"richText"_s << ClipContentType::RichText;
+        QTest::newRow("image") << u"image"_s << ClipContentType::Image;
+        QTest::newRow("fileURL") << u"fileURL"_s << ClipContentType::FileURL;
+        QTest::newRow("url") << u"url"_s << ClipContentType::URL;
+        QTest::newRow("empty") << QString() << ClipContentType::Text;
+        QTest::newRow("other word") << u"video"_s << ClipContentType::Text;
+        QTest::newRow("upper case") << u"IMAGE"_s << ClipContentType::Text;
+        QTest::newRow("camel case differs") << u"fileUrl"_s << ClipContentType::Text;
+        QTest::newRow("trailing space") << u"url "_s << ClipContentType::Text;
+    }
+
+    void contentTypeFallsBackToText()
+    {
+        QFETCH(QString, raw);
+        QFETCH(ClipContentType, expected);
+        auto item = ClipItem::create("x", ClipContentType::Image, std::nullopt, std::nullopt, std::nullopt, {});
+        item->setContentTypeRaw(raw);
+        QCOMPARE(item->contentType(), expected);
+    }
+
+    void rawStringsRoundTrip()
+    {
+        for (auto type : {ClipContentType::Text, ClipContentType::RichText, ClipContentType::Image,
+                          ClipContentType::FileURL, ClipContentType::URL})
+            QCOMPARE(clipContentTypeFromRaw(rawValue(type)), type);
+    }
+
+    void preview_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+
+        const QString a200(200, u'a');
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("exactly 200") << a200 << a200;
+        QTest::newRow("201 loses the last") << a200 + u'b' << a200;
+        QTest::newRow("white space kept") << u"  two\nlines \t"_s << u"  two\nlines \t"_s;
+
+        // U+1F600 takes two UTF-16 units: 300 of them must keep 200 whole emoji.
+        const QString grin = u"\U0001F600"_s;
+        QTest::newRow("300 emoji") << grin.repeated(300) << grin.repeated(200);
+
+        // A family emoji is one character made of seven code points joined by ZWJ.
+        const QString family = u"\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466"_s;
+        QTest::newRow("joined sequences") << family.repeated(201) << family.repeated(200);
+
+        // e followed by a combining acute accent is one character.
+        const QString accented = u"e\u0301"_s;
+        QTest::newRow("combining accents") << accented.repeated(250) << accented.repeated(200);
+        QTest::newRow("accent at the boundary")
+            << QString(199, u'x') + accented + u"tail"_s << QString(199, u'x') + accented;
+
+        const QString flag = u"\U0001F1EB\U0001F1F7"_s; // regional indicators F R
+        QTest::newRow("flags") << flag.repeated(210) << flag.repeated(200);
+    }
+
+    void preview()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(makeTextPreview(text), expected);
+    }
+
+    void hashMatchesIndependentDigest_data()
+    {
+        // Digests computed outside this program (Python's hashlib) over raw string + bytes.
+        QTest::addColumn<ClipContentType>("type");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected");
+        QByteArray bytes;
+        for (int i = 0; i < 256; ++i)
+            bytes.append(char(i));
+        QTest::newRow("text abc") << ClipContentType::Text << QByteArray("abc")
+                                  << u"079c78de91949fcda96e4e0c8427e71e4dc90fe78da365a3340a247df7053ff8"_s;
+        QTest::newRow("richText abc") << ClipContentType::RichText << QByteArray("abc")
+                                      << u"6130c620a33d1e347a1a42fa9307725c2ffd1d8f69ce5fc1d2e465354e1fcb10"_s;
+        QTest::newRow("image, every byte value") << ClipContentType::Image << bytes
+                                                 << u"64414604059634752cc0a432b2464d24f5cf46902d983ba565ac077ddd2255a3"_s;
+        QTest::newRow("url, non-ASCII") << ClipContentType::URL << u"https://example.org/ä"_s.toUtf8()
+                                        << u"13afaacf6bc84a773f2f68f181d7a2e38f69ca0e850f6f5c2c4151b952d6f246"_s;
+    }
+
+    void hashMatchesIndependentDigest()
+    {
+        QFETCH(ClipContentType, type);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        QCOMPARE(computeContentHash(type, content), expected);
+    }
+
+    void hashSeparatesKindsAndHasItsShape()
+    {
+        const QByteArray same = "same words";
+        QCOMPARE(computeContentHash(ClipContentType::Text, same), computeContentHash(ClipContentType::Text, same));
+        QSet<QString> hashes;
+        const QRegularExpression shape(u"^[0-9a-f]{64}$"_s);
+        for (auto type : {ClipContentType::Text, ClipContentType::RichText, ClipContentType::Image,
+                          ClipContentType::FileURL, ClipContentType::URL}) {
+            for (const QByteArray &content : {QByteArray(), same, QByteArray(1 << 20, '\0')}) {
+                const QString hash = computeContentHash(type, content);
+                QVERIFY2(shape.match(hash).hasMatch(), qPrintable(hash));
+                hashes.insert(hash);
+            }
+        }
+        QCOMPARE(hashes.size(), 15);
+    }
+
+    void newItemIsDetachedUnpinnedAndFresh()
+    {
+        const QDateTime before = QDateTime::currentDateTimeUtc();
+        auto first = ClipItem::create("hello", ClipContentType::RichText, u"hello"_s, std::nullopt, "{\\rtf1 hello}",
+                                      computeContentHash(ClipContentType::RichText, "hello"));
+        const QDateTime after = QDateTime::currentDateTimeUtc();
+        auto second = ClipItem::create("hello", ClipContentType::Text, u"hello"_s, std::nullopt, std::nullopt, {});
+
+        QCOMPARE(first->contentTypeRaw(), u"richText"_s);
+        QCOMPARE(first->content(), QByteArray("hello"));
+        QCOMPARE(first->richTextData(), QByteArray("{\\rtf1 hello}"));
+        QVERIFY(!first->thumbnailData());
+        QVERIFY(!first->isPinned());
+        QVERIFY(first->timestamp() >= before && first->timestamp() <= after);
+        QVERIFY(!first->id().isNull());
+        QVERIFY(first->id() != second->id());
+        QCOMPARE(first->modelContext(), nullptr);
+    }
+
+    void fieldChangesNotifyOnceAndOnlyOnChange()
+    {
+        auto item = ClipItem::create("img", ClipContentType::Image, u"Image"_s, std::nullopt, std::nullopt, {});
+        QSignalSpy pinned(item.get(), &ClipItem::isPinnedChanged);
+        QSignalSpy thumbnail(item.get(), &ClipItem::thumbnailDataChanged);
+        item->setIsPinned(true);
+        item->setIsPinned(true);
+        item->setThumbnailData(QByteArray("png"));
+        item->setThumbnailData(QByteArray("png"));
+        QCOMPARE(pinned.count(), 1);
+        QCOMPARE(thumbnail.count(), 1);
+        QVERIFY(item->hasThumbnail());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClipItem)
+#include "tst_clipitem.moc"

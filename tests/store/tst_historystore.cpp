@@ -1,0 +1,269 @@
+#include "store/historystore.h"
+#include "support/storetesting.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray fileDigest(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+void runSql(const QString &path, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    char *message = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+    const QString why = QString::fromUtf8(message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(why));
+}
+
+} // namespace
+
+class TestHistoryStore : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString freshPath() const
+    {
+        return m_dir.filePath(u"%1-%2/jotterly/history.sqlite"_s.arg(QString::fromLatin1(QTest::currentTestFunction()),
+                                                                     QString::fromLatin1(QTest::currentDataTag())));
+    }
+
+    HistoryStore openStore(const QString &path)
+    {
+        QString error;
+        auto store = createHistoryStore(path, &error);
+        if (!store)
+            qFatal("cannot open %s: %s", qPrintable(path), qPrintable(error));
+        return std::move(*store);
+    }
+
+private Q_SLOTS:
+    void createsAPrivateFolderAndFile()
+    {
+        const QString path = freshPath();
+        auto store = openStore(path);
+        QCOMPARE(QFileInfo(QFileInfo(path).absolutePath()).permissions() & 0x0777,
+                 QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+        QCOMPARE(QFileInfo(path).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
+        QCOMPARE(DiskView(path).column(u"PRAGMA journal_mode"_s), QStringList{u"wal"_s});
+        QCOMPARE(DiskView(path).column(u"SELECT value FROM StoreMetadata WHERE key = 'schemaVersion'"_s),
+                 QStringList{u"1.0.0"_s});
+        const QStringList columns = DiskView(path).column(u"SELECT name FROM pragma_table_info('ClipItem')"_s);
+        QCOMPARE(QSet<QString>(columns.begin(), columns.end()),
+                 (QSet<QString>{u"id"_s, u"content"_s, u"contentTypeRaw"_s, u"textPreview"_s, u"thumbnailData"_s,
+                                u"richTextData"_s, u"isPinned"_s, u"timestamp"_s, u"contentHash"_s}));
+    }
+
+    void defaultPathFollowsXdgDataHome()
+    {
+        qputenv("XDG_DATA_HOME", m_dir.filePath(u"data"_s).toUtf8());
+        QCOMPARE(defaultHistoryStorePath(), m_dir.filePath(u"data/jotterly/history.sqlite"_s));
+    }
+
+    void fetchNewestItem_data()
+    {
+        QTest::addColumn<bool>("newestPinned");
+        QTest::newRow("newest unpinned") << false;
+        QTest::newRow("newest pinned") << true;
+    }
+
+    void fetchNewestItem()
+    {
+        QFETCH(bool, newestPinned);
+        auto store = openStore(freshPath());
+        QVERIFY(!::fetchNewestItem(*store.context));
+        store.context->insert(makeTextItem(u"old"_s, 1000));
+        store.context->insert(makeTextItem(u"newest"_s, 3000, newestPinned));
+        store.context->insert(makeTextItem(u"middle"_s, 2000));
+        QCOMPARE(::fetchNewestItem(*store.context)->textPreview(), u"newest"_s);
+    }
+
+    void trimHistory_data()
+    {
+        QTest::addColumn<int>("pinned");
+        QTest::addColumn<int>("unpinned");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("expectedUnpinned");
+        QTest::newRow("only pinned items") << 30 << 0 << 0 << 0;
+        QTest::newRow("101 over a limit of 100") << 0 << 101 << 100 << 100;
+        QTest::newRow("500 over a limit of 50") << 0 << 500 << 50 << 50;
+        QTest::newRow("pinned items do not count") << 20 << 100 << 100 << 100;
+        QTest::newRow("under the limit") << 5 << 10 << 50 << 10;
+        QTest::newRow("limit zero") << 3 << 40 << 0 << 0;
+    }
+
+    void trimHistory()
+    {
+        QFETCH(int, pinned);
+        QFETCH(int, unpinned);
+        QFETCH(int, limit);
+        QFETCH(int, expectedUnpinned);
+
+        const QString path = freshPath();
+        auto store = openStore(path);
+        // Pinned items are the oldest, so a trim that counted them would delete wrongly.
+        for (int i = 0; i < pinned; ++i)
+            store.context->insert(makeTextItem(u"pinned %1"_s.arg(i), i, true));
+        for (int i = 0; i < unpinned; ++i)
+            store.context->insert(makeTextItem(u"unpinned %1"_s.arg(i), 100000 + i * 10));
+        QVERIFY(store.context->save());
+
+        ::trimHistory(*store.context, limit);
+
+        QVERIFY(!store.context->hasChanges());
+        DiskView disk(path);
+        QCOMPARE(disk.column(u"SELECT COUNT(*) FROM ClipItem WHERE isPinned = 1"_s), QStringList{QString::number(pinned)});
+        QStringList expected;
+        for (int i = unpinned - 1; i >= unpinned - expectedUnpinned; --i)
+            expected << u"unpinned %1"_s.arg(i);
+        QCOMPARE(disk.column(u"SELECT textPreview FROM ClipItem WHERE isPinned = 0 ORDER BY timestamp DESC"_s), expected);
+    }
+
+    void trimToZeroRemovesAnItemInsertedAMomentBefore()
+    {
+        const QString path = freshPath();
+        auto store = openStore(path);
+        store.context->insert(makeTextItem(u"pinned"_s, 1000, true));
+        store.context->insert(makeTextItem(u"just copied"_s, 2000));
+        ::trimHistory(*store.context, 0);
+        QCOMPARE(DiskView(path).previews(), QStringList{u"pinned"_s});
+    }
+
+    void trimCountsUnsavedChanges()
+    {
+        const QString path = freshPath();
+        auto store = openStore(path);
+        for (int i = 0; i < 4; ++i)
+            store.context->insert(makeTextItem(u"item %1"_s.arg(i), 1000 * (i + 1)));
+        QVERIFY(store.context->save());
+        auto items = store.context->fetch({}).items; // item 3 .. item 0
+        items.at(0)->setIsPinned(true);              // not saved: no longer counted
+        store.context->insert(makeTextItem(u"new"_s, 500));
+
+        ::trimHistory(*store.context, 2);
+        QCOMPARE(DiskView(path).previews(), (QStringList{u"item 3"_s, u"item 2"_s, u"item 1"_s}));
+        QCOMPARE(DiskView(path).column(u"SELECT textPreview FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"item 3"_s});
+    }
+
+    void refusesUnusableFilesAndLeavesThemAlone_data()
+    {
+        QTest::addColumn<QByteArray>("kind");
+        QTest::newRow("text file") << QByteArray("text");
+        QTest::newRow("random bytes") << QByteArray("random");
+        QTest::newRow("damaged pages") << QByteArray("damaged");
+        QTest::newRow("truncated") << QByteArray("truncated");
+        QTest::newRow("newer schema") << QByteArray("newer");
+        QTest::newRow("another program's database") << QByteArray("foreign");
+        QTest::newRow("altered table") << QByteArray("altered");
+        QTest::newRow("a folder") << QByteArray("folder");
+    }
+
+    void refusesUnusableFilesAndLeavesThemAlone()
+    {
+        QFETCH(QByteArray, kind);
+        const QString path = freshPath();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+
+        const auto writeFile = [&](const QByteArray &bytes) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        const auto makeStore = [&] {
+            auto store = openStore(path);
+            for (int i = 0; i < 200; ++i)
+                store.context->insert(makeTextItem(u"item %1 "_s.arg(i).repeated(40), i));
+            QVERIFY(store.context->save());
+        }; // closing the last connection folds the WAL into the file
+
+        if (kind == "text") {
+            writeFile("these are my notes, not a database\n");
+        } else if (kind == "random") {
+            QByteArray bytes(64 * 1024, '\0');
+            for (auto &byte : bytes)
+                byte = char(QRandomGenerator::global()->bounded(256));
+            writeFile(bytes);
+        } else if (kind == "damaged" || kind == "truncated") {
+            makeStore();
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            if (kind == "damaged") {
+                // The second half holds item pages only; the schema and the version
+                // record stay readable, so only a check of the pages finds the damage.
+                const qint64 half = file.size() / 2 / 4096 * 4096;
+                file.seek(half);
+                file.write(QByteArray(int(file.size() - half), '\x5a'));
+            } else {
+                file.resize(file.size() / 2);
+            }
+        } else if (kind == "newer") {
+            makeStore();
+            runSql(path, "PRAGMA journal_mode = DELETE; UPDATE StoreMetadata SET value = '2.0.0'");
+        } else if (kind == "foreign") {
+            runSql(path, "CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('mine')");
+        } else if (kind == "altered") {
+            makeStore();
+            runSql(path, "PRAGMA journal_mode = DELETE; ALTER TABLE ClipItem DROP COLUMN thumbnailData");
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkpath(path));
+        }
+
+        const QByteArray digestBefore = fileDigest(path);
+        const QStringList filesBefore = QDir(QFileInfo(path).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+        QString error;
+        QVERIFY(!createHistoryStore(path, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY2(!error.contains(u'\n'), qPrintable(error));
+
+        QCOMPARE(fileDigest(path), digestBefore);
+        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
+    }
+
+    void refusesAFolderThatCannotBeCreated()
+    {
+        // A regular file where the folder should be: even root cannot create it.
+        const QString blocker = m_dir.filePath(u"blocker"_s);
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QString error;
+        QVERIFY(!createHistoryStore(blocker + u"/jotterly/history.sqlite"_s, &error));
+        QVERIFY(error.contains(u"folder"_s));
+    }
+
+    void emptyFileBecomesAStore()
+    {
+        const QString path = freshPath();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        auto store = openStore(path);
+        store.context->insert(makeTextItem(u"first"_s, 1));
+        QVERIFY(store.context->save());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistoryStore)
+#include "tst_historystore.moc"

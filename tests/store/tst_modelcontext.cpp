@@ -1,0 +1,359 @@
+#include "store/historystore.h"
+#include "support/storetesting.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList previews(const QList<ClipItemPtr> &items)
+{
+    QStringList result;
+    for (const auto &item : items)
+        result << item->textPreviewOrEmpty();
+    return result;
+}
+
+FetchDescriptor query(std::optional<bool> pinned, std::optional<qsizetype> limit = std::nullopt,
+                      FetchDescriptor::Sort sort = FetchDescriptor::Sort::TimestampDescending)
+{
+    FetchDescriptor descriptor;
+    descriptor.isPinned = pinned;
+    descriptor.fetchLimit = limit;
+    descriptor.sort = sort;
+    return descriptor;
+}
+
+} // namespace
+
+class TestModelContext : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    std::optional<HistoryStore> m_store;
+
+    ModelContext &context() { return *m_store->context; }
+
+    void reopen()
+    {
+        m_store.reset();
+        QString error;
+        m_store = createHistoryStore(m_path, &error);
+        QVERIFY2(m_store, qPrintable(error));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_path = m_dir.filePath(u"%1/history.sqlite"_s.arg(QString::fromLatin1(QTest::currentTestFunction())));
+        QFile::remove(m_path);
+        reopen();
+    }
+
+    void cleanup() { m_store.reset(); }
+
+    void insertedItemIsFetchedBeforeSave()
+    {
+        auto item = makeTextItem(u"unsaved"_s, 1000);
+        context().insert(item);
+        const auto all = context().fetch(query(std::nullopt));
+        QVERIFY(all.ok());
+        QCOMPARE(all.items, QList<ClipItemPtr>{item});
+        QCOMPARE(context().fetch(query(true)).items.size(), 0);
+        QCOMPARE(DiskView(m_path).previews(), QStringList());
+
+        QVERIFY(context().save());
+        QCOMPARE(DiskView(m_path).previews(), QStringList{u"unsaved"_s});
+    }
+
+    void fetchLimitOneOnEmptyStoreIsEmpty()
+    {
+        const auto result = context().fetch(query(std::nullopt, 1));
+        QVERIFY(result.ok());
+        QVERIFY(result.items.isEmpty());
+        QVERIFY(!fetchNewestItem(context()));
+    }
+
+    void fetchedRecordsAreSharedObjects()
+    {
+        context().insert(makeTextItem(u"a"_s, 1000));
+        context().insert(makeTextItem(u"b"_s, 2000));
+        QVERIFY(context().save());
+        reopen();
+
+        const auto first = context().fetch(query(std::nullopt)).items;
+        const auto second = context().fetch(query(false, 1)).items;
+        QCOMPARE(first.size(), 2);
+        QCOMPARE(second.constFirst().get(), first.constFirst().get());
+
+        // A change through one holder is seen by every other holder and by later fetches.
+        first.constFirst()->setIsPinned(true);
+        QVERIFY(second.constFirst()->isPinned());
+        QCOMPARE(context().fetch(query(true)).items, QList<ClipItemPtr>{first.constFirst()});
+    }
+
+    void unsavedChangesShapeEveryFetch()
+    {
+        for (int i = 1; i <= 5; ++i)
+            context().insert(makeTextItem(u"item %1"_s.arg(i), i * 1000));
+        QVERIFY(context().save());
+        reopen();
+
+        auto items = context().fetch(query(std::nullopt)).items; // item 5 .. item 1
+        items[4]->setTimestamp(QDateTime::fromMSecsSinceEpoch(9000, Qt::UTC)); // item 1 becomes newest
+        items[1]->setIsPinned(true);                                                  // item 4 pinned
+        context().remove(items[0]);                                                   // item 5 gone
+        context().insert(makeTextItem(u"new"_s, 2500));
+
+        QCOMPARE(previews(context().fetch(query(false)).items),
+                 (QStringList{u"item 1"_s, u"item 3"_s, u"new"_s, u"item 2"_s}));
+        QCOMPARE(previews(context().fetch(query(false, 2)).items), (QStringList{u"item 1"_s, u"item 3"_s}));
+        QCOMPARE(previews(context().fetch(query(true)).items), QStringList{u"item 4"_s});
+        QCOMPARE(previews(context().fetch(query(std::nullopt, 1)).items), QStringList{u"item 1"_s});
+        QCOMPARE(context().fetchCount(query(false)), 4);
+
+        // Nothing of it is on disk until the save, and all of it after.
+        QCOMPARE(DiskView(m_path).previews(), (QStringList{u"item 5"_s, u"item 4"_s, u"item 3"_s, u"item 2"_s, u"item 1"_s}));
+        QVERIFY(context().save());
+        QVERIFY(!context().hasChanges());
+        QCOMPARE(DiskView(m_path).previews(), (QStringList{u"item 1"_s, u"item 4"_s, u"item 3"_s, u"new"_s, u"item 2"_s}));
+        QCOMPARE(DiskView(m_path).column(u"SELECT textPreview FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"item 4"_s});
+    }
+
+    // Random inserts, removals, pins, re-stamps and saves: after every step each query
+    // must answer exactly as a plain list of records would, and a fresh context after a
+    // save must agree with it.
+    void randomOperationsMatchAPlainModel()
+    {
+        struct Record {
+            ClipItemPtr item;
+            qint64 order; // insertion order breaks timestamp ties
+        };
+        QList<Record> model;
+        qint64 nextOrder = 0;
+        QRandomGenerator random(20261206);
+
+        const auto expected = [&](std::optional<bool> pinned, std::optional<qsizetype> limit, bool descending) {
+            QList<Record> matching;
+            for (const auto &record : std::as_const(model)) {
+                if (!pinned || record.item->isPinned() == *pinned)
+                    matching << record;
+            }
+            std::sort(matching.begin(), matching.end(), [descending](const Record &a, const Record &b) {
+                const auto ta = a.item->timestamp(), tb = b.item->timestamp();
+                if (ta != tb)
+                    return descending ? ta > tb : ta < tb;
+                return descending ? a.order > b.order : a.order < b.order;
+            });
+            QList<ClipItemPtr> items;
+            for (const auto &record : std::as_const(matching)) {
+                if (limit && items.size() == *limit)
+                    break;
+                items << record.item;
+            }
+            return items;
+        };
+        const auto checkAllQueries = [&](ModelContext &ctx, int step) {
+            for (std::optional<bool> pinned : {std::optional<bool>(), std::optional<bool>(false), std::optional<bool>(true)}) {
+                for (std::optional<qsizetype> limit : {std::optional<qsizetype>(), std::optional<qsizetype>(1),
+                                                       std::optional<qsizetype>(3), std::optional<qsizetype>(7)}) {
+                    for (bool descending : {true, false}) {
+                        const auto sort = descending ? FetchDescriptor::Sort::TimestampDescending
+                                                     : FetchDescriptor::Sort::TimestampAscending;
+                        const auto got = ctx.fetch(query(pinned, limit, sort));
+                        QVERIFY(got.ok());
+                        QVERIFY2(previews(got.items) == previews(expected(pinned, limit, descending)),
+                                 qPrintable(u"step %1"_s.arg(step)));
+                    }
+                }
+                QCOMPARE(ctx.fetchCount(query(pinned)), expected(pinned, std::nullopt, true).size());
+            }
+        };
+
+        for (int step = 0; step < 400; ++step) {
+            const int action = random.bounded(10);
+            // Few distinct timestamps, so ties are common.
+            const qint64 stamp = random.bounded(20) * 1000;
+            if (action < 4 || model.isEmpty()) {
+                auto item = makeTextItem(u"#%1"_s.arg(nextOrder), stamp, random.bounded(4) == 0);
+                context().insert(item);
+                model << Record{item, nextOrder++};
+            } else {
+                const qsizetype index = random.bounded(model.size());
+                const ClipItemPtr item = model.at(index).item;
+                if (action < 6) {
+                    context().remove(item);
+                    model.removeAt(index);
+                } else if (action < 8) {
+                    item->setIsPinned(!item->isPinned());
+                } else {
+                    item->setTimestamp(QDateTime::fromMSecsSinceEpoch(stamp, Qt::UTC));
+                }
+            }
+            if (random.bounded(5) == 0)
+                QVERIFY(context().save());
+            checkAllQueries(context(), step);
+            if (QTest::currentTestFailed())
+                return;
+        }
+
+        QVERIFY(context().save());
+        // Items stay alive in the model, so a second container must read from disk.
+        QString error;
+        auto other = ModelContainer::open(m_path, &error);
+        QVERIFY2(other, qPrintable(error));
+        ModelContext fresh(other.get());
+        const auto onDisk = fresh.fetch(query(std::nullopt)).items;
+        QCOMPARE(previews(onDisk), previews(expected(std::nullopt, std::nullopt, true)));
+        for (qsizetype i = 0; i < onDisk.size(); ++i)
+            QCOMPARE(onDisk.at(i)->isPinned(), expected(std::nullopt, std::nullopt, true).at(i)->isPinned());
+    }
+
+    void failedSaveKeepsEveryChangePendingAndChangesNothing()
+    {
+        context().insert(makeTextItem(u"kept"_s, 1000));
+        context().insert(makeTextItem(u"to delete"_s, 2000));
+        QVERIFY(context().save());
+        const auto stored = context().fetch(query(std::nullopt)).items;
+
+        // Let the file grow no further: the next save that needs a page fails for real.
+        sqlite3 *db = m_store->container->connection();
+        QVERIFY(sqlite3_exec(db, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr) == SQLITE_OK);
+
+        auto big = ClipItem::create(QByteArray(2 << 20, 'x'), ClipContentType::Image, u"Image"_s, std::nullopt,
+                                    std::nullopt, {});
+        big->setTimestamp(QDateTime::fromMSecsSinceEpoch(3000, Qt::UTC));
+        context().insert(big);
+        stored.at(1)->setIsPinned(true); // "kept"
+        context().remove(stored.at(0));  // "to delete"
+
+        const SaveResult failed = context().save();
+        QVERIFY(!failed.ok());
+        QVERIFY(!failed.error.isEmpty());
+        QVERIFY(context().hasChanges());
+        QCOMPARE(DiskView(m_path).previews(), (QStringList{u"to delete"_s, u"kept"_s}));
+        QCOMPARE(DiskView(m_path).column(u"SELECT COUNT(*) FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"0"_s});
+        QCOMPARE(previews(context().fetch(query(std::nullopt)).items), (QStringList{u"Image"_s, u"kept"_s}));
+
+        // A second failure changes nothing either; once space is back all of it lands.
+        QVERIFY(!context().save().ok());
+        QVERIFY(sqlite3_exec(db, "PRAGMA max_page_count = 1073741823", nullptr, nullptr, nullptr) == SQLITE_OK);
+        QVERIFY(context().save());
+        QCOMPARE(DiskView(m_path).previews(), (QStringList{u"Image"_s, u"kept"_s}));
+        QCOMPARE(DiskView(m_path).column(u"SELECT textPreview FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"kept"_s});
+        QCOMPARE(DiskView(m_path).column(u"SELECT length(content) FROM ClipItem WHERE textPreview = 'Image'"_s),
+                 QStringList{QString::number(2 << 20)});
+    }
+
+    void everyFieldSurvivesARestart()
+    {
+        const QByteArray rtf = "{\\rtf1\\ansi hello}";
+        auto rich = ClipItem::create("hello", ClipContentType::RichText, u"hello"_s, std::nullopt, rtf,
+                                     computeContentHash(ClipContentType::RichText, "hello"));
+        rich->setTimestamp(QDateTime::fromMSecsSinceEpoch(1765000000123, Qt::UTC));
+        auto image = ClipItem::create(QByteArray("\x89PNG\0\1\2", 7), ClipContentType::Image, u"Image"_s,
+                                      QByteArray("thumb\0png", 9), std::nullopt, u"f"_s.repeated(64));
+        image->setIsPinned(true);
+        auto bare = ClipItem::create(QByteArray(), ClipContentType::Text, std::nullopt, std::nullopt, std::nullopt,
+                                     u"0"_s.repeated(64));
+        auto emptyPreview = ClipItem::create("x", ClipContentType::Text, QString(u""_s), std::nullopt, std::nullopt, {});
+        emptyPreview->setContentTypeRaw(u"somethingElse"_s);
+        const QList<ClipItemPtr> originals{rich, image, bare, emptyPreview};
+        for (const auto &item : originals)
+            context().insert(item);
+        QVERIFY(context().save());
+        reopen();
+
+        const auto loaded = context().fetch(query(std::nullopt, std::nullopt, FetchDescriptor::Sort::None)).items;
+        QCOMPARE(loaded.size(), originals.size());
+        for (const auto &original : originals) {
+            const auto it = std::find_if(loaded.cbegin(), loaded.cend(), [&](const auto &item) {
+                return item->id() == original->id();
+            });
+            QVERIFY(it != loaded.cend());
+            const ClipItem &copy = **it;
+            QVERIFY(&copy != original.get());
+            QVERIFY(!copy.areLargeFieldsLoaded());
+            QCOMPARE(copy.contentTypeRaw(), original->contentTypeRaw());
+            QCOMPARE(copy.textPreview(), original->textPreview());
+            QCOMPARE(copy.thumbnailData(), original->thumbnailData());
+            QCOMPARE(copy.isPinned(), original->isPinned());
+            QCOMPARE(copy.timestamp(), original->timestamp());
+            QCOMPARE(copy.contentHash(), original->contentHash());
+            QCOMPARE(copy.content(), original->content());
+            QCOMPARE(copy.richTextData(), original->richTextData());
+            QVERIFY(copy.areLargeFieldsLoaded());
+        }
+        QCOMPARE(DiskView(m_path).column(u"SELECT typeof(content) FROM ClipItem WHERE contentHash = '%1'"_s.arg(bare->contentHash())),
+                 QStringList{u"blob"_s});
+    }
+
+    void listingLeavesLargeFieldsOnDisk()
+    {
+        auto image = ClipItem::create(QByteArray(4 << 20, 'i'), ClipContentType::Image, u"Image"_s, std::nullopt,
+                                      std::nullopt, {});
+        context().insert(image);
+        QVERIFY(context().save());
+        reopen();
+
+        const auto pinnedOrNot = context().fetch(query(false, 500)).items;
+        QCOMPARE(pinnedOrNot.size(), 1);
+        QVERIFY(!pinnedOrNot.first()->areLargeFieldsLoaded());
+        QCOMPARE(pinnedOrNot.first()->content().size(), 4 << 20);
+    }
+
+    void savedRemovalDetachesTheObject()
+    {
+        auto old = makeTextItem(u"old"_s, 1000);
+        context().insert(old);
+        QVERIFY(context().save());
+        context().remove(old);
+        QVERIFY(context().save());
+        QCOMPARE(old->modelContext(), nullptr);
+
+        // The freed row may be reused; changing the removed object must not touch it.
+        auto replacement = makeTextItem(u"replacement"_s, 2000);
+        context().insert(replacement);
+        QVERIFY(context().save());
+        old->setIsPinned(true);
+        old->setTextPreview(u"changed"_s);
+        QVERIFY(!context().hasChanges());
+        QVERIFY(context().save());
+        QCOMPARE(DiskView(m_path).previews(), QStringList{u"replacement"_s});
+        QCOMPARE(DiskView(m_path).column(u"SELECT isPinned FROM ClipItem"_s), QStringList{u"0"_s});
+    }
+
+    void removingAnUnsavedInsertWritesNothing()
+    {
+        auto item = makeTextItem(u"gone"_s, 1000);
+        context().insert(item);
+        context().remove(item);
+        QVERIFY(!context().hasChanges());
+        QVERIFY(context().fetch(query(std::nullopt)).items.isEmpty());
+        QVERIFY(context().save());
+        QCOMPARE(DiskView(m_path).previews(), QStringList());
+    }
+
+    void reinsertingTakesAPendingRemovalBack()
+    {
+        auto item = makeTextItem(u"back"_s, 1000);
+        context().insert(item);
+        QVERIFY(context().save());
+        context().remove(item);
+        item->setIsPinned(true);
+        context().insert(item);
+        QCOMPARE(context().fetch(query(true)).items, QList<ClipItemPtr>{item});
+        QVERIFY(context().save());
+        QCOMPARE(DiskView(m_path).column(u"SELECT isPinned FROM ClipItem"_s), QStringList{u"1"_s});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModelContext)
+#include "tst_modelcontext.moc"
