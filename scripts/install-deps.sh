@@ -6,10 +6,10 @@ set -euo pipefail
 build_packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libsqlite3-dev libxcb1-dev
+    libsqlite3-dev libssl-dev libxcb1-dev libxcb-xfixes0-dev qt6-image-formats-plugins
 )
 test_packages=(
-    xvfb xauth
+    xvfb xauth xclip xsel
 )
 
 packages=("${build_packages[@]}")

@@ -69,6 +69,10 @@ private Q_SLOTS:
         QTest::newRow("accent at the boundary")
             << QString(199, u'x') + accented + u"tail"_s << QString(199, u'x') + accented;
 
+        // One character of 5,001 code units, longer than a first look at the text takes.
+        const QString zalgo = u"e"_s + QString(5000, QChar(0x0301));
+        QTest::newRow("a very long first character") << zalgo + QString(300, u'x') << zalgo + QString(199, u'x');
+
         const QString flag = u"\U0001F1EB\U0001F1F7"_s; // regional indicators F R
         QTest::newRow("flags") << flag.repeated(210) << flag.repeated(200);
     }
