@@ -23,5 +23,11 @@ if [[ -z "${DISPLAY:-}" ]]; then
     echo "Started Xvfb on $DISPLAY"
 fi
 
+# Keeps Qt from warning about a missing runtime folder and tests off the user's own.
+if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+    export XDG_RUNTIME_DIR=$(mktemp -d)
+    chmod 700 "$XDG_RUNTIME_DIR"
+fi
+
 cd build
 ctest --output-on-failure -j2 "$@"

@@ -1,6 +1,12 @@
 #include "app/graphicalsession.h"
 #include "app/unixsignalwatcher.h"
+#include "capture/clipboardmonitor.h"
+#include "platform/desktopentries.h"
+#include "platform/qtscheduler.h"
+#include "platform/x11/x11pasteboard.h"
+#include "platform/x11/x11workspace.h"
 #include "settings/preferencedefaults.h"
+#include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"
 
@@ -35,9 +41,20 @@ int main(int argc, char *argv[])
         return EXIT_FAILURE;
     }
 
+    QtScheduler scheduler;
+    DesktopEntries applications;
+    X11Pasteboard pasteboard;
+    X11Workspace workspace(&applications);
+    ClipboardMonitor monitor(&pasteboard, &scheduler, &preferences, &workspace);
+    monitor.setModelContext(store->context.get());
+    monitor.setHistoryLimit(preferences.integer(PreferenceKeys::historyLimit));
+    monitor.startMonitoring();
+
     // Logout, shutdown and Ctrl+C end the event loop, so shutdown work runs normally.
     UnixSignalWatcher quitSignals({SIGINT, SIGTERM});
     QObject::connect(&quitSignals, &UnixSignalWatcher::signalReceived, &app, &QCoreApplication::quit);
 
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    monitor.stopMonitoring();
+    return status;
 }

@@ -1,0 +1,151 @@
+#include "capture/clipboardmonitor.h"
+
+#include "capture/capturesteps.h"
+#include "capture/imagecapture.h"
+#include "capture/pasteboard.h"
+#include "platform/workspace.h"
+#include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+#include "store/historystore.h"
+
+ClipboardMonitor::ClipboardMonitor(Pasteboard *pasteboard, Scheduler *scheduler, Preferences *preferences,
+                                   Workspace *workspace, QObject *parent)
+    : QObject(parent)
+    , m_pasteboard(pasteboard)
+    , m_scheduler(scheduler)
+    , m_preferences(preferences)
+    , m_workspace(workspace)
+{
+    // The X server announces every new clipboard owner: check at once rather than at
+    // the next poll, so a second copy within the interval cannot hide the first.
+    connect(m_pasteboard, &Pasteboard::changed, this, [this] {
+        if (m_isMonitoring)
+            scheduleCheck();
+    });
+}
+
+ClipboardMonitor::~ClipboardMonitor() = default;
+
+ModelContext *ClipboardMonitor::modelContext() const
+{
+    return m_modelContext;
+}
+
+void ClipboardMonitor::setIsPaused(bool paused)
+{
+    if (m_isPaused == paused)
+        return;
+    m_isPaused = paused;
+    Q_EMIT isPausedChanged();
+}
+
+void ClipboardMonitor::setHistoryLimit(qint64 limit)
+{
+    if (limit < 0 || m_historyLimit == limit)
+        return;
+    m_historyLimit = limit;
+    Q_EMIT historyLimitChanged();
+}
+
+void ClipboardMonitor::setModelContext(ModelContext *context)
+{
+    m_modelContext = context;
+}
+
+void ClipboardMonitor::setLastChangeCount(qint64 count)
+{
+    if (m_lastChangeCount == count)
+        return;
+    m_lastChangeCount = count;
+    Q_EMIT lastChangeCountChanged();
+}
+
+void ClipboardMonitor::startMonitoring()
+{
+    if (m_isMonitoring)
+        return;
+    setLastChangeCount(m_pasteboard->changeCount());
+    m_isMonitoring = true;
+    Q_EMIT isMonitoringChanged();
+    // Each tick only enqueues a check: the check never runs inside the timer callback.
+    m_timer = m_scheduler->every(pollingInterval, this, [this] { scheduleCheck(); });
+}
+
+void ClipboardMonitor::stopMonitoring()
+{
+    m_timer.cancel();
+    m_timer = {};
+    if (m_isMonitoring) {
+        m_isMonitoring = false;
+        Q_EMIT isMonitoringChanged();
+    }
+}
+
+void ClipboardMonitor::resumeMonitoring()
+{
+    setIsPaused(false);
+    setLastChangeCount(m_pasteboard->changeCount());
+}
+
+void ClipboardMonitor::scheduleCheck()
+{
+    m_scheduler->after(std::chrono::milliseconds(0), this, [this] {
+        if (m_isMonitoring)
+            checkForChanges();
+    });
+}
+
+void ClipboardMonitor::checkForChanges()
+{
+    if (m_isPaused)
+        return;
+    const qint64 count = m_pasteboard->changeCount();
+    if (count == m_lastChangeCount)
+        return;
+    // Adopted before the exclusion test: a skipped change stays skipped.
+    setLastChangeCount(count);
+    if (isFrontmostAppExcluded())
+        return;
+    processPasteboard();
+}
+
+bool ClipboardMonitor::isFrontmostAppExcluded() const
+{
+    const std::optional<QString> appID = m_workspace->frontmostApplicationID();
+    if (!appID || appID->isEmpty())
+        return false;
+    return m_preferences->stringList(PreferenceKeys::excludedAppBundleIDs).contains(*appID, Qt::CaseSensitive);
+}
+
+void ClipboardMonitor::processPasteboard()
+{
+    if (!m_modelContext)
+        return;
+    ClipItemPtr item = captureImage(*m_pasteboard, this);
+    if (!item)
+        item = captureFileURL(*m_pasteboard);
+    if (!item)
+        item = captureURL(*m_pasteboard);
+    if (!item)
+        item = captureText(*m_pasteboard);
+    if (item)
+        saveCapturedItem(item, *m_modelContext);
+}
+
+void ClipboardMonitor::saveCapturedItem(const ClipItemPtr &item, ModelContext &context)
+{
+    // A failed look-up counts as an empty store.
+    const ClipItemPtr newest = fetchNewestItem(context);
+    if (newest && newest->contentHash() == item->contentHash())
+        return;
+    context.insert(item);
+    (void)context.save(); // a failure leaves the item pending for the next save
+    trimHistory(context, m_historyLimit);
+    notifyNewItem();
+}
+
+void ClipboardMonitor::notifyNewItem()
+{
+    if (m_onNewItem)
+        m_onNewItem();
+}

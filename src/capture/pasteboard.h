@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+/// The representations jotterly reads from and writes to the clipboard.
+enum class PasteboardType {
+    String, ///< plain text
+    RTF,    ///< rich text as RTF bytes
+    PNG,    ///< image bytes
+    TIFF,   ///< image bytes
+    URL,    ///< a link as text
+};
+
+/// The system clipboard as the rest of jotterly sees it. Every call is made on the main
+/// thread and returns at once: reads come from content that is already in memory.
+class Pasteboard : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    /// A number that changes every time anyone, jotterly included, writes the
+    /// clipboard, and stays the same otherwise. A write of ours has moved it before the
+    /// write returns.
+    [[nodiscard]] virtual qint64 changeCount() const = 0;
+
+    /// The first of `types`, in their order, that the clipboard offers now, or none.
+    [[nodiscard]] virtual std::optional<PasteboardType> availableType(const QList<PasteboardType> &types) const = 0;
+    /// The bytes of one representation, or none.
+    [[nodiscard]] virtual std::optional<QByteArray> data(PasteboardType type) const = 0;
+    /// The text of one representation, or none.
+    [[nodiscard]] virtual std::optional<QString> string(PasteboardType type) const = 0;
+    /// The file references on the clipboard, in clipboard order, or none.
+    [[nodiscard]] virtual std::optional<QList<QUrl>> fileURLs() const = 0;
+
+    /// Empties the clipboard and takes ownership of it.
+    virtual void clearContents() = 0;
+    /// Adds a text representation.
+    virtual void setString(const QString &string, PasteboardType type) = 0;
+    /// Adds a byte representation.
+    virtual void setData(const QByteArray &data, PasteboardType type) = 0;
+    /// Adds URLs: file references, or one parsed web link.
+    virtual void writeURLs(const QList<QUrl> &urls) = 0;
+
+Q_SIGNALS:
+    /// The change count moved. Announced as soon as the change is known, so a watcher
+    /// need not wait for its next poll.
+    void changed();
+};

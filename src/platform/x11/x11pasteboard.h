@@ -1,0 +1,39 @@
+#pragma once
+
+#include "capture/memorypasteboard.h"
+
+#include <chrono>
+
+class QMimeData;
+class X11ClipboardWatcher;
+struct ClipboardSnapshot;
+
+/// The X11 CLIPBOARD selection as jotterly's pasteboard.
+///
+/// Other applications' copies are read by an X11ClipboardWatcher on its own thread;
+/// the content arrives here complete, so every read on the main thread is instant and
+/// the change count moves only once there is something to read. Our own writes go out
+/// through QClipboard, which serves them to other applications, and move the count
+/// before they return.
+class X11Pasteboard : public MemoryPasteboard
+{
+    Q_OBJECT
+
+public:
+    /// Needs a QGuiApplication on the xcb platform.
+    explicit X11Pasteboard(QObject *parent = nullptr);
+    ~X11Pasteboard() override;
+
+    /// Whether other applications' copies are seen (the display and XFixes are there).
+    [[nodiscard]] bool isWatching() const;
+
+protected:
+    void contentWritten(const ClipboardContent &content) override;
+
+private:
+    void takeSnapshot(const ClipboardSnapshot &snapshot);
+
+    X11ClipboardWatcher *m_watcher;
+    quint32 m_ownWindow = 0;
+    std::chrono::steady_clock::time_point m_lastWrite;
+};

@@ -1,0 +1,190 @@
+#include "capture/capturesteps.h"
+#include "capture/imagecapture.h"
+#include "capture/memorypasteboard.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QImage>
+#include <QImageReader>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray encodedImage(int width, int height, const char *format)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// The hash computed here directly, not through the code under test.
+QString sha256Hex(const QByteArray &prefix, const QByteArray &content)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(prefix + content, QCryptographicHash::Sha256).toHex());
+}
+
+// What the four steps, tried in their fixed order, make of a clipboard.
+ClipItemPtr capture(const ClipboardContent &content)
+{
+    MemoryPasteboard pasteboard;
+    pasteboard.replaceContent(content);
+    if (auto item = captureImage(pasteboard, nullptr))
+        return item;
+    if (auto item = captureFileURL(pasteboard))
+        return item;
+    if (auto item = captureURL(pasteboard))
+        return item;
+    return captureText(pasteboard);
+}
+
+} // namespace
+
+class TestCaptureSteps : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void capturesEachKind_data()
+    {
+        QTest::addColumn<ClipboardContent>("clipboard");
+        QTest::addColumn<QString>("kind"); // empty: nothing is recorded
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("preview");
+        QTest::addColumn<QByteArray>("rtf");
+
+        const QByteArray png = encodedImage(30, 10, "png");
+        const QByteArray tiff = encodedImage(30, 10, "tiff");
+        const QByteArray rtf = "{\\rtf1\\ansi {\\b bold} words}";
+        const QString longText = u"0123456789"_s.repeated(1000);
+
+        QTest::newRow("plain text") << ClipboardContent{{u"UTF8_STRING"_s, "some words"}} << u"text"_s
+                                    << QByteArray("some words") << u"some words"_s << QByteArray();
+        QTest::newRow("text with rtf") << ClipboardContent{{u"UTF8_STRING"_s, "some words"}, {u"text/rtf"_s, rtf}}
+                                       << u"richText"_s << QByteArray("some words") << u"some words"_s << rtf;
+        QTest::newRow("rtf under another name") << ClipboardContent{{u"text/plain"_s, "x"}, {u"text/richtext"_s, rtf}}
+                                                << u"richText"_s << QByteArray("x") << u"x"_s << rtf;
+        QTest::newRow("rtf alone") << ClipboardContent{{u"text/rtf"_s, rtf}} << QString() << QByteArray() << QString() << QByteArray();
+        QTest::newRow("latin-1 STRING") << ClipboardContent{{u"STRING"_s, "caf\xe9"}} << u"text"_s
+                                        << u"café"_s.toUtf8() << u"café"_s << QByteArray();
+        QTest::newRow("invalid UTF-8") << ClipboardContent{{u"UTF8_STRING"_s, "ok \xff\xfe end"}} << u"text"_s
+                                       << u"ok \uFFFD\uFFFD end"_s.toUtf8() << u"ok \uFFFD\uFFFD end"_s << QByteArray();
+        QTest::newRow("empty string") << ClipboardContent{{u"UTF8_STRING"_s, ""}} << QString() << QByteArray() << QString() << QByteArray();
+        QTest::newRow("single space") << ClipboardContent{{u"UTF8_STRING"_s, " "}} << u"text"_s << QByteArray(" ")
+                                      << u" "_s << QByteArray();
+        QTest::newRow("10,000 characters") << ClipboardContent{{u"UTF8_STRING"_s, longText.toUtf8()}} << u"text"_s
+                                           << longText.toUtf8() << longText.left(200) << QByteArray();
+        QTest::newRow("https link") << ClipboardContent{{u"UTF8_STRING"_s, "https://example.org/a?b=c#d"}} << u"url"_s
+                                    << QByteArray("https://example.org/a?b=c#d") << u"https://example.org/a?b=c#d"_s << QByteArray();
+        QTest::newRow("http link kept as typed") << ClipboardContent{{u"UTF8_STRING"_s, "http://Example.ORG/%7e"}} << u"url"_s
+                                                 << QByteArray("http://Example.ORG/%7e") << u"http://Example.ORG/%7e"_s << QByteArray();
+        QTest::newRow("link with rtf drops the rtf") << ClipboardContent{{u"UTF8_STRING"_s, "https://a.example"}, {u"text/rtf"_s, rtf}}
+                                                     << u"url"_s << QByteArray("https://a.example") << u"https://a.example"_s << QByteArray();
+        QTest::newRow("ftp is text") << ClipboardContent{{u"UTF8_STRING"_s, "ftp://example.org/f"}} << u"text"_s
+                                     << QByteArray("ftp://example.org/f") << u"ftp://example.org/f"_s << QByteArray();
+        QTest::newRow("capital HTTP is text") << ClipboardContent{{u"UTF8_STRING"_s, "HTTP://example.org"}} << u"text"_s
+                                              << QByteArray("HTTP://example.org") << u"HTTP://example.org"_s << QByteArray();
+        QTest::newRow("link that does not parse") << ClipboardContent{{u"UTF8_STRING"_s, "https://exa mple.org"}} << u"text"_s
+                                                  << QByteArray("https://exa mple.org") << u"https://exa mple.org"_s << QByteArray();
+        QTest::newRow("browser link, UTF-16") << ClipboardContent{{u"text/x-moz-url"_s, QByteArray("h\0t\0t\0p\0s\0:\0/\0/\0b\0.\0o\0r\0g\0\n\0T\0", 30)},
+                                                                  {u"UTF8_STRING"_s, "Title"}}
+                                              << u"url"_s << QByteArray("https://b.org") << u"https://b.org"_s << QByteArray();
+        QTest::newRow("three files") << ClipboardContent{{u"text/uri-list"_s, "file:///home/u/My%20Notes.txt\r\nfile:///etc/hosts\r\nfile:///tmp/x/\r\n"},
+                                                         {u"UTF8_STRING"_s, "/home/u/My Notes.txt"}}
+                                     << u"fileURL"_s << QByteArray("/home/u/My Notes.txt") << u"My Notes.txt"_s << QByteArray();
+        QTest::newRow("a folder") << ClipboardContent{{u"text/uri-list"_s, "file:///srv/photos/\r\n"}} << u"fileURL"_s
+                                  << QByteArray("/srv/photos/") << u"photos"_s << QByteArray();
+        QTest::newRow("GNOME file list") << ClipboardContent{{u"x-special/gnome-copied-files"_s, "copy\nfile:///a/b%C3%A9.txt"}}
+                                         << u"fileURL"_s << u"/a/bé.txt"_s.toUtf8() << u"bé.txt"_s << QByteArray();
+        QTest::newRow("uri-list of web links") << ClipboardContent{{u"text/uri-list"_s, "# comment\r\nhttps://c.example/x\r\n"}}
+                                               << u"url"_s << QByteArray("https://c.example/x") << u"https://c.example/x"_s << QByteArray();
+        QTest::newRow("png") << ClipboardContent{{u"image/png"_s, png}} << u"image"_s << png << u"Image"_s << QByteArray();
+        QTest::newRow("tiff") << ClipboardContent{{u"image/tiff"_s, tiff}} << u"image"_s << tiff << u"Image"_s << QByteArray();
+        QTest::newRow("png wins over tiff") << ClipboardContent{{u"image/tiff"_s, tiff}, {u"image/png"_s, png}} << u"image"_s
+                                            << png << u"Image"_s << QByteArray();
+        QTest::newRow("image wins over text and files")
+            << ClipboardContent{{u"image/png"_s, png}, {u"UTF8_STRING"_s, "https://x.org"}, {u"text/uri-list"_s, "file:///x"}}
+            << u"image"_s << png << u"Image"_s << QByteArray();
+        QTest::newRow("bytes that do not decode") << ClipboardContent{{u"image/png"_s, "not a picture"}} << u"image"_s
+                                                  << QByteArray("not a picture") << u"Image"_s << QByteArray();
+        QTest::newRow("only other types") << ClipboardContent{{u"text/html"_s, "<b>x</b>"}, {u"application/x-private"_s, "x"}}
+                                          << QString() << QByteArray() << QString() << QByteArray();
+    }
+
+    void capturesEachKind()
+    {
+        QFETCH(ClipboardContent, clipboard);
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, preview);
+        QFETCH(QByteArray, rtf);
+
+        const ClipItemPtr item = capture(clipboard);
+        if (kind.isEmpty()) {
+            QVERIFY(!item);
+            return;
+        }
+        QVERIFY(item);
+        QCOMPARE(item->contentTypeRaw(), kind);
+        QCOMPARE(item->content(), content);
+        QCOMPARE(item->textPreview(), preview);
+        QCOMPARE(item->richTextData(), rtf.isNull() ? std::nullopt : std::optional<QByteArray>(rtf));
+        QVERIFY(!item->thumbnailData());
+        QCOMPARE(item->contentHash(), sha256Hex(kind.toUtf8(), content));
+    }
+
+    void thumbnailSize_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("30 by 10 is scaled up") << encodedImage(30, 10, "png") << QSize(60, 20);
+        QTest::newRow("4000 by 3000") << encodedImage(4000, 3000, "png") << QSize(60, 45);
+        QTest::newRow("portrait tiff") << encodedImage(10, 40, "tiff") << QSize(15, 60);
+        QTest::newRow("one pixel high") << encodedImage(2000, 1, "png") << QSize(60, 1);
+        QTest::newRow("jpeg decoded small") << encodedImage(1200, 900, "jpeg") << QSize(60, 45);
+    }
+
+    void thumbnailSize()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(QSize, expected);
+        const auto thumbnail = makeThumbnail(image);
+        QVERIFY(thumbnail);
+        QVERIFY(thumbnail->startsWith("\x89PNG"));
+        QCOMPARE(QImage::fromData(*thumbnail, "png").size(), expected);
+    }
+
+    void undecodableBytesMakeNoThumbnail()
+    {
+        QVERIFY(!makeThumbnail("not a picture"));
+        QVERIFY(!makeThumbnail(QByteArray()));
+        QVERIFY(!makeThumbnail(encodedImage(300, 200, "png").left(100))); // cut short
+    }
+
+    void writesWhatLinuxApplicationsRead()
+    {
+        MemoryPasteboard pasteboard;
+        const qint64 before = pasteboard.changeCount();
+        pasteboard.clearContents();
+        QVERIFY(pasteboard.changeCount() != before);
+        pasteboard.writeURLs({QUrl::fromLocalFile(u"/tmp/a b.txt"_s)});
+        QCOMPARE(pasteboard.content().value(u"text/uri-list"_s), QByteArray("file:///tmp/a%20b.txt\r\n"));
+        QCOMPARE(pasteboard.content().value(u"x-special/gnome-copied-files"_s), QByteArray("copy\nfile:///tmp/a%20b.txt"));
+        QVERIFY(!pasteboard.string(PasteboardType::String));
+
+        pasteboard.clearContents();
+        pasteboard.setString(u"https://d.example"_s, PasteboardType::String);
+        pasteboard.setString(u"https://d.example"_s, PasteboardType::URL);
+        QCOMPARE(pasteboard.string(PasteboardType::URL), u"https://d.example"_s);
+        QCOMPARE(pasteboard.string(PasteboardType::String), u"https://d.example"_s);
+        QVERIFY(!pasteboard.fileURLs());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCaptureSteps)
+#include "tst_capturesteps.moc"

@@ -1,0 +1,313 @@
+#include "capture/clipboardmonitor.h"
+#include "platform/desktopentries.h"
+#include "platform/qtscheduler.h"
+#include "platform/x11/x11pasteboard.h"
+#include "platform/x11/x11workspace.h"
+#include "settings/preferencedefaults.h"
+#include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+#include "store/historystore.h"
+#include "support/x11testing.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray encodedImage(int width, int height, const char *format)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+} // namespace
+
+// The clipboard monitor on the real X server, with clipboard clients no one here wrote
+// (xclip, xsel) and a test owner that offers several types at once or misbehaves.
+class TestX11Clipboard : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::optional<HistoryStore> m_store;
+    std::unique_ptr<Preferences> m_preferences;
+    std::unique_ptr<DesktopEntries> m_applications;
+    std::unique_ptr<QtScheduler> m_scheduler;
+    std::unique_ptr<X11Pasteboard> m_pasteboard;
+    std::unique_ptr<X11Workspace> m_workspace;
+    std::unique_ptr<ClipboardMonitor> m_monitor;
+    ActiveWindow m_activeWindow;
+
+    QString file(const QString &name, const QByteArray &bytes)
+    {
+        QFile out(m_dir.filePath(name));
+        out.open(QIODevice::WriteOnly);
+        out.write(bytes);
+        return out.fileName();
+    }
+
+    qsizetype storedCount() { return m_store->context->fetchCount({}).value_or(-1); }
+
+    // Copies a marker with xclip and waits for it: everything copied before has been
+    // dealt with by then.
+    ClipItemPtr settle()
+    {
+        static int marker = 0;
+        const QString text = u"marker %1"_s.arg(++marker);
+        runShell(u"printf '%1' | xclip -selection clipboard"_s.arg(text));
+        [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(fetchNewestItem(*m_store->context)
+                                         && fetchNewestItem(*m_store->context)->textPreview() == text, 10000);
+        }();
+        return fetchNewestItem(*m_store->context);
+    }
+
+    // Reads what the clipboard offers under `target`, the way another application would.
+    QByteArray paste(const QString &target)
+    {
+        QProcess xclip;
+        xclip.start(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s, u"-t"_s, target});
+        // Our own clipboard is served from this thread: keep the event loop running.
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(xclip.state() == QProcess::NotRunning, 10000); }();
+        return xclip.readAllStandardOutput();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QString error;
+        m_store = createHistoryStore(m_dir.filePath(u"data/history.sqlite"_s), &error);
+        QVERIFY2(m_store, qPrintable(error));
+        m_preferences = std::make_unique<Preferences>(m_dir.filePath(u"jotterly.conf"_s));
+        registerPreferenceDefaults(*m_preferences);
+        QDir().mkpath(m_dir.filePath(u"applications"_s));
+        file(u"applications/org.example.Notes.desktop"_s,
+             "[Desktop Entry]\nType=Application\nName=Notes\nStartupWMClass=notes-app\n");
+        m_applications = std::make_unique<DesktopEntries>(QStringList{m_dir.filePath(u"applications"_s)});
+        m_scheduler = std::make_unique<QtScheduler>();
+        m_pasteboard = std::make_unique<X11Pasteboard>();
+        QVERIFY(m_pasteboard->isWatching());
+        m_workspace = std::make_unique<X11Workspace>(m_applications.get());
+        m_monitor = std::make_unique<ClipboardMonitor>(m_pasteboard.get(), m_scheduler.get(), m_preferences.get(),
+                                                       m_workspace.get());
+        m_monitor->setModelContext(m_store->context.get());
+        m_monitor->setHistoryLimit(1000);
+        m_monitor->startMonitoring();
+        m_activeWindow.clear();
+    }
+
+    void cleanupTestCase() { m_monitor->stopMonitoring(); }
+
+    void recordsWhatRealClientsCopy_data()
+    {
+        // A shell command, or "owner" and the test owner's arguments; $DIR is the test's folder.
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("kind");    // empty: nothing is recorded
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("preview");
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<bool>("thumbnail");
+
+        const QByteArray png = encodedImage(30, 10, "png");
+        const QByteArray tiff = encodedImage(30, 10, "tiff");
+        file(u"picture.png"_s, png);
+        file(u"picture.tiff"_s, tiff);
+        const QByteArray rtf = "{\\rtf1\\ansi plain {\\b words}}";
+        file(u"words.rtf"_s, rtf);
+
+        const auto row = [](const char *name, const QString &command, const QString &kind, const QByteArray &content,
+                            const QString &preview, const QByteArray &rtf = {}, bool thumbnail = false) {
+            QTest::newRow(name) << command << kind << content << preview << rtf << thumbnail;
+        };
+        row("plain text, xclip", u"printf 'plain words' | xclip -selection clipboard"_s, u"text"_s, "plain words", u"plain words"_s);
+        row("plain text, xsel", u"printf 'xsel: two\\nlines' | xsel --clipboard --input"_s, u"text"_s, "xsel: two\nlines",
+            u"xsel: two\nlines"_s);
+        row("a single space", u"printf ' ' | xclip -selection clipboard"_s, u"text"_s, " ", u" "_s);
+        row("an empty string", u"printf '' | xclip -selection clipboard"_s, QString(), {}, {});
+        row("http link", u"printf 'http://example.org/a' | xclip -selection clipboard"_s, u"url"_s, "http://example.org/a",
+            u"http://example.org/a"_s);
+        row("https link", u"printf 'https://example.org/b?c=d' | xsel --clipboard --input"_s, u"url"_s,
+            "https://example.org/b?c=d", u"https://example.org/b?c=d"_s);
+        row("ftp link is text", u"printf 'ftp://example.org/f' | xclip -selection clipboard"_s, u"text"_s,
+            "ftp://example.org/f", u"ftp://example.org/f"_s);
+        row("HTTP in capitals is text", u"printf 'HTTP://EXAMPLE.ORG' | xclip -selection clipboard"_s, u"text"_s,
+            "HTTP://EXAMPLE.ORG", u"HTTP://EXAMPLE.ORG"_s);
+        row("text with RTF", u"owner \"UTF8_STRING=plain words\" text/rtf=@$DIR/words.rtf"_s, u"richText"_s, "plain words",
+            u"plain words"_s, rtf);
+        row("three files", u"printf 'file:///etc/hosts\\r\\nfile:///etc/passwd\\r\\nfile:///tmp\\r\\n' | xclip -selection clipboard -t text/uri-list"_s,
+            u"fileURL"_s, "/etc/hosts", u"hosts"_s);
+        row("png", u"xclip -selection clipboard -t image/png < $DIR/picture.png"_s, u"image"_s, png, u"Image"_s, {}, true);
+        row("tiff", u"xclip -selection clipboard -t image/tiff < $DIR/picture.tiff"_s, u"image"_s, tiff, u"Image"_s, {}, true);
+        row("png and tiff", u"owner image/tiff=@$DIR/picture.tiff image/png=@$DIR/picture.png"_s, u"image"_s, png, u"Image"_s, {}, true);
+        row("png and text", u"owner UTF8_STRING=caption image/png=@$DIR/picture.png"_s, u"image"_s, png, u"Image"_s, {}, true);
+        row("only other types", u"owner text/html=<b>x</b>"_s, QString(), {}, {});
+        row("invalid UTF-8", u"printf 'ok \\377 end' | xclip -selection clipboard"_s, u"text"_s,
+            u"ok \uFFFD end"_s.toUtf8(), u"ok \uFFFD end"_s);
+    }
+
+    void recordsWhatRealClientsCopy()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, preview);
+        QFETCH(QByteArray, rtf);
+        QFETCH(bool, thumbnail);
+
+        const ClipItemPtr before = settle();
+        QProcess owner;
+        const auto stopOwner = qScopeGuard([&] {
+            owner.kill();
+            owner.waitForFinished();
+        });
+        command.replace(u"$DIR"_s, m_dir.path());
+        if (command.startsWith(u"owner "_s))
+            QVERIFY(startTestOwner(owner, QProcess::splitCommand(command).mid(1)));
+        else
+            QVERIFY(runShell(command));
+
+        if (kind.isEmpty()) {
+            // Nothing is recorded: the next thing stored is the next marker.
+            const qsizetype count = storedCount();
+            settle();
+            QCOMPARE(storedCount(), count + 1);
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(fetchNewestItem(*m_store->context) != before, 10000);
+        const ClipItemPtr item = fetchNewestItem(*m_store->context);
+        QCOMPARE(item->contentTypeRaw(), kind);
+        QCOMPARE(item->content(), content);
+        QCOMPARE(item->textPreview(), preview);
+        QCOMPARE(item->richTextData(), rtf.isNull() ? std::nullopt : std::optional<QByteArray>(rtf));
+        QCOMPARE(item->contentHash(),
+                 QString::fromLatin1(QCryptographicHash::hash(kind.toUtf8() + content, QCryptographicHash::Sha256).toHex()));
+        QVERIFY(!item->isPinned());
+        if (thumbnail)
+            QTRY_COMPARE_WITH_TIMEOUT(QImage::fromData(item->thumbnailData().value_or(QByteArray())).size(), QSize(60, 20), 10000);
+        else
+            QVERIFY(!item->thumbnailData());
+    }
+
+    void writesWhatOtherApplicationsPaste()
+    {
+        m_monitor->setIsPaused(true);
+        const qint64 before = m_pasteboard->changeCount();
+        m_pasteboard->clearContents();
+        QVERIFY(m_pasteboard->changeCount() != before);
+
+        m_pasteboard->setString(u"naïve text"_s, PasteboardType::String);
+        m_pasteboard->setData("{\\rtf1 naive}", PasteboardType::RTF);
+        QCOMPARE(paste(u"UTF8_STRING"_s), u"naïve text"_s.toUtf8());
+        QCOMPARE(paste(u"text/rtf"_s), QByteArray("{\\rtf1 naive}"));
+
+        const QByteArray png = encodedImage(8, 8, "png");
+        m_pasteboard->clearContents();
+        m_pasteboard->setData(png, PasteboardType::PNG);
+        QCOMPARE(paste(u"image/png"_s), png);
+
+        m_pasteboard->clearContents();
+        m_pasteboard->writeURLs({QUrl::fromLocalFile(u"/tmp/a file.txt"_s)});
+        const QByteArray targets = paste(u"TARGETS"_s);
+        QVERIFY2(targets.contains("text/uri-list") && targets.contains("x-special/gnome-copied-files"), targets.constData());
+        QCOMPARE(paste(u"text/uri-list"_s).trimmed(), QByteArray("file:///tmp/a%20file.txt"));
+        QCOMPARE(paste(u"x-special/gnome-copied-files"_s), QByteArray("copy\nfile:///tmp/a%20file.txt"));
+
+        m_pasteboard->clearContents();
+        m_pasteboard->setString(u"https://example.org/"_s, PasteboardType::String);
+        m_pasteboard->setString(u"https://example.org/"_s, PasteboardType::URL);
+        m_pasteboard->writeURLs({QUrl(u"https://example.org/"_s)});
+        QCOMPARE(paste(u"UTF8_STRING"_s), QByteArray("https://example.org/"));
+        QCOMPARE(paste(u"text/uri-list"_s).trimmed(), QByteArray("https://example.org/"));
+
+        // Our own writes are never recorded.
+        const qsizetype count = storedCount();
+        m_monitor->resumeMonitoring();
+        QCOMPARE(m_monitor->lastChangeCount(), m_pasteboard->changeCount());
+        settle();
+        QCOMPARE(storedCount(), count + 1);
+    }
+
+    void skipsCopiesWhileAnExcludedApplicationIsActive()
+    {
+        m_preferences->setStringList(PreferenceKeys::excludedAppBundleIDs,
+                                     {u"org.keepassxc.KeePassXC"_s, u"org.example.Notes"_s, u"Secretive"_s});
+        const auto copiedWhileActive = [&](const QByteArray &instance, const QByteArray &windowClass,
+                                           const QByteArray &gtkId) {
+            m_activeWindow.activate(instance, windowClass, gtkId);
+            const qint64 count = m_monitor->lastChangeCount();
+            runShell(u"printf 'copied in %1' | xclip -selection clipboard"_s.arg(QString::fromLatin1(windowClass)));
+            // The window stays active until the change has been looked at.
+            [&] { QTRY_VERIFY_WITH_TIMEOUT(m_monitor->lastChangeCount() != count, 10000); }();
+            m_activeWindow.clear();
+            return settle(); // what was stored just before the marker tells
+        };
+        const auto wasRecorded = [&](const QByteArray &windowClass) {
+            const auto items = m_store->context->fetch({}).items;
+            return items.size() > 1 && items.at(1)->textPreview() == u"copied in %1"_s.arg(QString::fromLatin1(windowClass));
+        };
+
+        copiedWhileActive("keepassxc", "KeePassXC", "org.keepassxc.KeePassXC"); // announces its id
+        QVERIFY(!wasRecorded("KeePassXC"));
+        copiedWhileActive("notes", "notes-app", {}); // found through its desktop file
+        QVERIFY(!wasRecorded("notes-app"));
+        copiedWhileActive("secretive", "Secretive", {}); // known by its class alone
+        QVERIFY(!wasRecorded("Secretive"));
+        copiedWhileActive("gedit", "Gedit", "org.gnome.gedit");
+        QVERIFY(wasRecorded("Gedit"));
+        m_preferences->remove(PreferenceKeys::excludedAppBundleIDs);
+    }
+
+    void survivesOwnersThatMisbehave_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("never answers") << QStringList{u"--silent"_s, u"UTF8_STRING=hello"_s};
+        QTest::newRow("dies mid-transfer") << QStringList{u"--die-mid-transfer"_s, u"UTF8_STRING=@%1/big.txt"_s};
+    }
+
+    void survivesOwnersThatMisbehave()
+    {
+        QFETCH(QStringList, arguments);
+        file(u"big.txt"_s, QByteArray(1 << 20, 'b'));
+        arguments.replaceInStrings(u"%1"_s, m_dir.path());
+        const qsizetype count = storedCount();
+        StallProbe probe;
+        QProcess owner;
+        const auto stopOwner = qScopeGuard([&] {
+            owner.kill();
+            owner.waitForFinished();
+        });
+        QVERIFY(startTestOwner(owner, arguments));
+        QTest::qWait(300);
+        // The main thread kept running throughout; the change is dropped, the next is kept.
+        QVERIFY2(probe.longestStallMs() < 100, qPrintable(QString::number(probe.longestStallMs())));
+        settle();
+        QCOMPARE(storedCount(), count + 1);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::fprintf(stderr, "These tests need an X server: run them through scripts/test.sh.\n");
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QGuiApplication app(argc, argv);
+    TestX11Clipboard test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_x11clipboard.moc"
