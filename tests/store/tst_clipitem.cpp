@@ -2,7 +2,6 @@
 
 #include <QRegularExpression>
 #include <QSet>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -35,13 +34,6 @@ private Q_SLOTS:
         auto item = ClipItem::create("x", ClipContentType::Image, std::nullopt, std::nullopt, std::nullopt, {});
         item->setContentTypeRaw(raw);
         QCOMPARE(item->contentType(), expected);
-    }
-
-    void rawStringsRoundTrip()
-    {
-        for (auto type : {ClipContentType::Text, ClipContentType::RichText, ClipContentType::Image,
-                          ClipContentType::FileURL, ClipContentType::URL})
-            QCOMPARE(clipContentTypeFromRaw(rawValue(type)), type);
     }
 
     void preview_data()
@@ -147,19 +139,6 @@ private Q_SLOTS:
         QCOMPARE(first->modelContext(), nullptr);
     }
 
-    void fieldChangesNotifyOnceAndOnlyOnChange()
-    {
-        auto item = ClipItem::create("img", ClipContentType::Image, u"Image"_s, std::nullopt, std::nullopt, {});
-        QSignalSpy pinned(item.get(), &ClipItem::isPinnedChanged);
-        QSignalSpy thumbnail(item.get(), &ClipItem::thumbnailDataChanged);
-        item->setIsPinned(true);
-        item->setIsPinned(true);
-        item->setThumbnailData(QByteArray("png"));
-        item->setThumbnailData(QByteArray("png"));
-        QCOMPARE(pinned.count(), 1);
-        QCOMPARE(thumbnail.count(), 1);
-        QVERIFY(item->hasThumbnail());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestClipItem)

@@ -74,12 +74,6 @@ private Q_SLOTS:
                                 u"richTextData"_s, u"isPinned"_s, u"timestamp"_s, u"contentHash"_s}));
     }
 
-    void defaultPathFollowsXdgDataHome()
-    {
-        qputenv("XDG_DATA_HOME", m_dir.filePath(u"data"_s).toUtf8());
-        QCOMPARE(defaultHistoryStorePath(), m_dir.filePath(u"data/jotterly/history.sqlite"_s));
-    }
-
     void fetchNewestItem_data()
     {
         QTest::addColumn<bool>("newestPinned");
@@ -147,22 +141,6 @@ private Q_SLOTS:
         store.context->insert(makeTextItem(u"just copied"_s, 2000));
         ::trimHistory(*store.context, 0);
         QCOMPARE(DiskView(path).previews(), QStringList{u"pinned"_s});
-    }
-
-    void trimCountsUnsavedChanges()
-    {
-        const QString path = freshPath();
-        auto store = openStore(path);
-        for (int i = 0; i < 4; ++i)
-            store.context->insert(makeTextItem(u"item %1"_s.arg(i), 1000 * (i + 1)));
-        QVERIFY(store.context->save());
-        auto items = store.context->fetch({}).items; // item 3 .. item 0
-        items.at(0)->setIsPinned(true);              // not saved: no longer counted
-        store.context->insert(makeTextItem(u"new"_s, 500));
-
-        ::trimHistory(*store.context, 2);
-        QCOMPARE(DiskView(path).previews(), (QStringList{u"item 3"_s, u"item 2"_s, u"item 1"_s}));
-        QCOMPARE(DiskView(path).column(u"SELECT textPreview FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"item 3"_s});
     }
 
     void refusesUnusableFilesAndLeavesThemAlone_data()
@@ -252,17 +230,6 @@ private Q_SLOTS:
         QVERIFY(error.contains(u"folder"_s));
     }
 
-    void emptyFileBecomesAStore()
-    {
-        const QString path = freshPath();
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        auto store = openStore(path);
-        store.context->insert(makeTextItem(u"first"_s, 1));
-        QVERIFY(store.context->save());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestHistoryStore)

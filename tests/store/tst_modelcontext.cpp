@@ -59,20 +59,6 @@ private Q_SLOTS:
 
     void cleanup() { m_store.reset(); }
 
-    void insertedItemIsFetchedBeforeSave()
-    {
-        auto item = makeTextItem(u"unsaved"_s, 1000);
-        context().insert(item);
-        const auto all = context().fetch(query(std::nullopt));
-        QVERIFY(all.ok());
-        QCOMPARE(all.items, QList<ClipItemPtr>{item});
-        QCOMPARE(context().fetch(query(true)).items.size(), 0);
-        QCOMPARE(DiskView(m_path).previews(), QStringList());
-
-        QVERIFY(context().save());
-        QCOMPARE(DiskView(m_path).previews(), QStringList{u"unsaved"_s});
-    }
-
     void fetchLimitOneOnEmptyStoreIsEmpty()
     {
         const auto result = context().fetch(query(std::nullopt, 1));
@@ -295,20 +281,6 @@ private Q_SLOTS:
                  QStringList{u"blob"_s});
     }
 
-    void listingLeavesLargeFieldsOnDisk()
-    {
-        auto image = ClipItem::create(QByteArray(4 << 20, 'i'), ClipContentType::Image, u"Image"_s, std::nullopt,
-                                      std::nullopt, {});
-        context().insert(image);
-        QVERIFY(context().save());
-        reopen();
-
-        const auto pinnedOrNot = context().fetch(query(false, 500)).items;
-        QCOMPARE(pinnedOrNot.size(), 1);
-        QVERIFY(!pinnedOrNot.first()->areLargeFieldsLoaded());
-        QCOMPARE(pinnedOrNot.first()->content().size(), 4 << 20);
-    }
-
     void savedRemovalDetachesTheObject()
     {
         auto old = makeTextItem(u"old"_s, 1000);
@@ -330,29 +302,6 @@ private Q_SLOTS:
         QCOMPARE(DiskView(m_path).column(u"SELECT isPinned FROM ClipItem"_s), QStringList{u"0"_s});
     }
 
-    void removingAnUnsavedInsertWritesNothing()
-    {
-        auto item = makeTextItem(u"gone"_s, 1000);
-        context().insert(item);
-        context().remove(item);
-        QVERIFY(!context().hasChanges());
-        QVERIFY(context().fetch(query(std::nullopt)).items.isEmpty());
-        QVERIFY(context().save());
-        QCOMPARE(DiskView(m_path).previews(), QStringList());
-    }
-
-    void reinsertingTakesAPendingRemovalBack()
-    {
-        auto item = makeTextItem(u"back"_s, 1000);
-        context().insert(item);
-        QVERIFY(context().save());
-        context().remove(item);
-        item->setIsPinned(true);
-        context().insert(item);
-        QCOMPARE(context().fetch(query(true)).items, QList<ClipItemPtr>{item});
-        QVERIFY(context().save());
-        QCOMPARE(DiskView(m_path).column(u"SELECT isPinned FROM ClipItem"_s), QStringList{u"1"_s});
-    }
 };
 
 QTEST_GUILESS_MAIN(TestModelContext)

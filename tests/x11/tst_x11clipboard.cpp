@@ -36,7 +36,9 @@ QByteArray encodedImage(int width, int height, const char *format)
 } // namespace
 
 // The clipboard monitor on the real X server, with clipboard clients no one here wrote
-// (xclip, xsel) and a test owner that offers several types at once or misbehaves.
+// (xclip, xsel) and a test owner that offers several types at once, sends far more
+// than usual in increments, or misbehaves. (bench_x11capture measures how long large
+// copies hold the main thread.)
 class TestX11Clipboard : public QObject
 {
     Q_OBJECT
@@ -50,6 +52,7 @@ class TestX11Clipboard : public QObject
     std::unique_ptr<X11Workspace> m_workspace;
     std::unique_ptr<ClipboardMonitor> m_monitor;
     ActiveWindow m_activeWindow;
+    int m_newItemCalls = 0;
 
     QString file(const QString &name, const QByteArray &bytes)
     {
@@ -105,6 +108,7 @@ private Q_SLOTS:
                                                        m_workspace.get());
         m_monitor->setModelContext(m_store->context.get());
         m_monitor->setHistoryLimit(1000);
+        m_monitor->setOnNewItem([this] { ++m_newItemCalls; });
         m_monitor->startMonitoring();
         m_activeWindow.clear();
     }
@@ -295,6 +299,53 @@ private Q_SLOTS:
         QVERIFY2(probe.longestStallMs() < 100, qPrintable(QString::number(probe.longestStallMs())));
         settle();
         QCOMPARE(storedCount(), count + 1);
+    }
+
+    void storesLargeCopiesWhole_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QSize>("thumbnail");
+
+        QByteArray text(50 << 20, 'x');
+        for (qsizetype i = 0; i < text.size(); i += 81)
+            text[i] = '\n';
+        QTest::newRow("50 MB of text") << u"UTF8_STRING"_s << text << u"text"_s << QSize();
+
+        QTest::newRow("40-megapixel image") << u"image/png"_s << encodedImage(7300, 5480, "png") << u"image"_s
+                                            << QSize(60, 45);
+    }
+
+    void storesLargeCopiesWhole()
+    {
+        QFETCH(QString, target);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, kind);
+        QFETCH(QSize, thumbnail);
+
+        QFile file(m_dir.filePath(u"large content"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+
+        m_newItemCalls = 0;
+        QProcess owner;
+        const auto stopOwner = qScopeGuard([&] {
+            owner.kill();
+            owner.waitForFinished();
+        });
+        QVERIFY(startTestOwner(owner, {target + u"=@"_s + file.fileName()}));
+        const int expectedCalls = thumbnail.isValid() ? 2 : 1;
+        QTRY_COMPARE_WITH_TIMEOUT(m_newItemCalls, expectedCalls, 60000);
+
+        const ClipItemPtr item = fetchNewestItem(*m_store->context);
+        QCOMPARE(item->contentTypeRaw(), kind);
+        QCOMPARE(item->content().size(), bytes.size());
+        QCOMPARE(item->contentHash(),
+                 QString::fromLatin1(QCryptographicHash::hash(kind.toUtf8() + bytes, QCryptographicHash::Sha256).toHex()));
+        if (thumbnail.isValid())
+            QCOMPARE(QImage::fromData(item->thumbnailData().value_or(QByteArray())).size(), thumbnail);
     }
 };
 
