@@ -1,13 +1,7 @@
+#include "app/appdelegate.h"
 #include "app/graphicalsession.h"
+#include "app/singleinstance.h"
 #include "app/unixsignalwatcher.h"
-#include "capture/clipboardmonitor.h"
-#include "platform/desktopentries.h"
-#include "platform/qtscheduler.h"
-#include "platform/x11/x11pasteboard.h"
-#include "platform/x11/x11workspace.h"
-#include "settings/preferencedefaults.h"
-#include "settings/preferencekeys.h"
-#include "settings/preferences.h"
 #include "store/historystore.h"
 
 #include <QApplication>
@@ -31,30 +25,25 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(u"jotterly"_s);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    Preferences preferences(Preferences::defaultFilePath());
-    registerPreferenceDefaults(preferences);
+    // A second launch asks the running jotterly for its panel and leaves.
+    SingleInstance instance;
+    if (!instance.claim())
+        return EXIT_SUCCESS;
 
+    AppDelegate delegate;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &delegate, &AppDelegate::activate);
     QString error;
-    std::optional<HistoryStore> store = createHistoryStore(defaultHistoryStorePath(), &error);
-    if (!store) {
+    if (!delegate.applicationDidFinishLaunching(&error)) {
         std::fprintf(stderr, "%s%s\n", historyStoreFailurePrefix, qPrintable(error));
         return EXIT_FAILURE;
     }
 
-    QtScheduler scheduler;
-    DesktopEntries applications;
-    X11Pasteboard pasteboard;
-    X11Workspace workspace(&applications);
-    ClipboardMonitor monitor(&pasteboard, &scheduler, &preferences, &workspace);
-    monitor.setModelContext(store->context.get());
-    monitor.setHistoryLimit(preferences.integer(PreferenceKeys::historyLimit));
-    monitor.startMonitoring();
-
-    // Logout, shutdown and Ctrl+C end the event loop, so shutdown work runs normally.
+    // Logout, shutdown (SIGTERM) and Ctrl+C (SIGINT) end the event loop, so the
+    // termination sequence runs before the process exits.
     UnixSignalWatcher quitSignals({SIGINT, SIGTERM});
     QObject::connect(&quitSignals, &UnixSignalWatcher::signalReceived, &app, &QCoreApplication::quit);
 
     const int status = QApplication::exec();
-    monitor.stopMonitoring();
+    delegate.applicationWillTerminate();
     return status;
 }

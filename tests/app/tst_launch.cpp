@@ -1,3 +1,9 @@
+#include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+#include "store/historystore.h"
+#include "support/storetesting.h"
+#include "support/x11testing.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -9,7 +15,8 @@
 
 using namespace Qt::StringLiterals;
 
-// The jotterly executable as a user or the session starts it.
+// The jotterly executable as a user or the session starts it, with temporary XDG
+// folders; copies are made with xclip on the test command's X server.
 class TestLaunch : public QObject
 {
     Q_OBJECT
@@ -22,13 +29,48 @@ class TestLaunch : public QObject
         env.insert(u"XDG_DATA_HOME"_s, m_home.filePath(tag + u"/data"_s));
         env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(tag + u"/config"_s));
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        QDir().mkpath(m_home.filePath(u"runtime"_s));
-        QFile::setPermissions(m_home.filePath(u"runtime"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        env.insert(u"XDG_RUNTIME_DIR"_s, m_home.filePath(u"runtime"_s));
+        const QString runtime = m_home.filePath(tag + u"/runtime"_s);
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+        env.insert(u"QT_LOGGING_RULES"_s, u"jotterly.app.debug=true"_s);
         return env;
     }
 
     QString storePath(const QString &tag) const { return m_home.filePath(tag + u"/data/jotterly/history.sqlite"_s); }
+    QString configPath(const QString &tag) const { return m_home.filePath(tag + u"/config/jotterly/jotterly.conf"_s); }
+
+    // A history of two pinned and three unpinned items, as a previous run left it.
+    void prepareHistory(const QString &tag)
+    {
+        QString error;
+        auto store = createHistoryStore(storePath(tag), &error);
+        QVERIFY2(store, qPrintable(error));
+        for (int i = 0; i < 5; ++i)
+            store->context->insert(makeTextItem(u"%1 %2"_s.arg(i < 2 ? u"pinned"_s : u"copy"_s).arg(i), 1000 + i, i < 2));
+        QVERIFY(store->context->save());
+    }
+
+    // Starts jotterly and waits until its launch sequence has run.
+    void launch(QProcess &app, const QString &tag)
+    {
+        app.setProcessEnvironment(environment(tag));
+        app.start(QStringLiteral(JOTTERLY_PATH), {});
+        QVERIFY(app.waitForStarted());
+        QByteArray output; // read as it comes: a line may arrive in parts
+        QTRY_VERIFY_WITH_TIMEOUT((output += app.readAllStandardError()).contains("launched")
+                                     || app.state() != QProcess::Running,
+                                 20000);
+        QCOMPARE(app.state(), QProcess::Running);
+    }
+
+    void terminate(QProcess &app)
+    {
+        ::kill(pid_t(app.processId()), SIGTERM);
+        QVERIFY(app.waitForFinished(20000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+    }
 
 private Q_SLOTS:
     void refusesToStartWithoutAGraphicalSession_data()
@@ -111,6 +153,133 @@ private Q_SLOTS:
         // Registered defaults live in memory only: launching writes no preference.
         QFile config(m_home.filePath(tag + u"/config/jotterly/jotterly.conf"_s));
         QVERIFY(!config.exists() || (config.open(QIODevice::ReadOnly) && !config.readAll().contains("historyLimit")));
+    }
+
+    void clearsAutomatically_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("lastClear"); // as written in the preference file
+        QTest::addColumn<bool>("cleared");
+        const auto daysAgo = [](int days) {
+            return QDateTime::currentDateTime().addDays(-days).toString(Qt::ISODateWithMs);
+        };
+        QTest::newRow("daily, a day later") << u"daily"_s << daysAgo(1) << true;
+        QTest::newRow("daily, same day") << u"daily"_s << daysAgo(0) << false;
+        QTest::newRow("weekly, six days") << u"weekly"_s << daysAgo(6) << false;
+        QTest::newRow("weekly, eight days") << u"weekly"_s << daysAgo(8) << true;
+        QTest::newRow("daily, date in the future") << u"daily"_s << daysAgo(-3) << false;
+        QTest::newRow("daily, not a date") << u"daily"_s << u"last tuesday"_s << false;
+        QTest::newRow("unknown option") << u"hourly"_s << daysAgo(30) << false;
+        QTest::newRow("on quit, at launch") << u"onQuit"_s << daysAgo(30) << false;
+    }
+
+    void clearsAutomatically()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, lastClear);
+        QFETCH(bool, cleared);
+        const QString tag = u"autoclear-"_s + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+        prepareHistory(tag);
+        {
+            Preferences preferences(configPath(tag));
+            preferences.setString(PreferenceKeys::autoClearOption, option);
+            preferences.setString(PreferenceKeys::lastAutoClearDate, lastClear);
+            preferences.setBoolean(PreferenceKeys::launchAtLogin, false);
+        }
+        QProcess app;
+        launch(app, tag);
+        QStringList expected{u"pinned 1"_s, u"pinned 0"_s};
+        if (!cleared)
+            expected = QStringList{u"copy 4"_s, u"copy 3"_s, u"copy 2"_s} + expected;
+        const QStringList stored = DiskView(storePath(tag)).previews();
+        QCOMPARE(QSet<QString>(stored.begin(), stored.end()), QSet<QString>(expected.begin(), expected.end()));
+        terminate(app);
+
+        // Only the daily and weekly checks record when they ran.
+        const auto last = Preferences(configPath(tag)).date(PreferenceKeys::lastAutoClearDate);
+        if (option == u"daily"_s || option == u"weekly"_s)
+            QVERIFY(last && qAbs(last->secsTo(QDateTime::currentDateTime())) < 60);
+        else
+            QCOMPARE(Preferences(configPath(tag)).string(PreferenceKeys::lastAutoClearDate), lastClear);
+    }
+
+    void clearsOnQuitKeepingPinnedItems()
+    {
+        const QString tag = u"onquit"_s;
+        prepareHistory(tag);
+        Preferences(configPath(tag)).setString(PreferenceKeys::autoClearOption, u"onQuit"_s);
+        QProcess app;
+        launch(app, tag);
+        QCOMPARE(DiskView(storePath(tag)).previews().size(), 5);
+        terminate(app);
+        QCOMPARE(DiskView(storePath(tag)).previews(), (QStringList{u"pinned 1"_s, u"pinned 0"_s}));
+    }
+
+    void keepsTheLoginItemInLine()
+    {
+        const QString tag = u"autostart"_s;
+        const QString entry = m_home.filePath(tag + u"/config/autostart/jotterly.desktop"_s);
+        QProcess app;
+        launch(app, tag); // launching at login is on by default
+        QVERIFY(QFile::exists(entry));
+        terminate(app);
+
+        Preferences(configPath(tag)).setBoolean(PreferenceKeys::launchAtLogin, false);
+        launch(app, tag);
+        QVERIFY(!QFile::exists(entry));
+        terminate(app);
+
+        // An autostart folder that cannot be written: the preference shows the truth.
+        QDir().rmdir(QFileInfo(entry).absolutePath());
+        QFile blocker(QFileInfo(entry).absolutePath());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Preferences(configPath(tag)).setBoolean(PreferenceKeys::launchAtLogin, true);
+        launch(app, tag);
+        terminate(app);
+        QCOMPARE(Preferences(configPath(tag)).boolean(PreferenceKeys::launchAtLogin), false);
+    }
+
+    void aSecondLaunchHandsOverAndLeaves()
+    {
+        const QString tag = u"second"_s;
+        QProcess first;
+        launch(first, tag);
+        QProcess second;
+        second.setProcessEnvironment(environment(tag));
+        second.start(QStringLiteral(JOTTERLY_PATH), {});
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitCode(), 0);
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += first.readAllStandardError()).contains("activation requested"), 10000);
+        QCOMPARE(first.state(), QProcess::Running);
+        terminate(first);
+    }
+
+    void survivesAHandEditedHistoryLimit_data()
+    {
+        QTest::addColumn<QString>("limit");
+        QTest::newRow("negative") << u"-5"_s;
+        QTest::newRow("absurd") << u"99999999999999999999999"_s;
+        QTest::newRow("not a number") << u"lots"_s;
+    }
+
+    void survivesAHandEditedHistoryLimit()
+    {
+        QFETCH(QString, limit);
+        const QString tag = u"limit-"_s + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+        prepareHistory(tag);
+        {
+            Preferences preferences(configPath(tag));
+            preferences.setString(PreferenceKeys::historyLimit, limit);
+            preferences.setBoolean(PreferenceKeys::launchAtLogin, false);
+        }
+        QProcess app;
+        launch(app, tag);
+        // A copy is stored and trims nothing: the limit read is the default.
+        QVERIFY(runShell(u"printf 'copied with limit %1' | xclip -selection clipboard"_s.arg(limit)));
+        QTRY_COMPARE_WITH_TIMEOUT(DiskView(storePath(tag)).previews().size(), 6, 10000);
+        terminate(app);
     }
 };
 

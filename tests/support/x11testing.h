@@ -27,12 +27,14 @@ inline bool runShell(const QString &command)
     return shell.waitForFinished(20000) && shell.exitStatus() == QProcess::NormalExit && shell.exitCode() == 0;
 }
 
+#ifdef TESTOWNER_PATH
 /// Starts the test clipboard owner and waits until it owns the clipboard.
 inline bool startTestOwner(QProcess &owner, const QStringList &arguments)
 {
     owner.start(QStringLiteral(TESTOWNER_PATH), arguments);
     return owner.waitForStarted(5000) && owner.waitForReadyRead(5000) && owner.readLine().startsWith("ready");
 }
+#endif
 
 /// The longest time the event loop of this thread went without running, while alive.
 class StallProbe

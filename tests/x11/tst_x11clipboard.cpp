@@ -1,4 +1,5 @@
 #include "capture/clipboardmonitor.h"
+#include "history/cliplistviewmodel.h"
 #include "platform/desktopentries.h"
 #include "platform/qtscheduler.h"
 #include "platform/x11/x11pasteboard.h"
@@ -242,6 +243,46 @@ private Q_SLOTS:
         QCOMPARE(m_monitor->lastChangeCount(), m_pasteboard->changeCount());
         settle();
         QCOMPARE(storedCount(), count + 1);
+    }
+
+    void pastesBackEachKindWithoutRecordingIt_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QByteArray>("pasted");
+        const QByteArray png = encodedImage(5, 5, "png");
+        QTest::newRow("text") << u"text"_s << QByteArray("pasted text") << u"UTF8_STRING"_s << QByteArray("pasted text");
+        QTest::newRow("rich text") << u"richText"_s << QByteArray("rich") << u"text/rtf"_s << QByteArray("{\\rtf1 rich}");
+        QTest::newRow("image") << u"image"_s << png << u"image/png"_s << png;
+        QTest::newRow("file") << u"fileURL"_s << QByteArray("/etc/hosts") << u"x-special/gnome-copied-files"_s
+                              << QByteArray("copy\nfile:///etc/hosts");
+        QTest::newRow("link") << u"url"_s << QByteArray("https://example.org/x") << u"text/uri-list"_s
+                              << QByteArray("https://example.org/x\r\n");
+    }
+
+    void pastesBackEachKindWithoutRecordingIt()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, target);
+        QFETCH(QByteArray, pasted);
+        auto item = ClipItem::create(content, ClipContentType::Text, kind, std::nullopt,
+                                     kind == u"richText"_s ? std::optional<QByteArray>("{\\rtf1 rich}") : std::nullopt,
+                                     u"paste back %1"_s.arg(kind));
+        item->setContentTypeRaw(kind);
+        m_store->context->insert(item);
+        QVERIFY(m_store->context->save());
+        ClipListViewModel list(m_pasteboard.get(), m_scheduler.get());
+        list.configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        const qsizetype count = storedCount();
+
+        list.copyToClipboard(item);
+        QCOMPARE(paste(target), pasted);
+        QTest::qWait(int(ClipListViewModel::resumeDelay.count()) + 100);
+        QVERIFY(!m_monitor->isPaused());
+        QCOMPARE(storedCount(), count);
+        QCOMPARE(fetchNewestItem(*m_store->context), item); // moved to the top
     }
 
     void skipsCopiesWhileAnExcludedApplicationIsActive()

@@ -1,0 +1,140 @@
+#include "app/appdelegate.h"
+
+#include "app/autoclear.h"
+#include "app/logging.h"
+#include "capture/clipboardmonitor.h"
+#include "history/cliplistviewmodel.h"
+#include "platform/autostartloginitem.h"
+#include "platform/desktopentries.h"
+#include "platform/qtscheduler.h"
+#include "platform/x11/x11pasteboard.h"
+#include "platform/x11/x11workspace.h"
+#include "settings/notificationcenter.h"
+#include "settings/preferencedefaults.h"
+#include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+#include "settings/settingsviewmodel.h"
+
+#include <QPointer>
+
+Q_LOGGING_CATEGORY(lcApp, "jotterly.app", QtInfoMsg)
+
+AppDelegate::AppDelegate(QObject *parent)
+    : QObject(parent)
+    , m_preferences(std::make_unique<Preferences>(Preferences::defaultFilePath()))
+    , m_notifications(std::make_unique<NotificationCenter>())
+    , m_scheduler(std::make_unique<QtScheduler>())
+    , m_applications(std::make_unique<DesktopEntries>())
+    , m_loginItem(std::make_unique<AutostartLoginItem>())
+{
+}
+
+AppDelegate::~AppDelegate() = default;
+
+bool AppDelegate::applicationDidFinishLaunching(QString *error)
+{
+    registerPreferenceDefaults(*m_preferences);
+    m_store = createHistoryStore(defaultHistoryStorePath(), error);
+    if (!m_store)
+        return false;
+    setupManagers();
+    setupStatusItem();
+    setupPopover();
+    reconcileLaunchAtLogin(*m_preferences, *m_loginItem);
+    showOnboardingIfNeeded();
+    m_clipboardMonitor->startMonitoring();
+    qCDebug(lcApp) << "monitoring started";
+    runLaunchAutoClearCheck();
+    m_notifications->observe(Notifications::historyLimitChanged, this, [this] { handleHistoryLimitChanged(); });
+    qCDebug(lcApp) << "launched";
+    return true;
+}
+
+void AppDelegate::setupManagers()
+{
+    m_pasteboard = std::make_unique<X11Pasteboard>();
+    m_workspace = std::make_unique<X11Workspace>(m_applications.get());
+
+    m_clipboardMonitor = std::make_unique<ClipboardMonitor>(m_pasteboard.get(), m_scheduler.get(), m_preferences.get(),
+                                                            m_workspace.get());
+    m_clipboardMonitor->setModelContext(m_store->context.get());
+    m_clipboardMonitor->setHistoryLimit(storedHistoryLimit(*m_preferences));
+
+    m_clipListViewModel = std::make_unique<ClipListViewModel>(m_pasteboard.get(), m_scheduler.get());
+    m_clipListViewModel->configure(m_store->context.get(), m_clipboardMonitor.get(), *m_preferences);
+
+    m_settingsViewModel = std::make_unique<SettingsViewModel>(m_preferences.get(), m_notifications.get(),
+                                                              m_loginItem.get(), m_applications.get());
+    m_settingsViewModel->setModelContext(m_store->context.get());
+
+    QPointer<AppDelegate> self(this);
+    m_clipboardMonitor->setOnNewItem([self] {
+        if (self)
+            self->m_clipListViewModel->loadItems();
+    });
+    // The paste queue and the global shortcut join here once they exist.
+}
+
+void AppDelegate::setupStatusItem()
+{
+    // The tray icon comes with the panel.
+}
+
+void AppDelegate::setupPopover()
+{
+    // The popover comes with the panel.
+}
+
+void AppDelegate::showOnboardingIfNeeded()
+{
+    // The onboarding window comes with the windows.
+}
+
+void AppDelegate::activate()
+{
+    qCDebug(lcApp) << "activation requested";
+    // Opens the panel once there is one.
+}
+
+void AppDelegate::runLaunchAutoClearCheck()
+{
+    const QString option = m_preferences->string(PreferenceKeys::autoClearOption);
+    if (option != AutoClearOption::daily && option != AutoClearOption::weekly)
+        return;
+    const QDateTime now = QDateTime::currentDateTime();
+    if (isLaunchClearDue(option, m_preferences->date(PreferenceKeys::lastAutoClearDate), now)) {
+        qCDebug(lcApp) << "clearing the history:" << option;
+        m_settingsViewModel->clearAllHistory();
+    }
+    m_preferences->setDate(PreferenceKeys::lastAutoClearDate, now);
+}
+
+void AppDelegate::handleHistoryLimitChanged()
+{
+    const qint64 limit = storedHistoryLimit(*m_preferences);
+    QPointer<AppDelegate> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self, limit] {
+            if (!self)
+                return;
+            self->m_clipboardMonitor->setHistoryLimit(limit);
+            self->m_clipListViewModel->setHistoryLimit(limit);
+            self->m_clipListViewModel->loadItems();
+        },
+        Qt::QueuedConnection);
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (m_terminated || !m_store)
+        return;
+    m_terminated = true;
+    m_clipboardMonitor->stopMonitoring();
+    // The global shortcut is unregistered here once it exists.
+    if (m_preferences->string(PreferenceKeys::autoClearOption) == AutoClearOption::onQuit) {
+        qCDebug(lcApp) << "clearing the history on quit";
+        m_settingsViewModel->clearAllHistory();
+    }
+    qCDebug(lcApp) << "terminated";
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "store/historystore.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+class AutostartLoginItem;
+class ClipListViewModel;
+class ClipboardMonitor;
+class DesktopEntries;
+class NotificationCenter;
+class Preferences;
+class QtScheduler;
+class SettingsViewModel;
+class X11Pasteboard;
+class X11Workspace;
+
+/// The application shell: owns every long-lived object, runs the launch sequence in its
+/// fixed order, wires the parts together, clears the history automatically, and runs
+/// the termination sequence. Lives on the main thread for the whole process.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AppDelegate(QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    /// The launch sequence. False, with the reason in `error`, when the history store
+    /// cannot be opened: the application must not run then.
+    [[nodiscard]] bool applicationDidFinishLaunching(QString *error);
+    /// The termination sequence: stops capture and clears on quit when asked to. Runs once.
+    void applicationWillTerminate();
+    /// Another launch asked for the panel.
+    void activate();
+
+    [[nodiscard]] ClipListViewModel *clipListViewModel() const { return m_clipListViewModel.get(); }
+    [[nodiscard]] SettingsViewModel *settingsViewModel() const { return m_settingsViewModel.get(); }
+
+private:
+    void setupManagers();
+    void setupStatusItem();
+    void setupPopover();
+    void showOnboardingIfNeeded();
+    void runLaunchAutoClearCheck();
+    void handleHistoryLimitChanged();
+
+    std::unique_ptr<Preferences> m_preferences;
+    std::unique_ptr<NotificationCenter> m_notifications;
+    std::unique_ptr<QtScheduler> m_scheduler;
+    std::unique_ptr<DesktopEntries> m_applications;
+    std::unique_ptr<AutostartLoginItem> m_loginItem;
+    std::unique_ptr<X11Pasteboard> m_pasteboard;
+    std::unique_ptr<X11Workspace> m_workspace;
+    std::optional<HistoryStore> m_store;
+    std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
+    std::unique_ptr<ClipListViewModel> m_clipListViewModel;
+    std::unique_ptr<SettingsViewModel> m_settingsViewModel;
+    bool m_terminated = false;
+};

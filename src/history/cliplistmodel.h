@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/clipitem.h"
+
+#include <QAbstractListModel>
+
+/// A list of history items for a view: one row per item, in the given order. The rows
+/// follow the items' own changes (a thumbnail arriving, a pin flipping).
+class ClipListModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+    Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
+
+public:
+    enum Role {
+        ItemRole = Qt::UserRole + 1, ///< the ClipItem object
+        IdRole,
+        TextPreviewRole,
+        ContentTypeRole,
+        IsPinnedRole,
+        HasThumbnailRole,
+        TimestampRole,
+    };
+    Q_ENUM(Role)
+
+    using QAbstractListModel::QAbstractListModel;
+
+    [[nodiscard]] int rowCount(const QModelIndex &parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;
+    [[nodiscard]] QHash<int, QByteArray> roleNames() const override;
+
+    [[nodiscard]] const QList<ClipItemPtr> &items() const { return m_items; }
+    /// Replaces the rows; does nothing when `items` are the same objects in the same order.
+    void setItems(const QList<ClipItemPtr> &items);
+
+Q_SIGNALS:
+    void countChanged();
+
+private:
+    void itemChanged(const ClipItem *item);
+
+    QList<ClipItemPtr> m_items;
+};

@@ -1,0 +1,201 @@
+#include "history/cliplistviewmodel.h"
+
+#include "capture/clipboardmonitor.h"
+#include "history/pasteback.h"
+#include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+#include "store/modelcontext.h"
+
+qint64 storedHistoryLimit(const Preferences &preferences)
+{
+    const qint64 limit = preferences.integer(PreferenceKeys::historyLimit);
+    if (limit >= 0)
+        return limit;
+    return preferences.registeredDefaults().value(PreferenceKeys::historyLimit, 100).toLongLong();
+}
+
+ClipListViewModel::ClipListViewModel(Pasteboard *pasteboard, Scheduler *scheduler, QObject *parent)
+    : QObject(parent)
+    , m_pasteboard(pasteboard)
+    , m_scheduler(scheduler)
+{
+}
+
+QList<ClipItemPtr> ClipListViewModel::displayedItems() const
+{
+    return m_pinned.items() + m_history.items();
+}
+
+void ClipListViewModel::setSearchText(const QString &text)
+{
+    if (m_searchText == text)
+        return;
+    m_searchText = text;
+    Q_EMIT searchTextChanged();
+}
+
+void ClipListViewModel::setHistoryLimit(qint64 limit)
+{
+    if (m_historyLimit == limit)
+        return;
+    m_historyLimit = limit;
+    Q_EMIT historyLimitChanged();
+}
+
+void ClipListViewModel::configure(ModelContext *context, ClipboardMonitor *monitor, const Preferences &preferences)
+{
+    m_modelContext = context;
+    m_clipboardMonitor = monitor;
+    setHistoryLimit(storedHistoryLimit(preferences));
+    loadItems();
+}
+
+void ClipListViewModel::loadItems()
+{
+    if (!m_modelContext)
+        return;
+    const QString query = m_searchText.trimmed().toLower();
+
+    FetchDescriptor pinned;
+    pinned.isPinned = true;
+    QList<ClipItemPtr> pinnedItems = m_modelContext->fetch(pinned).items; // empty when the fetch fails
+
+    FetchDescriptor history;
+    history.isPinned = false;
+    history.fetchLimit = std::max<qint64>(m_historyLimit, 0);
+    QList<ClipItemPtr> historyItems = m_modelContext->fetch(history).items;
+
+    if (!query.isEmpty()) {
+        // Only the preview is searched: never the content, never an item without one.
+        const auto misses = [&query](const ClipItemPtr &item) {
+            const auto preview = item->textPreview();
+            return !preview || !preview->toLower().contains(query);
+        };
+        pinnedItems.removeIf(misses);
+        historyItems.removeIf(misses);
+    }
+    m_pinned.setItems(pinnedItems);
+    m_history.setItems(historyItems);
+}
+
+void ClipListViewModel::scheduleSearch()
+{
+    m_searchDebounceTask.cancel();
+    m_searchDebounceTask = m_scheduler->after(searchDelay, this, [this] { loadItems(); });
+}
+
+void ClipListViewModel::select(const ClipItemPtr &item)
+{
+    if (m_selectedItemID == item->id())
+        return;
+    m_selectedItemID = item->id();
+    Q_EMIT selectedItemIDChanged();
+}
+
+void ClipListViewModel::moveSelectionDown()
+{
+    const QList<ClipItemPtr> rows = displayedItems();
+    if (rows.isEmpty())
+        return;
+    const auto it = std::find_if(rows.cbegin(), rows.cend(), [this](const auto &item) { return item->id() == m_selectedItemID; });
+    if (m_selectedItemID.isNull() || it == rows.cend())
+        select(rows.constFirst());
+    else
+        select(rows.at(std::min(qsizetype(it - rows.cbegin()) + 1, rows.size() - 1)));
+}
+
+void ClipListViewModel::moveSelectionUp()
+{
+    const QList<ClipItemPtr> rows = displayedItems();
+    if (rows.isEmpty())
+        return;
+    const auto it = std::find_if(rows.cbegin(), rows.cend(), [this](const auto &item) { return item->id() == m_selectedItemID; });
+    if (m_selectedItemID.isNull() || it == rows.cend())
+        select(rows.constLast());
+    else
+        select(rows.at(std::max(qsizetype(it - rows.cbegin()) - 1, qsizetype(0))));
+}
+
+void ClipListViewModel::copySelectedItem()
+{
+    if (m_selectedItemID.isNull())
+        return;
+    for (const ClipItemPtr &item : displayedItems()) {
+        if (item->id() == m_selectedItemID) {
+            copyToClipboard(item);
+            return;
+        }
+    }
+}
+
+void ClipListViewModel::copyItemAtIndex(int index)
+{
+    const QList<ClipItemPtr> rows = displayedItems();
+    if (index >= 0 && index < rows.size())
+        copyToClipboard(rows.at(index));
+}
+
+void ClipListViewModel::copyToClipboard(const ClipItemPtr &item)
+{
+    // Paused before the write and resumed only after the delay, adopting the count that
+    // includes the write: the monitor never records it.
+    if (m_clipboardMonitor)
+        m_clipboardMonitor->setIsPaused(true);
+    writeItemToPasteboard(*m_pasteboard, *item);
+    item->setTimestamp(QDateTime::currentDateTimeUtc());
+    if (m_modelContext)
+        (void)m_modelContext->save();
+    loadItems();
+    m_scheduler->after(resumeDelay, this, [this] {
+        if (m_clipboardMonitor)
+            m_clipboardMonitor->resumeMonitoring();
+    });
+}
+
+void ClipListViewModel::togglePin(const ClipItemPtr &item)
+{
+    item->setIsPinned(!item->isPinned());
+    if (m_modelContext)
+        (void)m_modelContext->save();
+    loadItems();
+}
+
+void ClipListViewModel::deleteItem(const ClipItemPtr &item)
+{
+    if (m_modelContext) {
+        m_modelContext->remove(item);
+        (void)m_modelContext->save();
+    }
+    loadItems();
+}
+
+void ClipListViewModel::setSelectedForQueue(const QSet<QUuid> &ids)
+{
+    if (m_selectedForQueue == ids)
+        return;
+    m_selectedForQueue = ids;
+    Q_EMIT selectedForQueueChanged();
+}
+
+void ClipListViewModel::toggleQueueSelection(const ClipItemPtr &item)
+{
+    QSet<QUuid> ids = m_selectedForQueue;
+    if (!ids.remove(item->id()))
+        ids.insert(item->id());
+    setSelectedForQueue(ids);
+}
+
+void ClipListViewModel::clearQueueSelection()
+{
+    setSelectedForQueue({});
+}
+
+QList<ClipItemPtr> ClipListViewModel::queuedItemsInOrder() const
+{
+    QList<ClipItemPtr> queued;
+    for (const ClipItemPtr &item : displayedItems()) {
+        if (m_selectedForQueue.contains(item->id()))
+            queued << item;
+    }
+    return queued;
+}

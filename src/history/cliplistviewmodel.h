@@ -1,0 +1,112 @@
+#pragma once
+
+#include "history/cliplistmodel.h"
+#include "platform/scheduler.h"
+#include "store/clipitem.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QUuid>
+
+class ClipboardMonitor;
+class ModelContext;
+class Pasteboard;
+class Preferences;
+
+/// The state behind the history panel: the pinned items and the recent history (each
+/// newest first, filtered by the search text), the keyboard selection and the items
+/// marked for the paste queue, and every action the panel offers on them. One instance
+/// lives as long as the application; each panel shown binds to it.
+///
+/// Display order is the pinned items followed by the history; it governs the rows,
+/// keyboard selection, the Ctrl+digit shortcuts and the paste-queue order.
+class ClipListViewModel : public QObject
+{
+    Q_OBJECT
+
+    /// Pinned items, newest first, after the search filter.
+    Q_PROPERTY(ClipListModel *pinnedItems READ pinnedItems CONSTANT)
+    /// Unpinned items, newest first: at most historyLimit of them before the filter.
+    Q_PROPERTY(ClipListModel *historyItems READ historyItems CONSTANT)
+    /// The search field's text; the panel calls scheduleSearch() on every change.
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
+    /// The keyboard-selected item's id; null when nothing has been selected.
+    Q_PROPERTY(QUuid selectedItemID READ selectedItemID NOTIFY selectedItemIDChanged)
+    /// How many ids are marked for the paste queue.
+    Q_PROPERTY(int queueSelectionCount READ queueSelectionCount NOTIFY selectedForQueueChanged)
+    /// Fetch limit of the history list.
+    Q_PROPERTY(qint64 historyLimit READ historyLimit WRITE setHistoryLimit NOTIFY historyLimitChanged)
+
+public:
+    /// How long typing must pause before the search runs.
+    static constexpr std::chrono::milliseconds searchDelay{300};
+    /// How long the monitor stays paused after a copy back, so it is not recorded.
+    static constexpr std::chrono::milliseconds resumeDelay{500};
+
+    ClipListViewModel(Pasteboard *pasteboard, Scheduler *scheduler, QObject *parent = nullptr);
+
+    [[nodiscard]] ClipListModel *pinnedItems() { return &m_pinned; }
+    [[nodiscard]] ClipListModel *historyItems() { return &m_history; }
+    [[nodiscard]] QString searchText() const { return m_searchText; }
+    [[nodiscard]] QUuid selectedItemID() const { return m_selectedItemID; }
+    [[nodiscard]] const QSet<QUuid> &selectedForQueue() const { return m_selectedForQueue; }
+    [[nodiscard]] int queueSelectionCount() const { return int(m_selectedForQueue.size()); }
+    [[nodiscard]] qint64 historyLimit() const { return m_historyLimit; }
+    /// The pinned items followed by the history: the order of the panel's rows.
+    [[nodiscard]] QList<ClipItemPtr> displayedItems() const;
+
+    void setSearchText(const QString &text);
+    void setHistoryLimit(qint64 limit);
+
+    /// Attaches the store and the monitor, takes the history limit from the
+    /// preferences and loads the lists.
+    void configure(ModelContext *context, ClipboardMonitor *monitor, const Preferences &preferences);
+
+    /// Fetches both lists again and applies the search text.
+    Q_INVOKABLE void loadItems();
+    /// Reloads 300 ms after the last call.
+    Q_INVOKABLE void scheduleSearch();
+    Q_INVOKABLE void moveSelectionDown();
+    Q_INVOKABLE void moveSelectionUp();
+    Q_INVOKABLE void copySelectedItem();
+    /// Copies the row at `index` of the display order back; out of range does nothing.
+    Q_INVOKABLE void copyItemAtIndex(int index);
+    /// Puts the item back on the clipboard without recording it again, and moves it to
+    /// the top of its section.
+    void copyToClipboard(const ClipItemPtr &item);
+    void togglePin(const ClipItemPtr &item);
+    void deleteItem(const ClipItemPtr &item);
+    void toggleQueueSelection(const ClipItemPtr &item);
+    /// Whether the item with this id is marked for the paste queue.
+    Q_INVOKABLE bool isSelectedForQueue(const QUuid &id) const { return m_selectedForQueue.contains(id); }
+    Q_INVOKABLE void clearQueueSelection();
+    /// The marked items in display order (not in the order they were marked).
+    [[nodiscard]] QList<ClipItemPtr> queuedItemsInOrder() const;
+
+Q_SIGNALS:
+    void searchTextChanged();
+    void selectedItemIDChanged();
+    void selectedForQueueChanged();
+    void historyLimitChanged();
+
+private:
+    void select(const ClipItemPtr &item);
+    void setSelectedForQueue(const QSet<QUuid> &ids);
+
+    Pasteboard *m_pasteboard;
+    Scheduler *m_scheduler;
+    QPointer<ModelContext> m_modelContext;
+    QPointer<ClipboardMonitor> m_clipboardMonitor;
+    ClipListModel m_pinned;
+    ClipListModel m_history;
+    QString m_searchText;
+    QUuid m_selectedItemID;
+    QSet<QUuid> m_selectedForQueue;
+    ScheduledTask m_searchDebounceTask;
+    qint64 m_historyLimit = 100;
+};
+
+/// The history limit stored in the preferences, or the default where the stored value
+/// is negative: a hand-edited file must not lead to deleting the history.
+[[nodiscard]] qint64 storedHistoryLimit(const Preferences &preferences);

@@ -1,0 +1,172 @@
+#include "settings/settingsviewmodel.h"
+
+#include "platform/desktopentries.h"
+#include "platform/loginitem.h"
+#include "settings/notificationcenter.h"
+#include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+#include "store/modelcontext.h"
+
+SettingsViewModel::SettingsViewModel(Preferences *preferences, NotificationCenter *notifications, LoginItem *loginItem,
+                                     DesktopEntries *applications, QObject *parent)
+    : QObject(parent)
+    , m_preferences(preferences)
+    , m_notifications(notifications)
+    , m_loginItem(loginItem)
+    , m_applications(applications)
+{
+    m_historyLimit = m_preferences->integer(PreferenceKeys::historyLimit);
+    m_launchAtLogin = m_preferences->boolean(PreferenceKeys::launchAtLogin);
+    m_autoClearOption = m_preferences->string(PreferenceKeys::autoClearOption);
+    if (m_autoClearOption.isEmpty())
+        m_autoClearOption = AutoClearOption::never;
+    m_shortcutKeyCode = m_preferences->integer(PreferenceKeys::shortcutKeyCode);
+    m_shortcutModifiers = m_preferences->integer(PreferenceKeys::shortcutModifiers);
+    m_shortcutKeyChar = m_preferences->string(PreferenceKeys::shortcutKeyChar);
+    m_excludedAppBundleIDs = m_preferences->stringList(PreferenceKeys::excludedAppBundleIDs);
+    loadExcludedAppNames();
+}
+
+void SettingsViewModel::setModelContext(ModelContext *context)
+{
+    m_modelContext = context;
+}
+
+QVariantMap SettingsViewModel::excludedAppNamesMap() const
+{
+    QVariantMap names;
+    for (auto it = m_excludedAppNames.cbegin(); it != m_excludedAppNames.cend(); ++it)
+        names.insert(it.key(), it.value());
+    return names;
+}
+
+// Each setter writes and has its effect on every assignment; observers hear only of
+// real changes.
+
+void SettingsViewModel::setHistoryLimit(qint64 limit)
+{
+    const bool changed = m_historyLimit != limit;
+    m_historyLimit = limit;
+    m_preferences->setInteger(PreferenceKeys::historyLimit, limit);
+    m_notifications->post(Notifications::historyLimitChanged);
+    if (changed)
+        Q_EMIT historyLimitChanged();
+}
+
+void SettingsViewModel::setLaunchAtLogin(bool launch)
+{
+    const bool changed = m_launchAtLogin != launch;
+    m_launchAtLogin = launch;
+    m_preferences->setBoolean(PreferenceKeys::launchAtLogin, launch);
+    applyLaunchAtLogin();
+    if (changed)
+        Q_EMIT launchAtLoginChanged();
+}
+
+void SettingsViewModel::setAutoClearOption(const QString &option)
+{
+    const bool changed = m_autoClearOption != option;
+    m_autoClearOption = option;
+    m_preferences->setString(PreferenceKeys::autoClearOption, option);
+    if (changed)
+        Q_EMIT autoClearOptionChanged();
+}
+
+void SettingsViewModel::setShortcutKeyCode(qint64 keyCode)
+{
+    const bool changed = m_shortcutKeyCode != keyCode;
+    m_shortcutKeyCode = keyCode;
+    m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, keyCode);
+    m_notifications->post(Notifications::shortcutChanged);
+    if (changed)
+        Q_EMIT shortcutKeyCodeChanged();
+}
+
+void SettingsViewModel::setShortcutModifiers(qint64 modifiers)
+{
+    const bool changed = m_shortcutModifiers != modifiers;
+    m_shortcutModifiers = modifiers;
+    m_preferences->setInteger(PreferenceKeys::shortcutModifiers, modifiers);
+    m_notifications->post(Notifications::shortcutChanged);
+    if (changed)
+        Q_EMIT shortcutModifiersChanged();
+}
+
+void SettingsViewModel::setShortcutKeyChar(const QString &keyChar)
+{
+    const bool changed = m_shortcutKeyChar != keyChar;
+    m_shortcutKeyChar = keyChar;
+    m_preferences->setString(PreferenceKeys::shortcutKeyChar, keyChar);
+    if (changed)
+        Q_EMIT shortcutKeyCharChanged();
+}
+
+void SettingsViewModel::setShowClearConfirmation(bool show)
+{
+    if (m_showClearConfirmation == show)
+        return;
+    m_showClearConfirmation = show;
+    Q_EMIT showClearConfirmationChanged();
+}
+
+void SettingsViewModel::applyLaunchAtLogin()
+{
+    // A refusal is dropped: the switch and the preference keep the user's choice.
+    if (m_launchAtLogin)
+        m_loginItem->enable();
+    else
+        m_loginItem->disable();
+}
+
+void SettingsViewModel::loadExcludedAppNames()
+{
+    for (const QString &id : std::as_const(m_excludedAppBundleIDs)) {
+        const auto entry = m_applications ? m_applications->find(id) : std::nullopt;
+        m_excludedAppNames.insert(id, entry ? entry->name : id);
+    }
+}
+
+void SettingsViewModel::addExcludedApp(const QString &bundleID, const QString &displayName)
+{
+    if (m_excludedAppBundleIDs.contains(bundleID))
+        return;
+    m_excludedAppBundleIDs.append(bundleID);
+    m_excludedAppNames.insert(bundleID, displayName);
+    m_preferences->setStringList(PreferenceKeys::excludedAppBundleIDs, m_excludedAppBundleIDs);
+    Q_EMIT excludedAppsChanged();
+}
+
+void SettingsViewModel::removeExcludedApp(const QString &bundleID)
+{
+    const bool removed = m_excludedAppBundleIDs.removeAll(bundleID) > 0;
+    m_excludedAppNames.remove(bundleID);
+    m_preferences->setStringList(PreferenceKeys::excludedAppBundleIDs, m_excludedAppBundleIDs);
+    if (removed)
+        Q_EMIT excludedAppsChanged();
+}
+
+void SettingsViewModel::clearAllHistory()
+{
+    if (!m_modelContext)
+        return;
+    FetchDescriptor unpinned;
+    unpinned.isPinned = false;
+    unpinned.sort = FetchDescriptor::Sort::None;
+    const FetchResult result = m_modelContext->fetch(unpinned);
+    if (!result.ok())
+        return;
+    for (const auto &item : result.items)
+        m_modelContext->remove(item);
+    (void)m_modelContext->save();
+}
+
+void reconcileLaunchAtLogin(Preferences &preferences, LoginItem &loginItem)
+{
+    const bool wanted = preferences.boolean(PreferenceKeys::launchAtLogin);
+    const bool enabled = loginItem.isEnabled();
+    if (wanted == enabled)
+        return;
+    const bool done = wanted ? loginItem.enable() : loginItem.disable();
+    if (!done)
+        preferences.setBoolean(PreferenceKeys::launchAtLogin, enabled);
+}

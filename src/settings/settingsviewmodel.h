@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+class DesktopEntries;
+class LoginItem;
+class ModelContext;
+class NotificationCenter;
+class Preferences;
+
+/// The editable preferences while the settings window shows them. Every assignment
+/// writes its value at once (even an unchanged one) and has its effect: the history
+/// limit and the shortcut are announced, launch at login is applied. Also keeps the
+/// excluded applications with their display names and clears the unpinned history.
+class SettingsViewModel : public QObject
+{
+    Q_OBJECT
+
+    Q_PROPERTY(qint64 historyLimit READ historyLimit WRITE setHistoryLimit NOTIFY historyLimitChanged)
+    Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
+    /// "never", "onQuit", "daily" or "weekly".
+    Q_PROPERTY(QString autoClearOption READ autoClearOption WRITE setAutoClearOption NOTIFY autoClearOptionChanged)
+    Q_PROPERTY(qint64 shortcutKeyCode READ shortcutKeyCode WRITE setShortcutKeyCode NOTIFY shortcutKeyCodeChanged)
+    Q_PROPERTY(qint64 shortcutModifiers READ shortcutModifiers WRITE setShortcutModifiers NOTIFY shortcutModifiersChanged)
+    Q_PROPERTY(QString shortcutKeyChar READ shortcutKeyChar WRITE setShortcutKeyChar NOTIFY shortcutKeyCharChanged)
+    /// Excluded application ids, in the order they were added.
+    Q_PROPERTY(QStringList excludedAppBundleIDs READ excludedAppBundleIDs NOTIFY excludedAppsChanged)
+    /// Display names of the excluded applications, by id.
+    Q_PROPERTY(QVariantMap excludedAppNames READ excludedAppNamesMap NOTIFY excludedAppsChanged)
+    /// The clear-history confirmation is showing.
+    Q_PROPERTY(bool showClearConfirmation READ showClearConfirmation WRITE setShowClearConfirmation NOTIFY showClearConfirmationChanged)
+
+public:
+    /// Reads the preferences and the excluded applications' names; writes nothing.
+    SettingsViewModel(Preferences *preferences, NotificationCenter *notifications, LoginItem *loginItem,
+                      DesktopEntries *applications, QObject *parent = nullptr);
+
+    [[nodiscard]] qint64 historyLimit() const { return m_historyLimit; }
+    [[nodiscard]] bool launchAtLogin() const { return m_launchAtLogin; }
+    [[nodiscard]] QString autoClearOption() const { return m_autoClearOption; }
+    [[nodiscard]] qint64 shortcutKeyCode() const { return m_shortcutKeyCode; }
+    [[nodiscard]] qint64 shortcutModifiers() const { return m_shortcutModifiers; }
+    [[nodiscard]] QString shortcutKeyChar() const { return m_shortcutKeyChar; }
+    [[nodiscard]] QStringList excludedAppBundleIDs() const { return m_excludedAppBundleIDs; }
+    [[nodiscard]] QHash<QString, QString> excludedAppNames() const { return m_excludedAppNames; }
+    [[nodiscard]] QVariantMap excludedAppNamesMap() const;
+    [[nodiscard]] bool showClearConfirmation() const { return m_showClearConfirmation; }
+
+    void setHistoryLimit(qint64 limit);
+    void setLaunchAtLogin(bool launch);
+    void setAutoClearOption(const QString &option);
+    void setShortcutKeyCode(qint64 keyCode);
+    void setShortcutModifiers(qint64 modifiers);
+    void setShortcutKeyChar(const QString &keyChar);
+    void setShowClearConfirmation(bool show);
+    /// Where clearAllHistory() deletes.
+    void setModelContext(ModelContext *context);
+
+    /// Adds an application to the excluded list, unless it is there already.
+    Q_INVOKABLE void addExcludedApp(const QString &bundleID, const QString &displayName);
+    /// Removes an application from the excluded list.
+    Q_INVOKABLE void removeExcludedApp(const QString &bundleID);
+    /// Deletes every unpinned item and saves.
+    Q_INVOKABLE void clearAllHistory();
+
+    /// Registers or unregisters the login item as launchAtLogin says; a refusal is dropped.
+    void applyLaunchAtLogin();
+
+Q_SIGNALS:
+    void historyLimitChanged();
+    void launchAtLoginChanged();
+    void autoClearOptionChanged();
+    void shortcutKeyCodeChanged();
+    void shortcutModifiersChanged();
+    void shortcutKeyCharChanged();
+    void excludedAppsChanged();
+    void showClearConfirmationChanged();
+
+private:
+    void loadExcludedAppNames();
+
+    Preferences *m_preferences;
+    NotificationCenter *m_notifications;
+    LoginItem *m_loginItem;
+    DesktopEntries *m_applications;
+    QPointer<ModelContext> m_modelContext;
+
+    qint64 m_historyLimit = 0;
+    bool m_launchAtLogin = false;
+    QString m_autoClearOption;
+    qint64 m_shortcutKeyCode = 0;
+    qint64 m_shortcutModifiers = 0;
+    QString m_shortcutKeyChar;
+    QStringList m_excludedAppBundleIDs;
+    QHash<QString, QString> m_excludedAppNames;
+    bool m_showClearConfirmation = false;
+};
+
+/// At launch: brings the login item in line with the "launchAtLogin" preference. When
+/// the system refuses, the preference is set to what the system really does.
+void reconcileLaunchAtLogin(Preferences &preferences, LoginItem &loginItem);

@@ -1,0 +1,262 @@
+#include "capture/clipboardmonitor.h"
+#include "capture/memorypasteboard.h"
+#include "history/cliplistviewmodel.h"
+#include "history/pasteback.h"
+#include "platform/fakeworkspace.h"
+#include "platform/manualscheduler.h"
+#include "settings/preferencedefaults.h"
+#include "settings/preferences.h"
+#include "store/historystore.h"
+#include "support/storetesting.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+class TestClipListViewModel : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<HistoryStore> m_store;
+    std::unique_ptr<Preferences> m_preferences;
+    std::unique_ptr<MemoryPasteboard> m_pasteboard;
+    std::unique_ptr<ManualScheduler> m_scheduler;
+    FakeWorkspace m_workspace;
+    std::unique_ptr<ClipboardMonitor> m_monitor;
+    std::unique_ptr<ClipListViewModel> m_model;
+    qint64 m_clock = 1'000'000;
+
+    ClipItemPtr add(const QString &text, bool pinned = false)
+    {
+        auto item = makeTextItem(text, m_clock += 1000, pinned);
+        m_store->context->insert(item);
+        return item;
+    }
+
+    QStringList rows() const
+    {
+        QStringList previews;
+        for (const auto &item : m_model->displayedItems())
+            previews << item->textPreviewOrEmpty();
+        return previews;
+    }
+
+    QString selected() const
+    {
+        for (const auto &item : m_model->displayedItems()) {
+            if (item->id() == m_model->selectedItemID())
+                return item->textPreviewOrEmpty();
+        }
+        return {};
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QString error;
+        m_store = createHistoryStore(m_dir->filePath(u"history.sqlite"_s), &error);
+        m_preferences = std::make_unique<Preferences>(m_dir->filePath(u"jotterly.conf"_s));
+        registerPreferenceDefaults(*m_preferences);
+        m_pasteboard = std::make_unique<MemoryPasteboard>();
+        m_scheduler = std::make_unique<ManualScheduler>();
+        m_monitor = std::make_unique<ClipboardMonitor>(m_pasteboard.get(), m_scheduler.get(), m_preferences.get(), &m_workspace);
+        m_monitor->setModelContext(m_store->context.get());
+        m_model = std::make_unique<ClipListViewModel>(m_pasteboard.get(), m_scheduler.get());
+        new QAbstractItemModelTester(m_model->pinnedItems(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_model.get());
+        new QAbstractItemModelTester(m_model->historyItems(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_model.get());
+    }
+
+    void cleanup()
+    {
+        m_model.reset();
+        m_monitor.reset();
+        m_store.reset();
+    }
+
+    void searchLooksAtPreviewsOnly()
+    {
+        add(u"Red car"_s);
+        add(u"tired"_s, true);
+        add(u"blue"_s);
+        m_store->context->insert(ClipItem::create("red", ClipContentType::Text, std::nullopt, {}, {}, u"h"_s));
+        add(u"Image"_s)->setContentTypeRaw(u"image"_s);
+        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        QCOMPARE(rows().size(), 5);
+
+        const auto search = [&](const QString &text) {
+            m_model->setSearchText(text);
+            m_model->loadItems();
+            return rows();
+        };
+        QCOMPARE(search(u"  ReD \n"_s), (QStringList{u"tired"_s, u"Red car"_s}));
+        QCOMPARE(search(u"ima"_s), QStringList{u"Image"_s});
+        QCOMPARE(search(u" \n\t"_s).size(), 5); // blank: no filter, the item without preview too
+    }
+
+    void searchCoversOnlyTheNewestHistory()
+    {
+        for (int i = 0; i < 150; ++i)
+            add(u"item %1"_s.arg(i));
+        add(u"item pinned"_s, true);
+        m_preferences->setInteger(u"historyLimit"_s, 100);
+        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        m_model->setSearchText(u"item 4"_s);
+        m_model->loadItems();
+        // item 4 and items 40 to 49 are among the 50 oldest, beyond the limit.
+        QCOMPARE(m_model->historyItems()->items().size(), 0);
+        m_model->setSearchText(u"item"_s);
+        m_model->loadItems();
+        QCOMPARE(m_model->historyItems()->items().size(), 100);
+        m_model->setSearchText(u"pinned"_s);
+        m_model->loadItems();
+        QCOMPARE(rows(), QStringList{u"item pinned"_s});
+    }
+
+    void typingReloadsOnceAfterThePause()
+    {
+        add(u"apple"_s);
+        add(u"banana"_s);
+        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        QSignalSpy resets(m_model->historyItems(), &QAbstractItemModel::modelReset);
+        QString typed;
+        for (QChar c : u"appl"_s) {
+            typed += c;
+            m_model->setSearchText(typed);
+            m_model->scheduleSearch();
+            m_scheduler->advance(100ms);
+        }
+        m_model->setSearchText(u"apple"_s);
+        m_model->scheduleSearch();
+        m_scheduler->advance(299ms);
+        QCOMPARE(resets.count(), 0);
+        m_scheduler->advance(1ms);
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(rows(), QStringList{u"apple"_s});
+        m_model->loadItems(); // same items: the list does not change
+        QCOMPARE(resets.count(), 1);
+    }
+
+    void selectionMovesWithoutWrapping()
+    {
+        const auto third = add(u"third"_s);
+        add(u"second"_s);
+        add(u"first"_s, true);
+        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        QCOMPARE(rows(), (QStringList{u"first"_s, u"second"_s, u"third"_s}));
+
+        m_model->moveSelectionUp();
+        QCOMPARE(selected(), u"third"_s);
+        m_model->moveSelectionDown();
+        QCOMPARE(selected(), u"third"_s);
+        m_model->moveSelectionUp();
+        m_model->moveSelectionUp();
+        m_model->moveSelectionUp();
+        QCOMPARE(selected(), u"first"_s);
+
+        m_model->moveSelectionDown();
+        m_model->moveSelectionDown();
+        m_model->deleteItem(third);
+        QVERIFY(!m_model->selectedItemID().isNull()); // the id stays, matching no row
+        m_model->moveSelectionDown();
+        QCOMPARE(selected(), u"first"_s);
+        m_model->moveSelectionDown();
+        m_model->deleteItem(m_model->displayedItems().at(1));
+        m_model->moveSelectionUp();
+        QCOMPARE(selected(), u"first"_s); // the last row is now the first
+    }
+
+    void queueFollowsDisplayOrder()
+    {
+        const auto third = add(u"third"_s);
+        const auto second = add(u"second"_s);
+        const auto first = add(u"first"_s);
+        add(u"pinned"_s, true);
+        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        for (const auto &item : {third, first, second})
+            m_model->toggleQueueSelection(item);
+        QCOMPARE(m_model->queuedItemsInOrder(), (QList<ClipItemPtr>{first, second, third}));
+        m_model->toggleQueueSelection(second);
+        m_model->togglePin(third); // pinned rows come first
+        QCOMPARE(m_model->queuedItemsInOrder(), (QList<ClipItemPtr>{third, first}));
+        m_model->clearQueueSelection();
+        QVERIFY(m_model->queuedItemsInOrder().isEmpty());
+    }
+
+    void copyBackMovesToTheTopAndIsNotRecorded()
+    {
+        add(u"old pinned"_s, true);
+        add(u"new pinned"_s, true);
+        add(u"old"_s);
+        add(u"new"_s);
+        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        m_monitor->startMonitoring();
+
+        m_model->copyItemAtIndex(1); // "old pinned"
+        m_scheduler->advance(200ms);
+        m_model->copyItemAtIndex(3); // "old", 200 ms later
+        m_pasteboard->replaceContent({{u"UTF8_STRING"_s, "copied elsewhere meanwhile"}});
+        m_scheduler->advance(299ms);
+        QVERIFY(m_monitor->isPaused());
+        m_scheduler->advance(301ms);
+        QVERIFY(!m_monitor->isPaused());
+        QCOMPARE(m_monitor->lastChangeCount(), m_pasteboard->changeCount());
+        m_scheduler->advance(1s);
+
+        QCOMPARE(rows(), (QStringList{u"old pinned"_s, u"new pinned"_s, u"old"_s, u"new"_s}));
+        QCOMPARE(m_pasteboard->string(PasteboardType::String), u"copied elsewhere meanwhile"_s);
+        m_model->copyItemAtIndex(4); // out of range
+        m_model->copyItemAtIndex(-1);
+        QVERIFY(!m_monitor->isPaused());
+    }
+
+    void writesEachKindBack_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QStringList>("targets");
+
+        const QStringList text{u"text/plain;charset=utf-8"_s};
+        QTest::newRow("text") << u"text"_s << QByteArray("words") << QByteArray() << text;
+        QTest::newRow("rich text") << u"richText"_s << QByteArray("words") << QByteArray("{\\rtf1 words}")
+                                   << QStringList{u"application/rtf"_s, u"text/plain;charset=utf-8"_s, u"text/richtext"_s, u"text/rtf"_s};
+        QTest::newRow("rich text without rtf") << u"richText"_s << QByteArray("words") << QByteArray() << text;
+        QTest::newRow("image") << u"image"_s << QByteArray("II*\0tiff", 8) << QByteArray() << QStringList{u"image/png"_s};
+        QTest::newRow("file: no plain text") << u"fileURL"_s << QByteArray("/tmp/a b") << QByteArray()
+                                             << QStringList{u"text/uri-list"_s, u"x-special/gnome-copied-files"_s};
+        QTest::newRow("link") << u"url"_s << QByteArray("https://example.org/") << QByteArray()
+                              << QStringList{u"text/plain;charset=utf-8"_s, u"text/uri-list"_s, u"text/x-moz-url"_s};
+        QTest::newRow("link that does not parse") << u"url"_s << QByteArray("https://exa mple") << QByteArray() << text;
+        QTest::newRow("unknown kind is text") << u"video"_s << QByteArray("words") << QByteArray() << text;
+        QTest::newRow("invalid UTF-8 text") << u"text"_s << QByteArray("bad \xff") << QByteArray() << QStringList();
+        QTest::newRow("invalid UTF-8 rich text") << u"richText"_s << QByteArray("bad \xff") << QByteArray("{\\rtf1}")
+                                                 << QStringList{u"application/rtf"_s, u"text/richtext"_s, u"text/rtf"_s};
+    }
+
+    void writesEachKindBack()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, rtf);
+        QFETCH(QStringList, targets);
+        auto item = ClipItem::create(content, ClipContentType::Text, std::nullopt, std::nullopt,
+                                     rtf.isNull() ? std::nullopt : std::optional<QByteArray>(rtf), {});
+        item->setContentTypeRaw(kind);
+        m_pasteboard->replaceContent({{u"UTF8_STRING"_s, "previous"}});
+        writeItemToPasteboard(*m_pasteboard, *item);
+        QCOMPARE(m_pasteboard->content().keys(), targets);
+        if (kind == u"image"_s)
+            QCOMPARE(m_pasteboard->data(PasteboardType::PNG), content);
+        if (kind == u"fileURL"_s)
+            QCOMPARE(m_pasteboard->fileURLs()->constFirst().toLocalFile(), u"/tmp/a b"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClipListViewModel)
+#include "tst_cliplistviewmodel.moc"

@@ -1,0 +1,166 @@
+#include "platform/autostartloginitem.h"
+#include "platform/desktopentries.h"
+#include "platform/fakeloginitem.h"
+#include "settings/notificationcenter.h"
+#include "settings/preferencedefaults.h"
+#include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+#include "settings/settingsviewmodel.h"
+#include "store/historystore.h"
+#include "support/storetesting.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestSettingsViewModel : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Preferences> m_preferences;
+    NotificationCenter m_notifications;
+    FakeLoginItem m_loginItem;
+    std::unique_ptr<DesktopEntries> m_applications;
+    QStringList m_posted;
+
+    std::unique_ptr<SettingsViewModel> makeModel()
+    {
+        return std::make_unique<SettingsViewModel>(m_preferences.get(), &m_notifications, &m_loginItem, m_applications.get());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_preferences = std::make_unique<Preferences>(m_dir->filePath(u"jotterly.conf"_s));
+        registerPreferenceDefaults(*m_preferences);
+        QDir().mkpath(m_dir->filePath(u"applications"_s));
+        QFile entry(m_dir->filePath(u"applications/org.gnome.TextEditor.desktop"_s));
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Text Editor\n");
+        entry.close();
+        m_applications = std::make_unique<DesktopEntries>(QStringList{m_dir->filePath(u"applications"_s)});
+        m_posted.clear();
+        for (const QString &name : {Notifications::historyLimitChanged, Notifications::shortcutChanged})
+            m_notifications.observe(name, this, [this, name] { m_posted << name; });
+        m_loginItem = {};
+    }
+
+    void everyAssignmentWritesAndHasItsEffect()
+    {
+        auto model = makeModel();
+        QCOMPARE(model->historyLimit(), 100);
+        QCOMPARE(model->autoClearOption(), u"never"_s);
+        QVERIFY(m_posted.isEmpty());
+
+        model->setHistoryLimit(100); // unchanged, still written and announced
+        QCOMPARE(m_posted, QStringList{Notifications::historyLimitChanged});
+        model->setShortcutKeyCode(11);
+        model->setShortcutModifiers(0x100000);
+        model->setShortcutKeyChar(u"B"_s);
+        QCOMPARE(m_posted.count(Notifications::shortcutChanged), 2);
+
+        Preferences reread(m_preferences->filePath());
+        QCOMPARE(reread.integer(PreferenceKeys::historyLimit), 100);
+        QCOMPARE(reread.integer(PreferenceKeys::shortcutKeyCode), 11);
+        QCOMPARE(reread.string(PreferenceKeys::shortcutKeyChar), u"B"_s);
+
+        model->setLaunchAtLogin(false);
+        QVERIFY(!m_loginItem.enabled);
+        m_loginItem.refuses = true;
+        model->setLaunchAtLogin(true); // refused: the choice stays
+        QVERIFY(model->launchAtLogin());
+        QVERIFY(Preferences(m_preferences->filePath()).boolean(PreferenceKeys::launchAtLogin));
+    }
+
+    void keepsExcludedApplicationsWithNames()
+    {
+        m_preferences->setStringList(PreferenceKeys::excludedAppBundleIDs,
+                                     {u"org.gnome.TextEditor"_s, u"org.uninstalled.App"_s});
+        auto model = makeModel();
+        QCOMPARE(model->excludedAppNames().value(u"org.gnome.TextEditor"_s), u"Text Editor"_s);
+        QCOMPARE(model->excludedAppNames().value(u"org.uninstalled.App"_s), u"org.uninstalled.App"_s);
+
+        model->addExcludedApp(u"org.gnome.TextEditor"_s, u"Other Name"_s);
+        QCOMPARE(model->excludedAppNames().value(u"org.gnome.TextEditor"_s), u"Text Editor"_s);
+        model->addExcludedApp(u"org.keepassxc.KeePassXC"_s, u"KeePassXC"_s);
+        model->removeExcludedApp(u"org.uninstalled.App"_s);
+        model->removeExcludedApp(u"not.in.the.list"_s);
+        QCOMPARE(m_preferences->stringList(PreferenceKeys::excludedAppBundleIDs),
+                 (QStringList{u"org.gnome.TextEditor"_s, u"org.keepassxc.KeePassXC"_s}));
+    }
+
+    void clearingKeepsPinnedItems()
+    {
+        QString error;
+        auto store = createHistoryStore(m_dir->filePath(u"history.sqlite"_s), &error);
+        auto model = makeModel();
+        model->clearAllHistory(); // no store yet: nothing happens
+        model->setModelContext(store->context.get());
+        store->context->insert(makeTextItem(u"pinned"_s, 1, true));
+        model->clearAllHistory();
+        QCOMPARE(DiskView(m_dir->filePath(u"history.sqlite"_s)).previews(), QStringList{u"pinned"_s});
+        for (int i = 0; i < 5; ++i)
+            store->context->insert(makeTextItem(u"copy %1"_s.arg(i), 10 + i));
+        model->clearAllHistory();
+        QCOMPARE(DiskView(m_dir->filePath(u"history.sqlite"_s)).previews(), QStringList{u"pinned"_s});
+    }
+
+    void reconcilingFollowsThePreferenceOrTheSystem_data()
+    {
+        QTest::addColumn<bool>("wanted");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("refuses");
+        QTest::addColumn<bool>("enabledAfter");
+        QTest::addColumn<bool>("wantedAfter");
+        QTest::newRow("agree") << true << true << false << true << true;
+        QTest::newRow("first launch registers") << true << false << false << true << true;
+        QTest::newRow("turned off") << false << true << false << false << false;
+        QTest::newRow("refused to register") << true << false << true << false << false;
+        QTest::newRow("refused to unregister") << false << true << true << true << true;
+    }
+
+    void reconcilingFollowsThePreferenceOrTheSystem()
+    {
+        QFETCH(bool, wanted);
+        QFETCH(bool, enabled);
+        QFETCH(bool, refuses);
+        QFETCH(bool, enabledAfter);
+        QFETCH(bool, wantedAfter);
+        m_preferences->setBoolean(PreferenceKeys::launchAtLogin, wanted);
+        m_loginItem.enabled = enabled;
+        m_loginItem.refuses = refuses;
+        reconcileLaunchAtLogin(*m_preferences, m_loginItem);
+        QCOMPARE(m_loginItem.enabled, enabledAfter);
+        QCOMPARE(m_preferences->boolean(PreferenceKeys::launchAtLogin), wantedAfter);
+    }
+
+    void autostartEntryStartsTheProgram()
+    {
+        const QString path = m_dir->filePath(u"config/autostart/jotterly.desktop"_s);
+        AutostartLoginItem item(path, u"/opt/my apps/jotterly"_s);
+        QVERIFY(!item.isEnabled());
+        QVERIFY(item.enable());
+        QVERIFY(item.isEnabled());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("\nExec=\"/opt/my apps/jotterly\"\n"));
+        QVERIFY(item.disable());
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(item.disable());
+
+        // A file where the autostart folder should be: even root cannot write there.
+        QFile blocker(m_dir->filePath(u"blocked"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        AutostartLoginItem blocked(blocker.fileName() + u"/jotterly.desktop"_s);
+        QVERIFY(!blocked.enable());
+        QVERIFY(!blocked.isEnabled());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsViewModel)
+#include "tst_settingsviewmodel.moc"
