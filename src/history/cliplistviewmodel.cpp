@@ -94,26 +94,26 @@ void ClipListViewModel::select(const ClipItemPtr &item)
 
 void ClipListViewModel::moveSelectionDown()
 {
-    const QList<ClipItemPtr> rows = displayedItems();
-    if (rows.isEmpty())
-        return;
-    const auto it = std::find_if(rows.cbegin(), rows.cend(), [this](const auto &item) { return item->id() == m_selectedItemID; });
-    if (m_selectedItemID.isNull() || it == rows.cend())
-        select(rows.constFirst());
-    else
-        select(rows.at(std::min(qsizetype(it - rows.cbegin()) + 1, rows.size() - 1)));
+    moveSelection(+1);
 }
 
 void ClipListViewModel::moveSelectionUp()
+{
+    moveSelection(-1);
+}
+
+void ClipListViewModel::moveSelection(int step)
 {
     const QList<ClipItemPtr> rows = displayedItems();
     if (rows.isEmpty())
         return;
     const auto it = std::find_if(rows.cbegin(), rows.cend(), [this](const auto &item) { return item->id() == m_selectedItemID; });
+    // Without a selection that names a row, Down starts at the top and Up at the bottom;
+    // the selection stops at either end.
     if (m_selectedItemID.isNull() || it == rows.cend())
-        select(rows.constLast());
+        select(step > 0 ? rows.constFirst() : rows.constLast());
     else
-        select(rows.at(std::max(qsizetype(it - rows.cbegin()) - 1, qsizetype(0))));
+        select(rows.at(std::clamp(qsizetype(it - rows.cbegin()) + step, qsizetype(0), rows.size() - 1)));
 }
 
 void ClipListViewModel::copySelectedItem()

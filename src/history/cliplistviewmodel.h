@@ -92,6 +92,7 @@ Q_SIGNALS:
 
 private:
     void select(const ClipItemPtr &item);
+    void moveSelection(int step);
     void setSelectedForQueue(const QSet<QUuid> &ids);
 
     Pasteboard *m_pasteboard;

@@ -1,4 +1,5 @@
 #include "capture/capturesteps.h"
+#include "support/imagetesting.h"
 #include "capture/imagecapture.h"
 #include "capture/memorypasteboard.h"
 
@@ -11,17 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray encodedImage(int width, int height, const char *format)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 // The hash computed here directly, not through the code under test.
 QString sha256Hex(const QByteArray &prefix, const QByteArray &content)

@@ -8,6 +8,7 @@
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"
+#include "support/imagetesting.h"
 #include "support/x11testing.h"
 
 #include <QBuffer>
@@ -20,21 +21,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QByteArray encodedImage(int width, int height, const char *format)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
-} // namespace
 
 // The clipboard monitor on the real X server, with clipboard clients no one here wrote
 // (xclip, xsel) and a test owner that offers several types at once, sends far more

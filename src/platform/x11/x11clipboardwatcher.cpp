@@ -147,6 +147,25 @@ private:
         return xcbPtr<xcb_generic_event_t>(nullptr);
     }
 
+    // The first event that `matches`, within the reply timeout. Null when the owner took
+    // too long (the read is given up), a new owner was announced, or we are stopping.
+    template<typename Matches>
+    EventPtr waitForEvent(Matches matches)
+    {
+        const auto deadline = steady_clock::now() + m_options.replyTimeout;
+        for (;;) {
+            EventPtr event = nextEvent(deadline);
+            if (!event) {
+                m_gaveUp = !m_stopping;
+                return event;
+            }
+            if (noteOwnerChange(event.get()))
+                return xcbPtr<xcb_generic_event_t>(nullptr);
+            if (matches(event.get()))
+                return event;
+        }
+    }
+
     // Remembers a new clipboard owner announced by `event`; true if it was one.
     bool noteOwnerChange(const xcb_generic_event_t *event)
     {
@@ -212,24 +231,13 @@ private:
         xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, time);
         xcb_flush(m_connection);
 
-        const auto deadline = steady_clock::now() + m_options.replyTimeout;
-        for (;;) {
-            EventPtr event = nextEvent(deadline);
-            if (!event) {
-                m_gaveUp = true;
-                return std::nullopt;
-            }
-            if (noteOwnerChange(event.get()))
-                return std::nullopt;
-            if ((event->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
-                continue;
-            const auto *notify = reinterpret_cast<const xcb_selection_notify_event_t *>(event.get());
-            if (notify->requestor != m_window || notify->selection != m_clipboard || notify->target != target)
-                continue;
-            if (notify->property == XCB_ATOM_NONE)
-                return std::nullopt; // the owner refused this target
-            break;
-        }
+        const EventPtr event = waitForEvent([&](const xcb_generic_event_t *event) {
+            const auto *notify = reinterpret_cast<const xcb_selection_notify_event_t *>(event);
+            return (event->response_type & 0x7f) == XCB_SELECTION_NOTIFY && notify->requestor == m_window
+                && notify->selection == m_clipboard && notify->target == target;
+        });
+        if (!event || reinterpret_cast<const xcb_selection_notify_event_t *>(event.get())->property == XCB_ATOM_NONE)
+            return std::nullopt; // given up, cut short, or the owner refused this target
 
         xcb_atom_t type = XCB_ATOM_NONE;
         std::optional<QByteArray> value = takeProperty(&type);
@@ -261,22 +269,13 @@ private:
         QByteArray data;
         for (;;) {
             // Each increment must come within the timeout of the previous one.
-            const auto deadline = steady_clock::now() + m_options.replyTimeout;
-            for (;;) {
-                EventPtr event = nextEvent(deadline);
-                if (!event) {
-                    m_gaveUp = true;
-                    return std::nullopt;
-                }
-                if (noteOwnerChange(event.get()))
-                    return std::nullopt;
-                if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
-                    continue;
-                const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event.get());
-                if (notify->window == m_window && notify->atom == m_property
-                    && notify->state == XCB_PROPERTY_NEW_VALUE)
-                    break;
-            }
+            const EventPtr event = waitForEvent([&](const xcb_generic_event_t *event) {
+                const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+                return (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && notify->window == m_window
+                    && notify->atom == m_property && notify->state == XCB_PROPERTY_NEW_VALUE;
+            });
+            if (!event)
+                return std::nullopt;
             xcb_atom_t type = XCB_ATOM_NONE;
             const std::optional<QByteArray> chunk = takeProperty(&type);
             if (!chunk || data.size() + chunk->size() > m_options.maximumBytes) {
