@@ -2,13 +2,18 @@
 
 #include "app/autoclear.h"
 #include "app/logging.h"
+#include "app/messageboxalerts.h"
 #include "capture/clipboardmonitor.h"
 #include "history/cliplistviewmodel.h"
+#include "hotkey/hotkeymanager.h"
 #include "platform/autostartloginitem.h"
 #include "platform/desktopentries.h"
 #include "platform/qtscheduler.h"
+#include "platform/x11/x11globalkeymonitor.h"
+#include "platform/x11/x11hotkeyservice.h"
 #include "platform/x11/x11pasteboard.h"
 #include "platform/x11/x11workspace.h"
+#include "queue/pastequeuemanager.h"
 #include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
@@ -16,6 +21,8 @@
 #include "settings/settingsviewmodel.h"
 
 #include <QPointer>
+
+using namespace Qt::StringLiterals;
 
 Q_LOGGING_CATEGORY(lcApp, "jotterly.app", QtInfoMsg)
 
@@ -26,6 +33,7 @@ AppDelegate::AppDelegate(QObject *parent)
     , m_scheduler(std::make_unique<QtScheduler>())
     , m_applications(std::make_unique<DesktopEntries>())
     , m_loginItem(std::make_unique<AutostartLoginItem>())
+    , m_alerts(std::make_unique<MessageBoxAlerts>())
 {
 }
 
@@ -54,11 +62,26 @@ void AppDelegate::setupManagers()
 {
     m_pasteboard = std::make_unique<X11Pasteboard>();
     m_workspace = std::make_unique<X11Workspace>(m_applications.get());
+    m_globalKeyMonitor = std::make_unique<X11GlobalKeyMonitor>();
+    m_hotkeyService = std::make_unique<X11HotkeyService>();
+    QPointer<AppDelegate> self(this);
 
     m_clipboardMonitor = std::make_unique<ClipboardMonitor>(m_pasteboard.get(), m_scheduler.get(), m_preferences.get(),
                                                             m_workspace.get());
     m_clipboardMonitor->setModelContext(m_store->context.get());
     m_clipboardMonitor->setHistoryLimit(storedHistoryLimit(*m_preferences));
+
+    m_pasteQueueManager = std::make_unique<PasteQueueManager>(m_pasteboard.get(), m_scheduler.get(),
+                                                              m_globalKeyMonitor.get(), m_alerts.get());
+    m_pasteQueueManager->setClipboardMonitor(m_clipboardMonitor.get());
+    m_pasteQueueManager->setOnQueueStateChanged([self] {
+        if (self)
+            self->updateStatusItemIcon();
+    });
+    m_pasteQueueManager->setOnQueueExhausted([self] {
+        if (self)
+            self->updateStatusItemIcon();
+    });
 
     m_clipListViewModel = std::make_unique<ClipListViewModel>(m_pasteboard.get(), m_scheduler.get());
     m_clipListViewModel->configure(m_store->context.get(), m_clipboardMonitor.get(), *m_preferences);
@@ -67,12 +90,21 @@ void AppDelegate::setupManagers()
                                                               m_loginItem.get(), m_applications.get());
     m_settingsViewModel->setModelContext(m_store->context.get());
 
-    QPointer<AppDelegate> self(this);
     m_clipboardMonitor->setOnNewItem([self] {
         if (self)
             self->m_clipListViewModel->loadItems();
     });
-    // The paste queue and the global shortcut join here once they exist.
+
+    m_hotkeyManager = std::make_unique<HotkeyManager>(m_hotkeyService.get(), m_notifications.get(), m_preferences.get());
+    m_hotkeyManager->setOnHotkeyPressed([self] {
+        if (self)
+            self->togglePopover();
+    });
+    m_hotkeyManager->setOnRegistrationFailed([self] {
+        if (self)
+            self->showShortcutUnavailableAlert();
+    });
+    m_hotkeyManager->setup();
 }
 
 void AppDelegate::setupStatusItem()
@@ -93,7 +125,28 @@ void AppDelegate::showOnboardingIfNeeded()
 void AppDelegate::activate()
 {
     qCDebug(lcApp) << "activation requested";
-    // Opens the panel once there is one.
+    togglePopover();
+}
+
+void AppDelegate::togglePopover()
+{
+    qCDebug(lcApp) << "panel toggled";
+    // Opens or closes the panel once there is one.
+}
+
+void AppDelegate::updateStatusItemIcon()
+{
+    qCDebug(lcApp) << "paste queue" << (m_pasteQueueManager->isActive() ? "running" : "idle");
+    // Swaps the tray icon once there is one.
+}
+
+void AppDelegate::showShortcutUnavailableAlert()
+{
+    qCDebug(lcApp) << "shortcut unavailable";
+    m_alerts->runModal(Alerts::Style::Warning, u"Shortcut Unavailable"_s,
+                       u"The global shortcut could not be registered. It may conflict with another app or system "
+                       "shortcut. You can change it in Settings."_s,
+                       {u"OK"_s});
 }
 
 void AppDelegate::runLaunchAutoClearCheck()
@@ -131,7 +184,7 @@ void AppDelegate::applicationWillTerminate()
         return;
     m_terminated = true;
     m_clipboardMonitor->stopMonitoring();
-    // The global shortcut is unregistered here once it exists.
+    m_hotkeyManager->unregister();
     if (m_preferences->string(PreferenceKeys::autoClearOption) == AutoClearOption::onQuit) {
         qCDebug(lcApp) << "clearing the history on quit";
         m_settingsViewModel->clearAllHistory();

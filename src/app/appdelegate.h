@@ -7,14 +7,19 @@
 #include <memory>
 #include <optional>
 
+class Alerts;
 class AutostartLoginItem;
 class ClipListViewModel;
 class ClipboardMonitor;
 class DesktopEntries;
+class HotkeyManager;
 class NotificationCenter;
+class PasteQueueManager;
 class Preferences;
 class QtScheduler;
 class SettingsViewModel;
+class X11GlobalKeyMonitor;
+class X11HotkeyService;
 class X11Pasteboard;
 class X11Workspace;
 
@@ -39,12 +44,16 @@ public:
 
     [[nodiscard]] ClipListViewModel *clipListViewModel() const { return m_clipListViewModel.get(); }
     [[nodiscard]] SettingsViewModel *settingsViewModel() const { return m_settingsViewModel.get(); }
+    [[nodiscard]] PasteQueueManager *pasteQueueManager() const { return m_pasteQueueManager.get(); }
 
 private:
     void setupManagers();
     void setupStatusItem();
     void setupPopover();
     void showOnboardingIfNeeded();
+    void togglePopover();
+    void updateStatusItemIcon();
+    void showShortcutUnavailableAlert();
     void runLaunchAutoClearCheck();
     void handleHistoryLimitChanged();
 
@@ -53,10 +62,15 @@ private:
     std::unique_ptr<QtScheduler> m_scheduler;
     std::unique_ptr<DesktopEntries> m_applications;
     std::unique_ptr<AutostartLoginItem> m_loginItem;
+    std::unique_ptr<Alerts> m_alerts;
     std::unique_ptr<X11Pasteboard> m_pasteboard;
     std::unique_ptr<X11Workspace> m_workspace;
+    std::unique_ptr<X11GlobalKeyMonitor> m_globalKeyMonitor;
+    std::unique_ptr<X11HotkeyService> m_hotkeyService;
     std::optional<HistoryStore> m_store;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
+    std::unique_ptr<HotkeyManager> m_hotkeyManager;
+    std::unique_ptr<PasteQueueManager> m_pasteQueueManager;
     std::unique_ptr<ClipListViewModel> m_clipListViewModel;
     std::unique_ptr<SettingsViewModel> m_settingsViewModel;
     bool m_terminated = false;

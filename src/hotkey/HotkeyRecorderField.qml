@@ -1,0 +1,69 @@
+import QtQuick
+import Jotterly.Hotkey
+
+// The field with which the user sets the global shortcut. It shows the shortcut as
+// modifier glyphs and key; a click makes it wait for the next key press made with a
+// modifier, which it reports through the three bound values.
+Rectangle {
+    id: field
+
+    /// The stored shortcut, bound both ways to the settings.
+    property int keyCode: -1
+    property int modifiers: 0
+    property string keyChar: ""
+    readonly property alias isRecording: recorder.isRecording
+    readonly property alias displayText: recorder.text
+
+    readonly property color orange: "#ff9500"
+
+    implicitWidth: 160
+    implicitHeight: 26
+    radius: 5
+    clip: true
+    activeFocusOnTab: true
+    color: recorder.isRecording ? Qt.rgba(orange.r, orange.g, orange.b, 0.15)
+                                : Qt.rgba(palette.placeholderText.r, palette.placeholderText.g, palette.placeholderText.b, 0.1)
+    border.width: recorder.isRecording ? 1 : 0
+    border.color: Qt.rgba(orange.r, orange.g, orange.b, 0.4)
+
+    SystemPalette {
+        id: palette
+    }
+
+    HotkeyRecorder {
+        id: recorder
+        // Key code, then modifiers, then key text: the settings store and announce them in this order.
+        onShortcutRecorded: (code, flags, text) => {
+            field.keyCode = code
+            field.modifiers = flags
+            field.keyChar = text
+            recorder.updateDisplay(field.keyCode, field.modifiers, field.keyChar)
+        }
+    }
+
+    onKeyCodeChanged: recorder.updateDisplay(keyCode, modifiers, keyChar)
+    onModifiersChanged: recorder.updateDisplay(keyCode, modifiers, keyChar)
+    onKeyCharChanged: recorder.updateDisplay(keyCode, modifiers, keyChar)
+    Component.onCompleted: {
+        recorder.watch(field)
+        recorder.updateDisplay(keyCode, modifiers, keyChar)
+    }
+
+    Text {
+        anchors.centerIn: parent
+        text: recorder.text.length > 0 ? recorder.text : recorder.placeholderText
+        font.pixelSize: 12
+        font.weight: Font.Medium
+        color: recorder.isRecording ? field.orange
+             : recorder.text.length === 0 ? palette.placeholderText
+             : recorder.hasRecorded ? palette.windowText : palette.text
+    }
+
+    MouseArea {
+        anchors.fill: parent
+        onPressed: {
+            recorder.startRecording()
+            field.forceActiveFocus()
+        }
+    }
+}

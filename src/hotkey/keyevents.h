@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <optional>
+
+class QKeyEvent;
+
+/// The stored key code of the key that `event` reports, or none.
+[[nodiscard]] std::optional<qint64> keyCodeForKeyEvent(const QKeyEvent &event);
+/// The stored modifier flags held during `event`: Ctrl is command, Alt option, Super
+/// control; Caps Lock and the keypad are reported too.
+[[nodiscard]] qint64 modifierFlagsForKeyEvent(const QKeyEvent &event);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/hotkeyservice.h"
+
+#include <QList>
+
+/// A hot key service that records registrations, refuses them when told to, and
+/// presses the registered key on request.
+class FakeHotkeyService : public HotkeyService
+{
+public:
+    struct Registration {
+        quint32 keyCode;
+        quint32 modifiers;
+        HotkeyID id;
+    };
+
+    void installEventHandler(std::function<void()> handler) override { this->handler = std::move(handler); }
+    void removeEventHandler() override { handler = nullptr; }
+    int registerHotkey(quint32 keyCode, quint32 modifiers, HotkeyID id) override
+    {
+        if (refuses)
+            return 10;
+        registered = Registration{keyCode, modifiers, id};
+        ++registrations;
+        return 0;
+    }
+    void unregisterHotkey() override { registered.reset(); }
+
+    /// The registered hot key is pressed.
+    void press()
+    {
+        if (registered && handler)
+            handler();
+    }
+
+    std::function<void()> handler;
+    std::optional<Registration> registered;
+    int registrations = 0;
+    bool refuses = false;
+};

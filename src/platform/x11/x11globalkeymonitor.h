@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/globalkeymonitor.h"
+
+#include <QObject>
+
+#include <map>
+
+struct xcb_connection_t;
+typedef struct _XCBKeySymbols xcb_key_symbols_t;
+class QSocketNotifier;
+
+/// The keyboard of the whole X display through XInput2 raw key events on the root
+/// window, read on the main thread. Raw events carry no modifier state, so the monitor
+/// follows the modifier keys itself. Presses while one of jotterly's own windows has
+/// the focus are not reported. Without XInput2 there is no monitor.
+class X11GlobalKeyMonitor : public QObject, public GlobalKeyMonitor
+{
+    Q_OBJECT
+
+public:
+    explicit X11GlobalKeyMonitor(QObject *parent = nullptr);
+    ~X11GlobalKeyMonitor() override;
+
+    std::optional<int> addMonitor(std::function<void(const GlobalKeyDown &)> handler) override;
+    void removeMonitor(int token) override;
+
+private:
+    bool listen();
+    void stopListening();
+    void readEvents();
+    void keyEvent(quint32 keycode, bool pressed);
+
+    xcb_connection_t *m_connection = nullptr;
+    xcb_key_symbols_t *m_symbols = nullptr;
+    QSocketNotifier *m_notifier = nullptr;
+    quint8 m_inputOpcode = 0;
+    bool m_listening = false;
+    std::map<int, std::function<void(const GlobalKeyDown &)>> m_handlers;
+    int m_nextToken = 1;
+    qint64 m_heldModifiers = 0;
+    std::map<quint32, qint64> m_modifierKeysDown; // keycode -> the flag it holds
+};

@@ -1,0 +1,144 @@
+#include "queue/pastequeuemanager.h"
+
+#include "capture/clipboardmonitor.h"
+#include "history/pasteback.h"
+#include "hotkey/keycodes.h"
+#include "platform/alerts.h"
+#include "platform/globalkeymonitor.h"
+
+using namespace Qt::StringLiterals;
+
+const QString PasteQueueManager::permissionMessage = u"Input Monitoring Required"_s;
+const QString PasteQueueManager::permissionInformativeText =
+    u"Jotterly needs Input Monitoring permission to detect ⌘V for paste queue. Grant access in System Settings → "
+    "Privacy & Security → Input Monitoring, then try again."_s;
+
+PasteQueueManager::PasteQueueManager(Pasteboard *pasteboard, Scheduler *scheduler, GlobalKeyMonitor *keyMonitor,
+                                     Alerts *alerts, QObject *parent)
+    : QObject(parent)
+    , m_pasteboard(pasteboard)
+    , m_scheduler(scheduler)
+    , m_keyMonitor(keyMonitor)
+    , m_alerts(alerts)
+{
+}
+
+PasteQueueManager::~PasteQueueManager()
+{
+    stopKeyMonitor();
+}
+
+void PasteQueueManager::setClipboardMonitor(ClipboardMonitor *monitor)
+{
+    m_clipboardMonitor = monitor;
+}
+
+void PasteQueueManager::setIsActive(bool active)
+{
+    if (m_isActive == active)
+        return;
+    m_isActive = active;
+    Q_EMIT isActiveChanged();
+}
+
+void PasteQueueManager::setQueuedItems(const QList<ClipItemPtr> &items)
+{
+    if (m_queuedItems == items)
+        return;
+    m_queuedItems = items;
+    Q_EMIT queuedItemsChanged();
+}
+
+void PasteQueueManager::setCurrentIndex(int index)
+{
+    if (m_currentIndex == index)
+        return;
+    m_currentIndex = index;
+    Q_EMIT currentIndexChanged();
+}
+
+void PasteQueueManager::startQueue(const QList<ClipItemPtr> &items)
+{
+    if (items.isEmpty())
+        return;
+    setQueuedItems(items);
+    setCurrentIndex(0);
+    setIsActive(true);
+    if (m_onQueueStateChanged)
+        m_onQueueStateChanged();
+    pasteCurrentItem();
+    startKeyMonitor();
+}
+
+void PasteQueueManager::pasteCurrentItem()
+{
+    if (m_currentIndex >= m_queuedItems.size()) {
+        stopQueue();
+        if (m_onQueueExhausted)
+            m_onQueueExhausted();
+        return;
+    }
+    // Written like a copy back, but the item keeps its place in the history.
+    if (m_clipboardMonitor)
+        m_clipboardMonitor->setIsPaused(true);
+    writeItemToPasteboard(*m_pasteboard, *m_queuedItems.at(m_currentIndex));
+    m_scheduler->after(resumeDelay, this, [this] {
+        if (m_clipboardMonitor)
+            m_clipboardMonitor->resumeMonitoring();
+    });
+}
+
+void PasteQueueManager::startKeyMonitor()
+{
+    stopKeyMonitor();
+    QPointer<PasteQueueManager> self(this);
+    m_globalMonitor = m_keyMonitor->addMonitor([self](const GlobalKeyDown &event) {
+        if (self)
+            self->keyDown(event);
+    });
+    if (m_globalMonitor)
+        return;
+    stopQueue();
+    // There is no settings page to open on Linux: the alert only explains.
+    m_alerts->runModal(Alerts::Style::Warning, permissionMessage, permissionInformativeText, {u"OK"_s});
+}
+
+void PasteQueueManager::stopKeyMonitor()
+{
+    if (m_globalMonitor) {
+        m_keyMonitor->removeMonitor(*m_globalMonitor);
+        m_globalMonitor.reset();
+    }
+}
+
+void PasteQueueManager::keyDown(const GlobalKeyDown &event)
+{
+    // Ctrl+V, whatever else is held, as long as the key types "v" (with Shift it is "V").
+    if (!(event.modifierFlags & ModifierFlag::command) || event.charactersIgnoringModifiers != u"v"_s)
+        return;
+    m_scheduler->after(std::chrono::milliseconds(0), this, [this] { advanceQueue(); });
+}
+
+void PasteQueueManager::advanceQueue()
+{
+    if (!m_isActive)
+        return; // a press that was on its way when the queue ended
+    setCurrentIndex(m_currentIndex + 1);
+    if (m_currentIndex < m_queuedItems.size()) {
+        pasteCurrentItem();
+        return;
+    }
+    stopQueue();
+    if (m_onQueueExhausted)
+        m_onQueueExhausted();
+}
+
+void PasteQueueManager::stopQueue()
+{
+    setIsActive(false);
+    setQueuedItems({});
+    setCurrentIndex(0);
+    stopKeyMonitor();
+    if (m_onQueueStateChanged)
+        m_onQueueStateChanged();
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "platform/scheduler.h"
+#include "store/clipitem.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <optional>
+
+class Alerts;
+class ClipboardMonitor;
+class GlobalKeyMonitor;
+class Pasteboard;
+struct GlobalKeyDown;
+
+/// Pastes several history items one after another with the ordinary paste keystroke:
+/// the first item goes on the clipboard, and each Ctrl+V the user presses in another
+/// application replaces it with the next. It never sends keystrokes itself. After the
+/// last item has been pasted the queue ends by itself.
+class PasteQueueManager : public QObject
+{
+    Q_OBJECT
+
+    /// A queue is running.
+    Q_PROPERTY(bool isActive READ isActive NOTIFY isActiveChanged)
+    /// How many items the running queue holds.
+    Q_PROPERTY(int queueLength READ queueLength NOTIFY queuedItemsChanged)
+    /// Index of the item now on the clipboard.
+    Q_PROPERTY(int currentIndex READ currentIndex NOTIFY currentIndexChanged)
+
+public:
+    /// How long the clipboard monitor stays paused after each write.
+    static constexpr std::chrono::milliseconds resumeDelay{300};
+
+    PasteQueueManager(Pasteboard *pasteboard, Scheduler *scheduler, GlobalKeyMonitor *keyMonitor, Alerts *alerts,
+                      QObject *parent = nullptr);
+    ~PasteQueueManager() override;
+
+    [[nodiscard]] bool isActive() const { return m_isActive; }
+    [[nodiscard]] const QList<ClipItemPtr> &queuedItems() const { return m_queuedItems; }
+    [[nodiscard]] int queueLength() const { return int(m_queuedItems.size()); }
+    [[nodiscard]] int currentIndex() const { return m_currentIndex; }
+
+    void setClipboardMonitor(ClipboardMonitor *monitor);
+    void setOnQueueStateChanged(std::function<void()> callback) { m_onQueueStateChanged = std::move(callback); }
+    void setOnQueueExhausted(std::function<void()> callback) { m_onQueueExhausted = std::move(callback); }
+
+    /// Starts pasting `items` in this order, replacing a running queue.
+    void startQueue(const QList<ClipItemPtr> &items);
+    /// Ends the queue; the clipboard keeps what the queue wrote last.
+    Q_INVOKABLE void stopQueue();
+
+    /// The texts of the alert shown when the keyboard cannot be watched.
+    static const QString permissionMessage;
+    static const QString permissionInformativeText;
+
+Q_SIGNALS:
+    void isActiveChanged();
+    void queuedItemsChanged();
+    void currentIndexChanged();
+
+private:
+    void pasteCurrentItem();
+    void startKeyMonitor();
+    void stopKeyMonitor();
+    void keyDown(const GlobalKeyDown &event);
+    void advanceQueue();
+    void setIsActive(bool active);
+    void setQueuedItems(const QList<ClipItemPtr> &items);
+    void setCurrentIndex(int index);
+
+    Pasteboard *m_pasteboard;
+    Scheduler *m_scheduler;
+    GlobalKeyMonitor *m_keyMonitor;
+    Alerts *m_alerts;
+    QPointer<ClipboardMonitor> m_clipboardMonitor;
+    std::function<void()> m_onQueueStateChanged;
+    std::function<void()> m_onQueueExhausted;
+
+    bool m_isActive = false;
+    QList<ClipItemPtr> m_queuedItems;
+    int m_currentIndex = 0;
+    std::optional<int> m_globalMonitor;
+};

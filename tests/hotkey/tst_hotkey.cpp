@@ -1,0 +1,269 @@
+#include "hotkey/hotkeymanager.h"
+#include "hotkey/hotkeyrecorder.h"
+#include "hotkey/keycodes.h"
+#include "platform/fakehotkeyservice.h"
+#include "settings/notificationcenter.h"
+#include "settings/preferencedefaults.h"
+#include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr quint32 lockMask = 0x2; // X11 native modifier state with Caps Lock on
+
+// A key press as the xcb platform reports it (the keysym is the native virtual key);
+// true when a filter took it before it reached `target`.
+bool press(QObject *target, int key, Qt::KeyboardModifiers modifiers, quint32 keysym, quint32 nativeModifiers = 0)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers, 0, keysym, nativeModifiers);
+    return QCoreApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+class TestHotkey : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Preferences> m_preferences;
+    std::unique_ptr<NotificationCenter> m_notifications;
+    FakeHotkeyService m_service;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_preferences = std::make_unique<Preferences>(m_dir->filePath(u"jotterly.conf"_s));
+        registerPreferenceDefaults(*m_preferences);
+        m_notifications = std::make_unique<NotificationCenter>();
+        m_service = {};
+    }
+
+    void translatesModifiers_data()
+    {
+        QTest::addColumn<qint64>("flags");
+        QTest::addColumn<quint32>("registered");
+        QTest::newRow("default, option and shift") << qint64(0xa0000) << quint32(0xa00);
+        QTest::newRow("command and control") << qint64(0x140000) << quint32(0x1100);
+        QTest::newRow("caps lock and function add nothing") << qint64(0x810000 | 0x20000) << quint32(0x200);
+        QTest::newRow("stray low bits") << qint64(0xffff) << quint32(0);
+    }
+
+    void translatesModifiers()
+    {
+        QFETCH(qint64, flags);
+        QFETCH(quint32, registered);
+        QCOMPARE(HotkeyManager::carbonModifiers(flags), registered);
+    }
+
+    void showsShortcutsInGlyphOrder_data()
+    {
+        QTest::addColumn<qint64>("modifiers");
+        QTest::addColumn<QString>("keyText");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("default") << qint64(0xa0000) << u"V"_s << u"⌥⇧V"_s;
+        QTest::newRow("all four") << qint64(0x1e0000) << u"K"_s << u"⌃⌥⇧⌘K"_s;
+        QTest::newRow("space") << qint64(0x100000) << u" "_s << u"⌘ "_s;
+        QTest::newRow("caps lock not shown") << qint64(0x110000) << u"B"_s << u"⌘B"_s;
+        QTest::newRow("no key text") << qint64(0xa0000) << QString() << QString();
+    }
+
+    void showsShortcutsInGlyphOrder()
+    {
+        QFETCH(qint64, modifiers);
+        QFETCH(QString, keyText);
+        QFETCH(QString, shown);
+        QCOMPARE(shortcutDisplayString(modifiers, keyText), shown);
+    }
+
+    void keyTableTranslatesBothWays()
+    {
+        int known = 0;
+        for (qint64 code = 0; code < 128; ++code) {
+            if (const auto keysym = keysymForKeyCode(code)) {
+                QCOMPARE(keyCodeForKeysym(*keysym), code);
+                ++known;
+            }
+        }
+        QVERIFY(known > 90);
+        QCOMPARE(keysymForKeyCode(9), 0x76u); // V
+        QCOMPARE(keyCodeForKeysym(0x56), 9);  // shifted V is the same key
+        QCOMPARE(keyCodeForKeysym(0x21), 18); // "!" is Shift+1
+        QVERIFY(!keysymForKeyCode(-1));
+        QVERIFY(!keysymForKeyCode(10)); // the ISO key the ANSI layout lacks
+        QVERIFY(!keysymForKeyCode(0x10009));
+    }
+
+    void registersAndFollowsTheStoredShortcut()
+    {
+        HotkeyManager manager(&m_service, m_notifications.get(), m_preferences.get());
+        int pressed = 0;
+        int failed = 0;
+        manager.setOnHotkeyPressed([&] { ++pressed; });
+        manager.setOnRegistrationFailed([&] { ++failed; });
+        manager.setup();
+        QVERIFY(m_service.registered);
+        QCOMPARE(m_service.registered->keyCode, 9u);
+        QCOMPARE(m_service.registered->modifiers, 0xa00u);
+        QCOMPARE(m_service.registered->id.signature, 0x4a4f544bu); // "JOTK"
+        QCOMPARE(m_service.registered->id.id, 1u);
+
+        m_service.press();
+        m_service.press();
+        QCOMPARE(pressed, 2);
+
+        // The settings store then announce: each announcement registers afresh.
+        m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, 11);
+        m_notifications->post(Notifications::shortcutChanged);
+        m_preferences->setInteger(PreferenceKeys::shortcutModifiers, 0x100000);
+        m_notifications->post(Notifications::shortcutChanged);
+        QCOMPARE(m_service.registered->keyCode, 11u);
+        QCOMPARE(m_service.registered->modifiers, 0x100u);
+
+        m_service.refuses = true;
+        m_notifications->post(Notifications::shortcutChanged);
+        QCOMPARE(failed, 1);
+        QVERIFY(!m_service.registered);
+
+        manager.unregister();
+        m_notifications->post(Notifications::hotKeyFired); // a press already on its way
+        QCOMPARE(pressed, 3);
+        m_service.refuses = false;
+        QVERIFY(!m_service.handler);
+    }
+
+    void aNegativeKeyCodeRegistersNothingQuietly()
+    {
+        m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, -1);
+        HotkeyManager manager(&m_service, m_notifications.get(), m_preferences.get());
+        int failed = 0;
+        int pressed = 0;
+        manager.setOnRegistrationFailed([&] { ++failed; });
+        manager.setOnHotkeyPressed([&] { ++pressed; });
+        manager.setup();
+        QVERIFY(!m_service.registered);
+        QCOMPARE(failed, 0);
+        QObject window;
+        QVERIFY(!press(&window, Qt::Key_V, Qt::AltModifier | Qt::ShiftModifier, 0x56));
+        QCOMPARE(pressed, 0);
+    }
+
+    void refusesHandEditedShortcuts_data()
+    {
+        QTest::addColumn<qint64>("keyCode");
+        QTest::addColumn<qint64>("modifiers");
+        QTest::newRow("no modifier would take V from everyone") << qint64(9) << qint64(0);
+        QTest::newRow("only stray bits") << qint64(9) << qint64(0x10000 | 0xffff);
+        QTest::newRow("a code that wraps round to V") << qint64(0x10009) << qint64(0xa0000);
+    }
+
+    void refusesHandEditedShortcuts()
+    {
+        QFETCH(qint64, keyCode);
+        QFETCH(qint64, modifiers);
+        m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, keyCode);
+        m_preferences->setInteger(PreferenceKeys::shortcutModifiers, modifiers);
+        HotkeyManager manager(&m_service, m_notifications.get(), m_preferences.get());
+        int failed = 0;
+        int pressed = 0;
+        manager.setOnRegistrationFailed([&] { ++failed; });
+        manager.setOnHotkeyPressed([&] { ++pressed; });
+        manager.setup();
+        QVERIFY(!m_service.registered);
+        QCOMPARE(failed, 1);
+        QObject window;
+        QVERIFY(!press(&window, Qt::Key_V, Qt::NoModifier, 0x76)); // typing V still works
+        QCOMPARE(pressed, 0);
+    }
+
+    void catchesTheShortcutInOwnWindows()
+    {
+        m_service.refuses = true; // the local road works without the global one
+        HotkeyManager manager(&m_service, m_notifications.get(), m_preferences.get());
+        int pressed = 0;
+        manager.setOnHotkeyPressed([&] { ++pressed; });
+        manager.setup();
+        QObject window;
+        QVERIFY(press(&window, Qt::Key_V, Qt::AltModifier | Qt::ShiftModifier, 0x56));
+        QCOMPARE(pressed, 1);
+        // With Caps Lock on the flags differ: an ordinary key press for the window.
+        QVERIFY(!press(&window, Qt::Key_V, Qt::AltModifier | Qt::ShiftModifier, 0x56, lockMask));
+        QVERIFY(!press(&window, Qt::Key_V, Qt::ShiftModifier, 0x56));
+        QVERIFY(!press(&window, Qt::Key_B, Qt::AltModifier | Qt::ShiftModifier, 0x42));
+        QCOMPARE(pressed, 1);
+        manager.unregister();
+        QVERIFY(!press(&window, Qt::Key_V, Qt::AltModifier | Qt::ShiftModifier, 0x56));
+        QCOMPARE(pressed, 1);
+    }
+
+    void recordsShortcuts_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<quint32>("nativeModifiers");
+        QTest::addColumn<qint64>("keyCode"); // -1: ignored, still recording
+        QTest::addColumn<qint64>("flags");
+        QTest::addColumn<QString>("keyText");
+        const int altShift = int(Qt::AltModifier | Qt::ShiftModifier);
+        QTest::newRow("Alt+Shift+V") << int(Qt::Key_V) << altShift << 0u << qint64(9) << qint64(0xa0000) << u"V"_s;
+        QTest::newRow("all four and K") << int(Qt::Key_K) << int(Qt::MetaModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::ControlModifier)
+                                        << 0u << qint64(40) << qint64(0x1e0000) << u"K"_s;
+        QTest::newRow("Ctrl+space") << int(Qt::Key_Space) << int(Qt::ControlModifier) << 0u << qint64(49) << qint64(0x100000) << u" "_s;
+        QTest::newRow("caps lock is kept") << int(Qt::Key_B) << int(Qt::ControlModifier) << lockMask << qint64(11)
+                                           << qint64(0x110000) << u"B"_s;
+        QTest::newRow("Shift+1") << int(Qt::Key_Exclam) << int(Qt::ShiftModifier) << 0u << qint64(18) << qint64(0x20000) << u"!"_s;
+        QTest::newRow("Ctrl+F5 by name") << int(Qt::Key_F5) << int(Qt::ControlModifier) << 0u << qint64(96) << qint64(0x100000) << u"F5"_s;
+        QTest::newRow("plain letter") << int(Qt::Key_A) << 0 << 0u << qint64(-1) << qint64(0) << QString();
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << 0u << qint64(-1) << qint64(0) << QString();
+        QTest::newRow("Return") << int(Qt::Key_Return) << 0 << 0u << qint64(-1) << qint64(0) << QString();
+        QTest::newRow("modifier alone") << int(Qt::Key_Shift) << int(Qt::ShiftModifier) << 0u << qint64(-1) << qint64(0) << QString();
+        QTest::newRow("keypad only") << int(Qt::Key_5) << int(Qt::KeypadModifier) << 0u << qint64(-1) << qint64(0) << QString();
+    }
+
+    void recordsShortcuts()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(quint32, nativeModifiers);
+        QFETCH(qint64, keyCode);
+        QFETCH(qint64, flags);
+        QFETCH(QString, keyText);
+
+        HotkeyRecorder recorder;
+        QObject field;
+        recorder.watch(&field);
+        recorder.updateDisplay(9, 0xa0000, QString());
+        QCOMPARE(recorder.text(), QString()); // no key text yet: the placeholder shows
+        QSignalSpy recorded(&recorder, &HotkeyRecorder::shortcutRecorded);
+
+        QVERIFY(!press(&field, key, Qt::KeyboardModifiers(modifiers), 0, nativeModifiers)); // not recording
+        recorder.startRecording();
+        recorder.startRecording(); // a second click keeps recording
+        QCOMPARE(recorder.text(), u"Press shortcut..."_s);
+        QVERIFY(press(&field, key, Qt::KeyboardModifiers(modifiers), 0, nativeModifiers));
+        if (keyCode < 0) {
+            QVERIFY(recorder.isRecording());
+            QCOMPARE(recorded.count(), 0);
+            QCOMPARE(recorder.text(), u"Press shortcut..."_s);
+            return;
+        }
+        QVERIFY(!recorder.isRecording());
+        QCOMPARE(recorded.count(), 1);
+        QCOMPARE(recorded.at(0).at(0).toLongLong(), keyCode);
+        QCOMPARE(recorded.at(0).at(1).toLongLong(), flags);
+        QCOMPARE(recorded.at(0).at(2).toString(), keyText);
+        recorder.updateDisplay(keyCode, flags, keyText);
+        QCOMPARE(recorder.text(), shortcutDisplayString(flags, keyText));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHotkey)
+#include "tst_hotkey.moc"

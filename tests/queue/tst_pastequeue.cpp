@@ -1,0 +1,175 @@
+#include "capture/clipboardmonitor.h"
+#include "capture/memorypasteboard.h"
+#include "platform/fakeglobalkeymonitor.h"
+#include "platform/fakeworkspace.h"
+#include "platform/manualscheduler.h"
+#include "platform/recordingalerts.h"
+#include "queue/pastequeuemanager.h"
+#include "settings/preferencedefaults.h"
+#include "settings/preferences.h"
+#include "store/historystore.h"
+#include "support/storetesting.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+constexpr qint64 ctrl = 0x100000;
+constexpr qint64 shift = 0x20000;
+} // namespace
+
+class TestPasteQueue : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<HistoryStore> m_store;
+    std::unique_ptr<Preferences> m_preferences;
+    MemoryPasteboard m_pasteboard;
+    ManualScheduler m_scheduler;
+    FakeWorkspace m_workspace;
+    FakeGlobalKeyMonitor m_keyboard;
+    RecordingAlerts m_alerts;
+    std::unique_ptr<ClipboardMonitor> m_monitor;
+    std::unique_ptr<PasteQueueManager> m_queue;
+    QStringList m_calls;
+    QList<ClipItemPtr> m_items;
+
+    QString onClipboard() const { return m_pasteboard.string(PasteboardType::String).value_or(QString()); }
+
+    void pasteKeystroke(qint64 flags = ctrl, const QString &characters = u"v"_s)
+    {
+        m_keyboard.press(flags, characters);
+        m_scheduler.runPending();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QString error;
+        m_store = createHistoryStore(m_dir->filePath(u"history.sqlite"_s), &error);
+        m_preferences = std::make_unique<Preferences>(m_dir->filePath(u"jotterly.conf"_s));
+        registerPreferenceDefaults(*m_preferences);
+        m_monitor = std::make_unique<ClipboardMonitor>(&m_pasteboard, &m_scheduler, m_preferences.get(), &m_workspace);
+        m_monitor->setModelContext(m_store->context.get());
+        m_monitor->startMonitoring();
+        m_queue = std::make_unique<PasteQueueManager>(&m_pasteboard, &m_scheduler, &m_keyboard, &m_alerts);
+        m_queue->setClipboardMonitor(m_monitor.get());
+        m_calls.clear();
+        m_queue->setOnQueueStateChanged([this] { m_calls << (m_queue->isActive() ? u"started"_s : u"stopped"_s); });
+        m_queue->setOnQueueExhausted([this] { m_calls << u"exhausted"_s; });
+        m_items.clear();
+        for (const QString &text : {u"first"_s, u"second"_s, u"third"_s}) {
+            m_items << makeTextItem(text, 1000 + m_items.size());
+            m_store->context->insert(m_items.constLast());
+        }
+        QVERIFY(m_store->context->save());
+        m_keyboard.unavailable = false;
+        m_alerts.shown.clear();
+    }
+
+    void cleanup()
+    {
+        m_queue.reset();
+        m_monitor.reset();
+        m_store.reset();
+    }
+
+    void pastesOneItemPerKeystrokeWithoutRecordingThem()
+    {
+        m_queue->startQueue(m_items);
+        QCOMPARE(onClipboard(), u"first"_s);
+        QCOMPARE(m_keyboard.handlers.size(), 1u);
+        pasteKeystroke(); // within the 300 ms of the previous write
+        QCOMPARE(onClipboard(), u"second"_s);
+        QCOMPARE(m_queue->currentIndex(), 1);
+        m_scheduler.advance(100ms);
+        pasteKeystroke();
+        QCOMPARE(onClipboard(), u"third"_s);
+        pasteKeystroke();
+        QCOMPARE(onClipboard(), u"third"_s);
+        QVERIFY(!m_queue->isActive());
+        QCOMPARE(m_queue->queueLength(), 0);
+        QVERIFY(m_keyboard.handlers.empty());
+        QCOMPARE(m_calls, (QStringList{u"started"_s, u"stopped"_s, u"exhausted"_s}));
+
+        m_scheduler.advance(2s);
+        QCOMPARE(DiskView(m_dir->filePath(u"history.sqlite"_s)).previews(), (QStringList{u"third"_s, u"second"_s, u"first"_s}));
+        QCOMPARE(m_items.at(0)->timestamp().toMSecsSinceEpoch(), 1000); // not moved to the top
+    }
+
+    void ignoresOtherKeystrokes_data()
+    {
+        QTest::addColumn<qint64>("flags");
+        QTest::addColumn<QString>("characters");
+        QTest::newRow("Ctrl+Shift+V") << (ctrl | shift) << u"V"_s;
+        QTest::newRow("plain v") << qint64(0) << u"v"_s;
+        QTest::newRow("Ctrl+C") << ctrl << u"c"_s;
+        QTest::newRow("Shift+V") << shift << u"V"_s;
+    }
+
+    void ignoresOtherKeystrokes()
+    {
+        QFETCH(qint64, flags);
+        QFETCH(QString, characters);
+        m_queue->startQueue(m_items);
+        pasteKeystroke(flags, characters);
+        QCOMPARE(onClipboard(), u"first"_s);
+        QCOMPARE(m_queue->currentIndex(), 0);
+        pasteKeystroke(ctrl | 0x80000, u"v"_s); // other modifiers with Ctrl do count
+        QCOMPARE(onClipboard(), u"second"_s);
+    }
+
+    void aQueueOfOneEndsAtTheFirstPaste()
+    {
+        m_queue->startQueue({m_items.at(1)});
+        pasteKeystroke();
+        QVERIFY(!m_queue->isActive());
+        QCOMPARE(m_calls, (QStringList{u"started"_s, u"stopped"_s, u"exhausted"_s}));
+        m_queue->startQueue({});
+        QCOMPARE(m_calls.size(), 3); // an empty start does nothing
+    }
+
+    void cancellingKeepsTheCurrentItem()
+    {
+        m_queue->startQueue(m_items);
+        pasteKeystroke();
+        m_queue->stopQueue();
+        QCOMPARE(onClipboard(), u"second"_s);
+        QVERIFY(!m_queue->isActive());
+        QVERIFY(m_keyboard.handlers.empty());
+        pasteKeystroke();
+        QCOMPARE(onClipboard(), u"second"_s);
+        QCOMPARE(m_calls, (QStringList{u"started"_s, u"stopped"_s}));
+    }
+
+    void restartingBeginsAgainWithOneMonitor()
+    {
+        m_queue->startQueue(m_items);
+        pasteKeystroke();
+        m_queue->startQueue({m_items.at(2), m_items.at(0)});
+        QCOMPARE(onClipboard(), u"third"_s);
+        QCOMPARE(m_keyboard.handlers.size(), 1u);
+        pasteKeystroke();
+        QCOMPARE(onClipboard(), u"first"_s);
+    }
+
+    void withoutAKeyboardMonitorTheQueueStopsAndSaysWhy()
+    {
+        m_keyboard.unavailable = true;
+        m_queue->startQueue(m_items);
+        QVERIFY(!m_queue->isActive());
+        QCOMPARE(onClipboard(), u"first"_s);
+        QCOMPARE(m_calls, (QStringList{u"started"_s, u"stopped"_s}));
+        QCOMPARE(m_alerts.shown.size(), 1);
+        QCOMPARE(m_alerts.shown.at(0).message, u"Input Monitoring Required"_s);
+        QCOMPARE(m_alerts.shown.at(0).style, Alerts::Style::Warning);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPasteQueue)
+#include "tst_pastequeue.moc"

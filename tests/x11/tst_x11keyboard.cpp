@@ -1,0 +1,226 @@
+#include "capture/clipboardmonitor.h"
+#include "hotkey/hotkeymanager.h"
+#include "platform/fakeworkspace.h"
+#include "platform/qtscheduler.h"
+#include "platform/recordingalerts.h"
+#include "platform/x11/x11globalkeymonitor.h"
+#include "platform/x11/x11hotkeyservice.h"
+#include "platform/x11/x11pasteboard.h"
+#include "platform/x11/xcbutil.h"
+#include "queue/pastequeuemanager.h"
+#include "settings/notificationcenter.h"
+#include "settings/preferencedefaults.h"
+#include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+#include "store/historystore.h"
+#include "support/storetesting.h"
+#include "support/x11testing.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <xcb/xcb_keysyms.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Another X client, to hold or probe a key grab on the root window.
+class OtherClient
+{
+public:
+    OtherClient()
+        : m_connection(xcb_connect(nullptr, nullptr))
+        , m_symbols(xcb_key_symbols_alloc(m_connection))
+    {
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    }
+    ~OtherClient()
+    {
+        xcb_key_symbols_free(m_symbols);
+        xcb_disconnect(m_connection);
+    }
+
+    /// Tries to grab the key; false when someone else holds it.
+    bool grab(xcb_keysym_t keysym, quint16 modifiers)
+    {
+        const auto keycodes = xcbPtr(xcb_key_symbols_get_keycode(m_symbols, keysym));
+        const auto error = xcbPtr(xcb_request_check(
+            m_connection, xcb_grab_key_checked(m_connection, 1, m_root, modifiers, keycodes.get()[0],
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+        return !error;
+    }
+    void ungrabAll()
+    {
+        xcb_ungrab_key(m_connection, XCB_GRAB_ANY, m_root, XCB_MOD_MASK_ANY);
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+
+private:
+    xcb_connection_t *m_connection;
+    xcb_key_symbols_t *m_symbols;
+    xcb_window_t m_root;
+};
+
+constexpr quint16 altShift = XCB_MOD_MASK_1 | XCB_MOD_MASK_SHIFT;
+
+bool type(const QString &keys)
+{
+    return runShell(u"xdotool key --clearmodifiers "_s + keys);
+}
+
+} // namespace
+
+// The global shortcut and the paste queue with the real X server, xdotool as the
+// user's keyboard and xclip as the other application.
+class TestX11Keyboard : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<Preferences> m_preferences;
+    NotificationCenter m_notifications;
+    X11HotkeyService m_service;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_preferences = std::make_unique<Preferences>(m_dir.filePath(u"jotterly.conf"_s));
+        registerPreferenceDefaults(*m_preferences);
+    }
+
+    void init()
+    {
+        m_preferences->remove(PreferenceKeys::shortcutKeyCode);
+        m_preferences->remove(PreferenceKeys::shortcutModifiers);
+    }
+
+    void theShortcutFiresOncePerPressWhateverTheLocks()
+    {
+        HotkeyManager manager(&m_service, &m_notifications, m_preferences.get());
+        int pressed = 0;
+        int failed = 0;
+        manager.setOnHotkeyPressed([&] { ++pressed; });
+        manager.setOnRegistrationFailed([&] { ++failed; });
+        manager.setup();
+        QVERIFY(manager.isRegistered());
+
+        QVERIFY(type(u"alt+shift+v alt+shift+v"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(pressed, 2, 5000);
+        for (const QString &lock : {u"Caps_Lock"_s, u"Num_Lock"_s}) {
+            QVERIFY(type(lock));
+            QVERIFY(type(u"alt+shift+v"_s));
+            QVERIFY(type(lock));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(pressed, 4, 5000);
+        QVERIFY(type(u"shift+v ctrl+shift+v"_s));
+        QTest::qWait(200);
+        QCOMPARE(pressed, 4);
+        QCOMPARE(failed, 0);
+
+        manager.unregister();
+        QVERIFY(type(u"alt+shift+v"_s));
+        QTest::qWait(200);
+        QCOMPARE(pressed, 4);
+    }
+
+    void aCombinationHeldElsewhereIsRefused()
+    {
+        OtherClient other;
+        QVERIFY(other.grab(0x76, altShift));
+        HotkeyManager manager(&m_service, &m_notifications, m_preferences.get());
+        int failed = 0;
+        manager.setOnRegistrationFailed([&] { ++failed; });
+        manager.setup();
+        QCOMPARE(failed, 1);
+        QVERIFY(!manager.isRegistered());
+        other.ungrabAll();
+        manager.unregister();
+    }
+
+    void aChangedShortcutLeavesOneGrab()
+    {
+        HotkeyManager manager(&m_service, &m_notifications, m_preferences.get());
+        int pressed = 0;
+        manager.setOnHotkeyPressed([&] { ++pressed; });
+        manager.setup();
+        m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, 11); // B
+        m_notifications.post(Notifications::shortcutChanged);
+        m_preferences->setInteger(PreferenceKeys::shortcutModifiers, 0x100000); // Ctrl
+        m_notifications.post(Notifications::shortcutChanged);
+
+        OtherClient other;
+        QVERIFY(other.grab(0x76, altShift));                  // the old one is free
+        QVERIFY(other.grab(0x62, XCB_MOD_MASK_1 | XCB_MOD_MASK_SHIFT)); // so is the intermediate one
+        QVERIFY(!other.grab(0x62, XCB_MOD_MASK_CONTROL));     // the new one is held
+        other.ungrabAll();
+        QVERIFY(type(u"ctrl+b"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(pressed, 1, 5000);
+        manager.unregister();
+    }
+
+    void aQueuePastesOnePerCtrlV()
+    {
+        QString error;
+        auto store = createHistoryStore(m_dir.filePath(u"history.sqlite"_s), &error);
+        QVERIFY(store);
+        QList<ClipItemPtr> items;
+        for (const QString &text : {u"one"_s, u"two"_s, u"three"_s}) {
+            items << makeTextItem(text, 1000 + items.size());
+            store->context->insert(items.constLast());
+        }
+        QVERIFY(store->context->save());
+
+        QtScheduler scheduler;
+        X11Pasteboard pasteboard;
+        FakeWorkspace workspace;
+        ClipboardMonitor monitor(&pasteboard, &scheduler, m_preferences.get(), &workspace);
+        monitor.setModelContext(store->context.get());
+        monitor.startMonitoring();
+        X11GlobalKeyMonitor keyboard;
+        RecordingAlerts alerts;
+        PasteQueueManager queue(&pasteboard, &scheduler, &keyboard, &alerts);
+        queue.setClipboardMonitor(&monitor);
+
+        const auto pasted = [&] {
+            QProcess xclip;
+            xclip.start(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s});
+            [&] { QTRY_VERIFY_WITH_TIMEOUT(xclip.state() == QProcess::NotRunning, 10000); }();
+            return QString::fromUtf8(xclip.readAllStandardOutput());
+        };
+
+        queue.startQueue(items);
+        QVERIFY(alerts.shown.isEmpty());
+        QCOMPARE(pasted(), u"one"_s);
+        // Other keys change nothing.
+        QVERIFY(type(u"ctrl+shift+v v ctrl+c"_s));
+        QTest::qWait(200);
+        QCOMPARE(queue.currentIndex(), 0);
+        QVERIFY(type(u"ctrl+v"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(queue.currentIndex(), 1, 5000);
+        QCOMPARE(pasted(), u"two"_s);
+        QVERIFY(type(u"ctrl+v"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(queue.currentIndex(), 2, 5000);
+        QVERIFY(type(u"ctrl+v"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(!queue.isActive(), 5000);
+        QCOMPARE(pasted(), u"three"_s);
+
+        QTest::qWait(int(PasteQueueManager::resumeDelay.count()) + 200);
+        QCOMPARE(store->context->fetchCount({}), 3); // none of the writes was recorded
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::fprintf(stderr, "These tests need an X server: run them through scripts/test.sh.\n");
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QGuiApplication app(argc, argv);
+    TestX11Keyboard test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_x11keyboard.moc"
