@@ -1,0 +1,152 @@
+// How fast the keyboard reaches jotterly: from the X server receiving the shortcut
+// press to onHotkeyPressed, and from a Ctrl+V press to the paste queue's next item
+// being on the clipboard. Keys are pressed through the XTEST extension, as a keyboard
+// would press them.
+//
+//   bench_x11keyboard     (needs DISPLAY; the test command's Xvfb will do)
+
+#include "benchstats.h"
+#include "capture/clipboardmonitor.h"
+#include "hotkey/hotkeymanager.h"
+#include "platform/fakeworkspace.h"
+#include "platform/qtscheduler.h"
+#include "platform/recordingalerts.h"
+#include "platform/x11/x11globalkeymonitor.h"
+#include "platform/x11/x11hotkeyservice.h"
+#include "platform/x11/x11pasteboard.h"
+#include "queue/pastequeuemanager.h"
+#include "settings/notificationcenter.h"
+#include "settings/preferencedefaults.h"
+#include "settings/preferences.h"
+#include "store/historystore.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Keyboard
+{
+public:
+    Keyboard()
+        : m_connection(xcb_connect(nullptr, nullptr))
+        , m_symbols(xcb_key_symbols_alloc(m_connection))
+    {
+    }
+    ~Keyboard()
+    {
+        xcb_key_symbols_free(m_symbols);
+        xcb_disconnect(m_connection);
+    }
+
+    /// Presses the keys in order and releases them in reverse, and waits until the X
+    /// server has taken all of it.
+    void chord(std::initializer_list<xcb_keysym_t> keysyms)
+    {
+        std::vector<xcb_keycode_t> codes;
+        for (xcb_keysym_t keysym : keysyms) {
+            xcb_keycode_t *found = xcb_key_symbols_get_keycode(m_symbols, keysym);
+            codes.push_back(found ? found[0] : 0);
+            std::free(found);
+        }
+        for (xcb_keycode_t code : codes)
+            xcb_test_fake_input(m_connection, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        for (auto it = codes.rbegin(); it != codes.rend(); ++it)
+            xcb_test_fake_input(m_connection, XCB_KEY_RELEASE, *it, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+
+private:
+    xcb_connection_t *m_connection;
+    xcb_key_symbols_t *m_symbols;
+};
+
+bool waitFor(const std::function<bool()> &done)
+{
+    QTimer wake;
+    wake.start(1);
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > 5000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+constexpr xcb_keysym_t altL = 0xffe9, shiftL = 0xffe1, controlL = 0xffe3, v = 0x76;
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qFatal("needs an X server (DISPLAY)");
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QGuiApplication app(argc, argv);
+    QTemporaryDir dir;
+    Preferences preferences(dir.filePath(u"jotterly.conf"_s));
+    registerPreferenceDefaults(preferences);
+    NotificationCenter notifications;
+    Keyboard keyboard;
+
+    X11HotkeyService service;
+    HotkeyManager hotkeys(&service, &notifications, &preferences);
+    int pressed = 0;
+    hotkeys.setOnHotkeyPressed([&] { ++pressed; });
+    hotkeys.setup();
+    std::vector<double> shortcut;
+    for (int i = 0; i < 50; ++i) {
+        const int before = pressed;
+        // Presses a few milliseconds apart, as fingers make them: a release and a press
+        // in the same millisecond is how X reports a held key repeating.
+        QThread::msleep(5);
+        QElapsedTimer timer;
+        timer.start();
+        keyboard.chord({altL, shiftL, v});
+        if (!waitFor([&] { return pressed > before; }))
+            qFatal("the shortcut did not arrive");
+        shortcut.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    printTimings("Alt+Shift+V pressed -> onHotkeyPressed", shortcut);
+    hotkeys.unregister();
+
+    QString error;
+    auto store = createHistoryStore(dir.filePath(u"history.sqlite"_s), &error);
+    QtScheduler scheduler;
+    X11Pasteboard pasteboard;
+    FakeWorkspace workspace;
+    ClipboardMonitor monitor(&pasteboard, &scheduler, &preferences, &workspace);
+    monitor.setModelContext(store->context.get());
+    monitor.startMonitoring();
+    X11GlobalKeyMonitor keys;
+    RecordingAlerts alerts;
+    PasteQueueManager queue(&pasteboard, &scheduler, &keys, &alerts);
+    queue.setClipboardMonitor(&monitor);
+    QList<ClipItemPtr> items;
+    for (int i = 0; i < 51; ++i)
+        items << ClipItem::create(u"item %1"_s.arg(i).toUtf8(), ClipContentType::Text, u"item"_s, {}, {}, {});
+    queue.startQueue(items);
+    std::vector<double> paste;
+    for (int i = 0; i < 50; ++i) {
+        const qint64 count = pasteboard.changeCount();
+        QThread::msleep(5);
+        QElapsedTimer timer;
+        timer.start();
+        keyboard.chord({controlL, v});
+        if (!waitFor([&] { return pasteboard.changeCount() != count; }))
+            qFatal("the queue did not advance");
+        paste.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    printTimings("Ctrl+V pressed -> next queue item on the clipboard", paste);
+    return 0;
+}
