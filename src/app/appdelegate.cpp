@@ -19,6 +19,10 @@
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "settings/settingsviewmodel.h"
+#include "updates/applicationinfo.h"
+#include "updates/installerimage.h"
+#include "updates/updatercontroller.h"
+#include "updates/updateservices.h"
 
 #include <QPointer>
 
@@ -34,6 +38,9 @@ AppDelegate::AppDelegate(QObject *parent)
     , m_applications(std::make_unique<DesktopEntries>())
     , m_loginItem(std::make_unique<AutostartLoginItem>())
     , m_alerts(std::make_unique<MessageBoxAlerts>())
+    , m_updaterController(std::make_unique<UpdaterController>(
+          m_preferences.get(),
+          UpdateServices{ApplicationInfo::fromBuild(), m_scheduler.get(), m_alerts.get(), desktopUrlOpener()}))
 {
 }
 
@@ -53,6 +60,7 @@ bool AppDelegate::applicationDidFinishLaunching(QString *error)
     m_clipboardMonitor->startMonitoring();
     qCDebug(lcApp) << "monitoring started";
     runLaunchAutoClearCheck();
+    cleanUpInstallerDiskImage(m_scheduler.get(), this);
     m_notifications->observe(Notifications::historyLimitChanged, this, [this] { handleHistoryLimitChanged(); });
     qCDebug(lcApp) << "launched";
     return true;
@@ -143,10 +151,10 @@ void AppDelegate::updateStatusItemIcon()
 void AppDelegate::showShortcutUnavailableAlert()
 {
     qCDebug(lcApp) << "shortcut unavailable";
-    m_alerts->runModal(Alerts::Style::Warning, u"Shortcut Unavailable"_s,
-                       u"The global shortcut could not be registered. It may conflict with another app or system "
-                       "shortcut. You can change it in Settings."_s,
-                       {u"OK"_s});
+    m_alerts->run({u"Shortcut Unavailable"_s,
+                   u"The global shortcut could not be registered. It may conflict with another app or system "
+                   "shortcut. You can change it in Settings."_s,
+                   {u"OK"_s}, Alert::Style::Warning});
 }
 
 void AppDelegate::runLaunchAutoClearCheck()

@@ -18,6 +18,7 @@ class PasteQueueManager;
 class Preferences;
 class QtScheduler;
 class SettingsViewModel;
+class UpdaterController;
 class X11GlobalKeyMonitor;
 class X11HotkeyService;
 class X11Pasteboard;
@@ -45,6 +46,7 @@ public:
     [[nodiscard]] ClipListViewModel *clipListViewModel() const { return m_clipListViewModel.get(); }
     [[nodiscard]] SettingsViewModel *settingsViewModel() const { return m_settingsViewModel.get(); }
     [[nodiscard]] PasteQueueManager *pasteQueueManager() const { return m_pasteQueueManager.get(); }
+    [[nodiscard]] UpdaterController *updaterController() const { return m_updaterController.get(); }
 
 private:
     void setupManagers();
@@ -63,6 +65,7 @@ private:
     std::unique_ptr<DesktopEntries> m_applications;
     std::unique_ptr<AutostartLoginItem> m_loginItem;
     std::unique_ptr<Alerts> m_alerts;
+    std::unique_ptr<UpdaterController> m_updaterController;
     std::unique_ptr<X11Pasteboard> m_pasteboard;
     std::unique_ptr<X11Workspace> m_workspace;
     std::unique_ptr<X11GlobalKeyMonitor> m_globalKeyMonitor;

@@ -2,9 +2,9 @@
 
 #include "platform/alerts.h"
 
-/// Alerts as modal message boxes.
-class MessageBoxAlerts : public Alerts
+/// Alerts as application-modal QMessageBox dialogs titled with the application's name.
+class MessageBoxAlerts final : public Alerts
 {
 public:
-    int runModal(Style style, const QString &message, const QString &informativeText, const QStringList &buttons) override;
+    int run(const Alert &alert) override;
 };

@@ -3,16 +3,28 @@
 #include <QString>
 #include <QStringList>
 
-/// Modal alerts: the few messages that stop the user.
+/// A modal alert: a short message, an informative text below it, and its buttons, the
+/// first of which is the default. Without buttons the alert has a single "OK".
+struct Alert
+{
+    enum class Style { Informational, Warning };
+
+    QString text;
+    QString informativeText;
+    QStringList buttons;
+    Style style = Style::Informational;
+
+    friend bool operator==(const Alert &, const Alert &) = default;
+};
+
+/// Shows modal alerts: the few messages that stop the user. The application uses
+/// MessageBoxAlerts; tests record what is shown.
 class Alerts
 {
 public:
-    enum class Style { Informational, Warning, Critical };
-
     virtual ~Alerts() = default;
 
-    /// Shows a modal alert with `buttons` (the first is the default) and returns the
-    /// index of the button chosen.
-    virtual int runModal(Style style, const QString &message, const QString &informativeText,
-                         const QStringList &buttons) = 0;
+    /// Shows @p alert and returns once the user has dismissed it: the index of the
+    /// chosen button, or -1 when it was closed without one.
+    virtual int run(const Alert &alert) = 0;
 };

@@ -4,23 +4,17 @@
 
 #include <QList>
 
-/// Alerts that are recorded instead of shown, answered with a chosen button.
-class RecordingAlerts : public Alerts
+/// Alerts for tests: records every alert and answers with the queued button indexes,
+/// then with 0 (the default button).
+class RecordingAlerts final : public Alerts
 {
 public:
-    struct Shown {
-        Style style;
-        QString message;
-        QString informativeText;
-        QStringList buttons;
-    };
-
-    int runModal(Style style, const QString &message, const QString &informativeText, const QStringList &buttons) override
+    int run(const Alert &alert) override
     {
-        shown.append({style, message, informativeText, buttons});
-        return answer;
+        shown << alert;
+        return answers.isEmpty() ? 0 : answers.takeFirst();
     }
 
-    QList<Shown> shown;
-    int answer = 0;
+    QList<Alert> shown;
+    QList<int> answers;
 };

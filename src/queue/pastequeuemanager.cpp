@@ -70,6 +70,16 @@ void PasteQueueManager::startQueue(const QList<ClipItemPtr> &items)
     startKeyMonitor();
 }
 
+void PasteQueueManager::startQueueWithItems(const QVariantList &items)
+{
+    QList<ClipItemPtr> pointers;
+    for (const QVariant &value : items) {
+        if (auto *item = qobject_cast<ClipItem *>(value.value<QObject *>()))
+            pointers << item->shared_from_this();
+    }
+    startQueue(pointers);
+}
+
 void PasteQueueManager::pasteCurrentItem()
 {
     if (m_currentIndex >= m_queuedItems.size()) {
@@ -100,7 +110,7 @@ void PasteQueueManager::startKeyMonitor()
         return;
     stopQueue();
     // There is no settings page to open on Linux: the alert only explains.
-    m_alerts->runModal(Alerts::Style::Warning, permissionMessage, permissionInformativeText, {u"OK"_s});
+    m_alerts->run({permissionMessage, permissionInformativeText, {u"OK"_s}, Alert::Style::Warning});
 }
 
 void PasteQueueManager::stopKeyMonitor()

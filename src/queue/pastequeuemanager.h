@@ -49,6 +49,8 @@ public:
 
     /// Starts pasting `items` in this order, replacing a running queue.
     void startQueue(const QList<ClipItemPtr> &items);
+    /// startQueue() for views, with the items as objects.
+    Q_INVOKABLE void startQueueWithItems(const QVariantList &items);
     /// Ends the queue; the clipboard keeps what the queue wrote last.
     Q_INVOKABLE void stopQueue();
 

@@ -166,8 +166,8 @@ private Q_SLOTS:
         QCOMPARE(onClipboard(), u"first"_s);
         QCOMPARE(m_calls, (QStringList{u"started"_s, u"stopped"_s}));
         QCOMPARE(m_alerts.shown.size(), 1);
-        QCOMPARE(m_alerts.shown.at(0).message, u"Input Monitoring Required"_s);
-        QCOMPARE(m_alerts.shown.at(0).style, Alerts::Style::Warning);
+        QCOMPARE(m_alerts.shown.at(0).text, u"Input Monitoring Required"_s);
+        QCOMPARE(m_alerts.shown.at(0).style, Alert::Style::Warning);
     }
 };
 

@@ -1,0 +1,8 @@
+#include "updates/updateservices.h"
+
+#include <QDesktopServices>
+
+UrlOpener desktopUrlOpener()
+{
+    return [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+}

@@ -1,0 +1,156 @@
+#include "platform/manualscheduler.h"
+#include "updates/installerimage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
+
+class TestInstallerImage : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ManualScheduler m_scheduler;
+
+    [[nodiscard]] QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    [[nodiscard]] QString toolLog() const
+    {
+        QFile log(path(u"tool.log"_s));
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+    }
+    [[nodiscard]] InstallerImageEnvironment environment(const QString &bundle = u"Applications/jotterly"_s) const
+    {
+        return {path(bundle), {u"/nonexistent/Applications"_s, path(u"Applications"_s)}, path(u"hdiutil"_s)};
+    }
+
+    // The fake disk-image tool: logs its arguments, then runs @p body (the listing is in info.plist).
+    void writeTool(const QByteArray &body)
+    {
+        QFile tool(path(u"hdiutil"_s));
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\necho \"$@\" >> '" + path(u"tool.log"_s).toUtf8() + "'\n" + body + "\n");
+        tool.close();
+        QVERIFY(tool.setPermissions(tool.permissions() | QFile::ExeOwner));
+    }
+    void writeListing(const QByteArray &plist)
+    {
+        QFile listing(path(u"info.plist"_s));
+        QVERIFY(listing.open(QIODevice::WriteOnly));
+        listing.write(plist);
+    }
+    QByteArray image(const QString &name, const QString &volume)
+    {
+        return "<dict><key>image-path</key><string>" + path(name).toUtf8()
+            + "</string><key>system-entities</key><array><dict><key>mount-point</key><string>" + path(volume).toUtf8()
+            + "</string></dict></array></dict>";
+    }
+    QByteArray listingOf(const QByteArray &images)
+    {
+        return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>images</key><array>" + images + "</array></dict></plist>";
+    }
+    [[nodiscard]] QString trashed(const QString &name) const
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Trash/files/"_s + name;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The Trash of a home inside the test's folder, so nothing reaches the user's.
+        static QTemporaryDir home;
+        qputenv("HOME", home.path().toUtf8());
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>(QDir::home().filePath(u"cleanup-XXXXXX"_s));
+        QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
+        for (const QString &folder : {u"Applications/jotterly"_s, u"elsewhere/jotterly"_s, u"volumes/plain"_s, u"volumes/first/jotterly"_s,
+                                      u"volumes/second/jotterly"_s, u"images"_s})
+            QVERIFY(QDir(m_dir->path()).mkpath(folder));
+        for (const QString &name : {u"images/plain.dmg"_s, u"images/first.dmg"_s, u"images/second.dmg"_s}) {
+            QFile file(path(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        writeListing(listingOf(image(u"images/plain.dmg"_s, u"volumes/plain"_s) + image(u"images/first.dmg"_s, u"volumes/first"_s)
+                               + image(u"images/second.dmg"_s, u"volumes/second"_s)));
+    }
+
+    void detachesAndTrashesTheFirstMatchingImage()
+    {
+        // The detach fails: the image file is trashed all the same.
+        writeTool("case \"$1\" in info) cat '" + path(u"info.plist"_s).toUtf8() + "';; detach) exit 1;; esac");
+        QPointer<InstallerImageCleanup> cleanup = cleanUpInstallerDiskImage(&m_scheduler, this, environment());
+        QVERIFY(cleanup);
+        QSignalSpy finished(cleanup.data(), &InstallerImageCleanup::finished);
+        m_scheduler.advance(installerImageCleanupDelay - 1ms);
+        QVERIFY(toolLog().isEmpty());
+        m_scheduler.advance(1ms);
+        QVERIFY(finished.wait());
+        QCOMPARE(toolLog(), u"info -plist\ndetach %1 -quiet\n"_s.arg(path(u"volumes/first"_s)));
+        QVERIFY(!QFile::exists(path(u"images/first.dmg"_s)));
+        QVERIFY(QFile::exists(trashed(u"first.dmg"_s)));
+        QVERIFY(QFile::exists(path(u"images/plain.dmg"_s)));
+        QVERIFY(QFile::exists(path(u"images/second.dmg"_s)));
+        QTRY_VERIFY(!cleanup);
+    }
+
+    void startsNothingOutsideTheApplicationsFolders()
+    {
+        writeTool("cat '" + path(u"info.plist"_s).toUtf8() + "'");
+        QVERIFY(!cleanUpInstallerDiskImage(&m_scheduler, this, environment(u"elsewhere/jotterly"_s)));
+        m_scheduler.advance(1min);
+        QCoreApplication::processEvents();
+        QVERIFY(toolLog().isEmpty());
+        QCOMPARE(m_scheduler.pendingCount(), 0);
+    }
+
+    void failuresEndSilently_data()
+    {
+        QTest::addColumn<QByteArray>("tool"); // empty: there is no tool
+        QTest::addColumn<bool>("hangs");
+        QTest::newRow("no tool") << QByteArray() << false;
+        QTest::newRow("tool cannot start") << QByteArray("#!/nonexistent/interpreter") << false;
+        QTest::newRow("not a property list") << QByteArray("echo 'images: first'") << false;
+        QTest::newRow("missing keys") << QByteArray("echo '<plist><dict><key>images</key><array><dict/></array></dict></plist>'") << false;
+        QTest::newRow("wrong types") << QByteArray("echo '<plist><dict><key>images</key><dict/></dict></plist>'") << false;
+        QTest::newRow("endless output") << QByteArray("exec yes '<string>x</string>'") << false;
+        QTest::newRow("never exits") << QByteArray("exec sleep 600") << true;
+    }
+    void failuresEndSilently()
+    {
+        QFETCH(QByteArray, tool);
+        QFETCH(bool, hangs);
+        if (tool.startsWith("#!")) {
+            QFile script(path(u"hdiutil"_s));
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write(tool + '\n');
+            script.close();
+            QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+        } else if (!tool.isEmpty()) {
+            writeTool(tool);
+        }
+        QPointer<InstallerImageCleanup> cleanup = cleanUpInstallerDiskImage(&m_scheduler, this, environment());
+        QSignalSpy finished(cleanup.data(), &InstallerImageCleanup::finished);
+        m_scheduler.advance(installerImageCleanupDelay);
+        if (hangs) {
+            QTRY_VERIFY(!toolLog().isEmpty());
+            QCOMPARE(finished.count(), 0);
+            m_scheduler.advance(diskImageToolTimeLimit);
+        }
+        QTRY_COMPARE(finished.count(), 1);
+        QVERIFY(!toolLog().contains(u"detach"_s));
+        for (const QString &name : {u"plain.dmg"_s, u"first.dmg"_s, u"second.dmg"_s})
+            QVERIFY(QFile::exists(path(u"images/"_s + name)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstallerImage)
+#include "tst_installerimage.moc"

@@ -1,0 +1,225 @@
+#include "httptestserver.h"
+
+#include "platform/manualscheduler.h"
+#include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+#include "updates/feedfetch.h"
+#include "platform/recordingalerts.h"
+#include "updates/standardupdatercontroller.h"
+#include "updates/updatercontroller.h"
+#include "updates/updater.h"
+
+#include <QNetworkProxy>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
+
+namespace
+{
+
+const Alert upToDate{u"You're up to date!"_s, u"jotterly 0.1.0 is the latest version."_s, {u"OK"_s}};
+
+QByteArray feed(const QByteArray &items)
+{
+    return R"(<?xml version="1.0" encoding="utf-8"?><rss version="2.0" xmlns:appcast="urn:jotterly:test"><channel><title>jotterly</title>)"
+        + items + "</channel></rss>";
+}
+
+const QByteArray newerRelease = feed(R"(<item id="7"><title>0.2</title>
+    <appcast:releaseNotesLink>https://example.org/notes/0.2.html</appcast:releaseNotesLink>
+    <enclosure url="/download/jotterly-0.2.0.tar.gz" appcast:version="0.2.0" appcast:shortVersionString="0.2" length="1" type="application/octet-stream"/>
+    </item>)");
+
+} // namespace
+
+class TestUpdaterController : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Preferences> m_preferences;
+    ManualScheduler m_scheduler;
+    RecordingAlerts m_alerts;
+    QList<QUrl> m_opened;
+    HttpTestServer *m_server = nullptr;
+
+    std::unique_ptr<UpdaterController> makeController(ApplicationInfo info)
+    {
+        UpdateServices services{std::move(info), &m_scheduler, &m_alerts, [this](const QUrl &url) {
+                                    m_opened << url;
+                                    return true;
+                                }};
+        return std::make_unique<UpdaterController>(m_preferences.get(), std::move(services));
+    }
+    std::unique_ptr<UpdaterController> makeController(const QUrl &feedUrl)
+    {
+        return makeController(ApplicationInfo{u"jotterly"_s, u"0.1.0"_s, feedUrl.toString()});
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_preferences = std::make_unique<Preferences>(m_dir->filePath(u"jotterly.conf"_s));
+        m_alerts = {};
+        m_opened.clear();
+        m_server = new HttpTestServer;
+        QVERIFY(m_server->listen());
+    }
+    void cleanup() { delete m_server; }
+
+    void keepsTheAutomaticDownloadChoice()
+    {
+        auto controller = makeController(m_server->url());
+        Updater *updater = controller->controller()->updater();
+        QVERIFY(controller->automaticallyDownloadsUpdates());
+        QVERIFY(updater->automaticallyDownloadsUpdates());
+        QVERIFY(Preferences(m_preferences->filePath()).boolean(PreferenceKeys::automaticallyUpdate)); // written back
+
+        QSignalSpy changed(controller.get(), &UpdaterController::automaticallyDownloadsUpdatesChanged);
+        controller->setAutomaticallyDownloadsUpdates(false);
+        QVERIFY(!updater->automaticallyDownloadsUpdates());
+        QVERIFY(!Preferences(m_preferences->filePath()).boolean(PreferenceKeys::automaticallyUpdate));
+        m_preferences->setBoolean(PreferenceKeys::automaticallyUpdate, true);
+        controller->setAutomaticallyDownloadsUpdates(false); // unchanged: written again, announced once only
+        QVERIFY(!m_preferences->boolean(PreferenceKeys::automaticallyUpdate));
+        QCOMPARE(changed.count(), 1);
+
+        controller.reset();
+        auto next = makeController(m_server->url());
+        QVERIFY(!next->automaticallyDownloadsUpdates());
+        QVERIFY(!next->controller()->updater()->automaticallyDownloadsUpdates());
+    }
+
+    void answersWithoutNetworkWhenTheFeedOrInfoIsMissing_data()
+    {
+        QTest::addColumn<ApplicationInfo>("info");
+        QTest::addColumn<QString>("informativeText");
+        const auto info = [](std::optional<QString> name, std::optional<QString> version, std::optional<QString> feed) {
+            return ApplicationInfo{std::move(name), std::move(version), std::move(feed)};
+        };
+        const QString latest = u"jotterly 0.1.0 is the latest version."_s;
+        QTest::newRow("no feed") << info(u"jotterly"_s, u"0.1.0"_s, {}) << latest;
+        QTest::newRow("empty feed") << info(u"jotterly"_s, u"0.1.0"_s, u""_s) << latest;
+        QTest::newRow("not a URL") << info(u"jotterly"_s, u"0.1.0"_s, u"http://exa mple.org/%zz"_s) << latest;
+        QTest::newRow("not a web feed") << info(u"jotterly"_s, u"0.1.0"_s, u"file:///etc/passwd"_s) << latest;
+        QTest::newRow("no version") << info(u"jotterly"_s, {}, {}) << u"jotterly 1.0 is the latest version."_s;
+        QTest::newRow("no name") << info({}, u"0.1.0"_s, {}) << u"This app 0.1.0 is the latest version."_s;
+    }
+    void answersWithoutNetworkWhenTheFeedOrInfoIsMissing()
+    {
+        QFETCH(ApplicationInfo, info);
+        QFETCH(QString, informativeText);
+        auto controller = makeController(info);
+        controller->checkForUpdates();
+        QCOMPARE(m_alerts.shown, (QList<Alert>{{u"You're up to date!"_s, informativeText, {u"OK"_s}}}));
+    }
+
+    void precheckDecidesWhetherTheUpdaterChecks_data()
+    {
+        QTest::addColumn<HttpTestServer::Mode>("mode");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("declareLength");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<QString>("alertText");
+        using Mode = HttpTestServer::Mode;
+        const QString newVersion = u"A new version of jotterly is available!"_s;
+        const QString latest = upToDate.text;
+        // Two requests: the updater read the feed again after the pre-check.
+        QTest::newRow("item with attributes") << Mode::Answer << 200 << newerRelease << true << 2 << newVersion;
+        QTest::newRow("bare item, nothing newer") << Mode::Answer << 200 << feed("<item><title>old</title></item>") << true << 2 << latest;
+        QTest::newRow("no items") << Mode::Answer << 200 << feed("") << true << 1 << latest;
+        QTest::newRow("item only in another tag") << Mode::Answer << 200 << feed("<itemlist/>") << true << 1 << latest;
+        QTest::newRow("404") << Mode::Answer << 404 << newerRelease << true << 1 << latest;
+        QTest::newRow("empty body") << Mode::Answer << 200 << QByteArray() << true << 1 << latest;
+        QTest::newRow("not UTF-8") << Mode::Answer << 200 << QByteArray(newerRelease).replace("0.2", "\xff\xfe") << true << 1 << latest;
+        QTest::newRow("50 MB") << Mode::Stream << 200 << QByteArray() << false << 1 << latest;
+        QTest::newRow("50 MB announced") << Mode::Stream << 200 << QByteArray() << true << 1 << latest;
+    }
+    void precheckDecidesWhetherTheUpdaterChecks()
+    {
+        QFETCH(HttpTestServer::Mode, mode);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, declareLength);
+        QFETCH(int, requests);
+        QFETCH(QString, alertText);
+        m_server->mode = mode;
+        m_server->status = status;
+        m_server->body = body;
+        m_server->declareLength = declareLength;
+        m_server->streamBytes = 50 * 1024 * 1024;
+
+        auto controller = makeController(m_server->url());
+        QTRY_VERIFY(controller->canCheckForUpdates()); // the first report, straight after construction
+        QList<bool> reports;
+        connect(controller.get(), &UpdaterController::canCheckForUpdatesChanged, this,
+                [&] { reports << controller->canCheckForUpdates(); });
+
+        controller->checkForUpdates();
+        QTRY_COMPARE(m_alerts.shown.size(), 1);
+        QCOMPARE(m_alerts.shown.first().text, alertText);
+        QCOMPARE(m_server->requests, requests);
+        // The updater could not check while its own check ran, and can again afterwards.
+        const QList<bool> expectedReports = requests == 2 ? QList<bool>{false, true} : QList<bool>{};
+        QTRY_COMPARE(reports, expectedReports);
+        QVERIFY(m_server->bytesSent < 50 * 1024 * 1024);
+    }
+
+    void aRefusedConnectionIsUpToDate()
+    {
+        const QUrl url = m_server->url();
+        m_server->close();
+        auto controller = makeController(url);
+        controller->checkForUpdates();
+        QTRY_COMPARE(m_alerts.shown, QList<Alert>{upToDate});
+    }
+
+    void aServerThatNeverAnswersIsUpToDateAfterTheTimeLimit()
+    {
+        m_server->mode = HttpTestServer::Mode::Silent;
+        auto controller = makeController(m_server->url());
+        controller->checkForUpdates();
+        controller->checkForUpdates(); // while the first is waiting: ignored
+        QTRY_COMPARE(m_server->requests, 1);
+        m_scheduler.advance(feedTimeLimit - 1ms);
+        QCoreApplication::processEvents();
+        QVERIFY(m_alerts.shown.isEmpty());
+        m_scheduler.advance(1ms);
+        QTRY_COMPARE(m_alerts.shown, QList<Alert>{upToDate});
+        QCOMPARE(m_server->requests, 1);
+    }
+
+    void theUpdateDialogOpensWhatTheUserChooses_data()
+    {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("opened"); // resolved against the server
+        QTest::newRow("Download") << 0 << u"/download/jotterly-0.2.0.tar.gz"_s;
+        QTest::newRow("Release Notes") << 1 << u"https://example.org/notes/0.2.html"_s;
+        QTest::newRow("Later") << 2 << QString();
+    }
+    void theUpdateDialogOpensWhatTheUserChooses()
+    {
+        QFETCH(int, choice);
+        QFETCH(QString, opened);
+        m_server->body = newerRelease;
+        auto controller = makeController(m_server->url());
+        m_alerts.answers = {choice};
+        controller->checkForUpdates();
+        QTRY_COMPARE(m_alerts.shown.size(), 1);
+        QCOMPARE(m_alerts.shown.first(),
+                 (Alert{u"A new version of jotterly is available!"_s,
+                        u"jotterly 0.2 is now available; you have 0.1.0. Would you like to download it?"_s,
+                        {u"Download"_s, u"Release Notes"_s, u"Later"_s}}));
+        QCOMPARE(m_opened, opened.isEmpty() ? QList<QUrl>{} : QList<QUrl>{m_server->url().resolved(QUrl(opened))});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUpdaterController)
+#include "tst_updatercontroller.moc"
