@@ -3,8 +3,12 @@
 #include "app/autoclear.h"
 #include "app/logging.h"
 #include "app/messageboxalerts.h"
+#include "app/popover.h"
+#include "app/trayitem.h"
 #include "capture/clipboardmonitor.h"
 #include "history/cliplistviewmodel.h"
+#include "history/imageproviders.h"
+#include "history/rowhover.h"
 #include "hotkey/hotkeymanager.h"
 #include "platform/autostartloginitem.h"
 #include "platform/desktopentries.h"
@@ -25,6 +29,7 @@
 #include "updates/updateservices.h"
 
 #include <QPointer>
+#include <QQmlEngine>
 
 using namespace Qt::StringLiterals;
 
@@ -117,12 +122,24 @@ void AppDelegate::setupManagers()
 
 void AppDelegate::setupStatusItem()
 {
-    // The tray icon comes with the panel.
+    m_tray = std::make_unique<TrayItem>();
+    connect(m_tray.get(), &TrayItem::clicked, this, &AppDelegate::togglePopover);
 }
 
 void AppDelegate::setupPopover()
 {
-    // The popover comes with the panel.
+    m_engine = std::make_unique<QQmlEngine>();
+    installImageProviders(*m_engine);
+    RowHover::setScheduler(m_scheduler.get());
+    m_popover = std::make_unique<Popover>(m_engine.get(), m_clipListViewModel.get(), m_pasteQueueManager.get());
+    connect(m_popover.get(), &Popover::settingsRequested, this, &AppDelegate::openSettings);
+}
+
+void AppDelegate::openSettings()
+{
+    m_popover->close();
+    qCDebug(lcApp) << "settings requested";
+    // The settings window opens here once it exists.
 }
 
 void AppDelegate::showOnboardingIfNeeded()
@@ -138,14 +155,26 @@ void AppDelegate::activate()
 
 void AppDelegate::togglePopover()
 {
-    qCDebug(lcApp) << "panel toggled";
-    // Opens or closes the panel once there is one.
+    if (!m_popover)
+        return;
+    if (m_popover->isShown()) {
+        m_popover->close();
+        qCDebug(lcApp) << "panel closed";
+        return;
+    }
+    // An item copied while the panel was closed is listed at once.
+    m_clipListViewModel->loadItems();
+    const bool hasTray = m_tray && m_tray->isAvailable();
+    m_popover->show(hasTray ? m_tray->geometry() : QRect(), !hasTray);
+    qCDebug(lcApp) << "panel shown";
 }
 
 void AppDelegate::updateStatusItemIcon()
 {
-    qCDebug(lcApp) << "paste queue" << (m_pasteQueueManager->isActive() ? "running" : "idle");
-    // Swaps the tray icon once there is one.
+    const bool active = m_pasteQueueManager->isActive();
+    qCDebug(lcApp) << "paste queue" << (active ? "running" : "idle");
+    if (m_tray)
+        m_tray->setQueueActive(active);
 }
 
 void AppDelegate::showShortcutUnavailableAlert()

@@ -15,6 +15,9 @@ class DesktopEntries;
 class HotkeyManager;
 class NotificationCenter;
 class PasteQueueManager;
+class Popover;
+class QQmlEngine;
+class TrayItem;
 class Preferences;
 class QtScheduler;
 class SettingsViewModel;
@@ -42,6 +45,11 @@ public:
     void applicationWillTerminate();
     /// Another launch asked for the panel.
     void activate();
+    /// Opens the panel, or closes it when it is open.
+    void togglePopover();
+
+    [[nodiscard]] Popover *popover() const { return m_popover.get(); }
+    [[nodiscard]] TrayItem *tray() const { return m_tray.get(); }
 
     [[nodiscard]] ClipListViewModel *clipListViewModel() const { return m_clipListViewModel.get(); }
     [[nodiscard]] SettingsViewModel *settingsViewModel() const { return m_settingsViewModel.get(); }
@@ -53,8 +61,8 @@ private:
     void setupStatusItem();
     void setupPopover();
     void showOnboardingIfNeeded();
-    void togglePopover();
     void updateStatusItemIcon();
+    void openSettings();
     void showShortcutUnavailableAlert();
     void runLaunchAutoClearCheck();
     void handleHistoryLimitChanged();
@@ -76,5 +84,8 @@ private:
     std::unique_ptr<PasteQueueManager> m_pasteQueueManager;
     std::unique_ptr<ClipListViewModel> m_clipListViewModel;
     std::unique_ptr<SettingsViewModel> m_settingsViewModel;
+    std::unique_ptr<QQmlEngine> m_engine;
+    std::unique_ptr<TrayItem> m_tray;
+    std::unique_ptr<Popover> m_popover;
     bool m_terminated = false;
 };

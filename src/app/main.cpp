@@ -5,20 +5,36 @@
 #include "store/historystore.h"
 
 #include <QApplication>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
 
 #include <csignal>
 #include <cstdio>
+#include <malloc.h>
 
 using namespace Qt::StringLiterals;
 
+Q_IMPORT_QML_PLUGIN(Jotterly_HistoryPlugin)
+Q_IMPORT_QML_PLUGIN(Jotterly_HotkeyPlugin)
+
 int main(int argc, char *argv[])
 {
+    // Copied pictures pass through in blocks of many megabytes. Left to itself, glibc
+    // raises its mmap threshold after the first such block is freed and keeps later ones
+    // in the heap, where the memory stays after use; a fixed threshold gives it back.
+    mallopt(M_MMAP_THRESHOLD, 512 * 1024);
     QString reason;
     if (!hasGraphicalSession(&reason)) {
         std::fprintf(stderr, "jotterly: %s\n", qPrintable(reason));
         return EXIT_FAILURE;
     }
 
+    // A list like the panel's draws fast in software, and a tray utility that runs all day
+    // should not keep a GL context: far less memory.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QQuickStyle::setStyle(u"Fusion"_s);
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"jotterly"_s);
     QApplication::setApplicationVersion(QStringLiteral(JOTTERLY_VERSION));

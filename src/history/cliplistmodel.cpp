@@ -28,6 +28,12 @@ QVariant ClipListModel::data(const QModelIndex &index, int role) const
         return item.hasThumbnail();
     case TimestampRole:
         return item.timestamp();
+    case KeyRole:
+        return item.id().toString(QUuid::WithoutBraces);
+    case SectionRole:
+        return index.row() < m_pinnedCount ? u"PINNED"_s : m_pinnedCount > 0 ? u"HISTORY"_s : QString();
+    case NumberRole:
+        return index.row() < 9 ? index.row() + 1 : 0;
     default:
         return {};
     }
@@ -43,18 +49,22 @@ QHash<int, QByteArray> ClipListModel::roleNames() const
         {IsPinnedRole, "isPinned"},
         {HasThumbnailRole, "hasThumbnail"},
         {TimestampRole, "timestamp"},
+        {KeyRole, "itemKey"},
+        {SectionRole, "section"},
+        {NumberRole, "shortcutNumber"},
     };
 }
 
-void ClipListModel::setItems(const QList<ClipItemPtr> &items)
+void ClipListModel::setItems(const QList<ClipItemPtr> &items, qsizetype pinnedCount)
 {
-    if (items == m_items)
+    if (items == m_items && pinnedCount == m_pinnedCount)
         return;
     const bool countChanges = items.size() != m_items.size();
     beginResetModel();
     for (const auto &item : std::as_const(m_items))
         disconnect(item.get(), nullptr, this, nullptr);
     m_items = items;
+    m_pinnedCount = pinnedCount;
     for (const auto &item : std::as_const(m_items)) {
         const ClipItem *raw = item.get();
         const auto changed = [this, raw] { itemChanged(raw); };

@@ -21,6 +21,9 @@ public:
         IsPinnedRole,
         HasThumbnailRole,
         TimestampRole,
+        KeyRole,     ///< the id as text, for comparisons in views
+        SectionRole, ///< "PINNED", "HISTORY", or "" when there are no pinned rows
+        NumberRole,  ///< the Ctrl+digit of the first nine rows, else 0
     };
     Q_ENUM(Role)
 
@@ -32,7 +35,8 @@ public:
 
     [[nodiscard]] const QList<ClipItemPtr> &items() const { return m_items; }
     /// Replaces the rows; does nothing when `items` are the same objects in the same order.
-    void setItems(const QList<ClipItemPtr> &items);
+    /// The first `pinnedCount` rows are the pinned section.
+    void setItems(const QList<ClipItemPtr> &items, qsizetype pinnedCount = 0);
 
 Q_SIGNALS:
     void countChanged();
@@ -41,4 +45,5 @@ private:
     void itemChanged(const ClipItem *item);
 
     QList<ClipItemPtr> m_items;
+    qsizetype m_pinnedCount = 0;
 };

@@ -76,6 +76,7 @@ void ClipListViewModel::loadItems()
     }
     m_pinned.setItems(pinnedItems);
     m_history.setItems(historyItems);
+    m_displayed.setItems(pinnedItems + historyItems, pinnedItems.size());
 }
 
 void ClipListViewModel::scheduleSearch()
@@ -198,4 +199,62 @@ QList<ClipItemPtr> ClipListViewModel::queuedItemsInOrder() const
             queued << item;
     }
     return queued;
+}
+
+namespace {
+ClipItemPtr pointerFor(QObject *object)
+{
+    auto *item = qobject_cast<ClipItem *>(object);
+    return item ? item->shared_from_this() : nullptr;
+}
+} // namespace
+
+void ClipListViewModel::copyItem(QObject *item)
+{
+    if (const auto pointer = pointerFor(item))
+        copyToClipboard(pointer);
+}
+
+void ClipListViewModel::togglePinItem(QObject *item)
+{
+    if (const auto pointer = pointerFor(item))
+        togglePin(pointer);
+}
+
+void ClipListViewModel::deleteItemObject(QObject *item)
+{
+    if (const auto pointer = pointerFor(item))
+        deleteItem(pointer);
+}
+
+void ClipListViewModel::toggleQueueItem(QObject *item)
+{
+    if (const auto pointer = pointerFor(item))
+        toggleQueueSelection(pointer);
+}
+
+QVariantList ClipListViewModel::queuedItemObjects() const
+{
+    QVariantList objects;
+    for (const ClipItemPtr &item : queuedItemsInOrder())
+        objects << QVariant::fromValue(static_cast<QObject *>(item.get()));
+    return objects;
+}
+
+QStringList ClipListViewModel::queueMarks() const
+{
+    QStringList keys;
+    for (const QUuid &id : m_selectedForQueue)
+        keys << id.toString(QUuid::WithoutBraces);
+    return keys;
+}
+
+int ClipListViewModel::selectedRow() const
+{
+    const QList<ClipItemPtr> rows = displayedItems();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows.at(i)->id() == m_selectedItemID)
+            return int(i);
+    }
+    return -1;
 }

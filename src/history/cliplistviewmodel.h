@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QUuid>
+#include <QVariantList>
 
 class ClipboardMonitor;
 class ModelContext;
@@ -33,6 +34,12 @@ class ClipListViewModel : public QObject
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     /// The keyboard-selected item's id; null when nothing has been selected.
     Q_PROPERTY(QUuid selectedItemID READ selectedItemID NOTIFY selectedItemIDChanged)
+    /// The same id as text, for views.
+    Q_PROPERTY(QString selectedKey READ selectedKey NOTIFY selectedItemIDChanged)
+    /// The rows in display order: pinned items, then history, with their sections.
+    Q_PROPERTY(ClipListModel *displayedRows READ displayedRows CONSTANT)
+    /// The ids marked for the paste queue, as text.
+    Q_PROPERTY(QStringList queueMarks READ queueMarks NOTIFY selectedForQueueChanged)
     /// How many ids are marked for the paste queue.
     Q_PROPERTY(int queueSelectionCount READ queueSelectionCount NOTIFY selectedForQueueChanged)
     /// Fetch limit of the history list.
@@ -50,6 +57,9 @@ public:
     [[nodiscard]] ClipListModel *historyItems() { return &m_history; }
     [[nodiscard]] QString searchText() const { return m_searchText; }
     [[nodiscard]] QUuid selectedItemID() const { return m_selectedItemID; }
+    [[nodiscard]] QString selectedKey() const { return m_selectedItemID.isNull() ? QString() : m_selectedItemID.toString(QUuid::WithoutBraces); }
+    [[nodiscard]] ClipListModel *displayedRows() { return &m_displayed; }
+    [[nodiscard]] QStringList queueMarks() const;
     [[nodiscard]] const QSet<QUuid> &selectedForQueue() const { return m_selectedForQueue; }
     [[nodiscard]] int queueSelectionCount() const { return int(m_selectedForQueue.size()); }
     [[nodiscard]] qint64 historyLimit() const { return m_historyLimit; }
@@ -84,6 +94,16 @@ public:
     /// The marked items in display order (not in the order they were marked).
     [[nodiscard]] QList<ClipItemPtr> queuedItemsInOrder() const;
 
+    // The same actions for views, which hold items as objects.
+    Q_INVOKABLE void copyItem(QObject *item);
+    Q_INVOKABLE void togglePinItem(QObject *item);
+    Q_INVOKABLE void deleteItemObject(QObject *item);
+    Q_INVOKABLE void toggleQueueItem(QObject *item);
+    /// The selected row's index in display order, or -1.
+    Q_INVOKABLE int selectedRow() const;
+    /// queuedItemsInOrder() as objects, for PasteQueueManager::startQueueWithItems().
+    Q_INVOKABLE QVariantList queuedItemObjects() const;
+
 Q_SIGNALS:
     void searchTextChanged();
     void selectedItemIDChanged();
@@ -101,6 +121,7 @@ private:
     QPointer<ClipboardMonitor> m_clipboardMonitor;
     ClipListModel m_pinned;
     ClipListModel m_history;
+    ClipListModel m_displayed;
     QString m_searchText;
     QUuid m_selectedItemID;
     QSet<QUuid> m_selectedForQueue;

@@ -119,9 +119,12 @@ SaveResult ModelContext::save()
         item.m_rowId = newRowIds[i];
         item.m_changed = 0;
         m_objects.insert(item.m_rowId, m_inserted[i]);
+        releaseLargeFields(item);
     }
-    for (const auto &item : std::as_const(m_updated))
+    for (const auto &item : std::as_const(m_updated)) {
         item->m_changed = 0;
+        releaseLargeFields(*item);
+    }
     for (auto it = m_deleted.cbegin(); it != m_deleted.cend(); ++it) {
         m_objects.remove(it.key());
         ClipItem &item = **it;
@@ -272,6 +275,20 @@ void ModelContext::forget(ClipItem *item)
     const auto it = m_objects.constFind(item->m_rowId);
     if (it != m_objects.cend() && it->expired())
         m_objects.erase(it);
+}
+
+void ModelContext::releaseLargeFields(ClipItem &item)
+{
+    // Saved bytes are on disk: a list that keeps the item for days need not keep a copied
+    // picture in memory too. Small contents stay, so showing them reads nothing.
+    if (item.m_contentLoaded && item.m_content.size() > largeFieldSize) {
+        item.m_content = QByteArray();
+        item.m_contentLoaded = false;
+    }
+    if (item.m_richTextLoaded && item.m_richTextData && item.m_richTextData->size() > largeFieldSize) {
+        item.m_richTextData.reset();
+        item.m_richTextLoaded = false;
+    }
 }
 
 void ModelContext::loadLargeFields(ClipItem *item)

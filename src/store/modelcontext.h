@@ -81,6 +81,10 @@ private:
     void itemChanged(ClipItem *item);
     void forget(ClipItem *item);
     void loadLargeFields(ClipItem *item);
+    void releaseLargeFields(ClipItem &item);
+
+    /// Saved contents larger than this are dropped from memory and read again when used.
+    static constexpr qsizetype largeFieldSize = 64 * 1024;
     [[nodiscard]] ClipItemPtr materialize(const SqliteStatement &row);
     [[nodiscard]] QString writeInsert(ClipItem &item, qint64 *rowId);
     [[nodiscard]] QString writeUpdate(const ClipItem &item);

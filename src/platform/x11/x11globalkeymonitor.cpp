@@ -4,6 +4,7 @@
 #include "platform/x11/xcbutil.h"
 
 #include <QGuiApplication>
+#include <QWindow>
 #include <QSocketNotifier>
 
 #include <xcb/xcb_keysyms.h>
@@ -11,7 +12,7 @@
 
 namespace {
 
-// The modifier flag a keysym holds down, if it is a modifier key.
+// The modifier flag a keysym stands for, if it is a modifier key.
 qint64 modifierOfKeysym(xcb_keysym_t keysym)
 {
     switch (keysym) {
@@ -75,7 +76,7 @@ bool X11GlobalKeyMonitor::listen()
     if (!input || !input->present)
         return false;
     const auto version = xcbPtr(xcb_input_xi_query_version_reply(
-        m_connection, xcb_input_xi_query_version(m_connection, 2, 0), nullptr));
+        m_connection, xcb_input_xi_query_version(m_connection, 2, 2), nullptr));
     if (!version || version->major_version < 2)
         return false;
     m_inputOpcode = input->major_opcode;
@@ -90,12 +91,11 @@ bool X11GlobalKeyMonitor::listen()
         m_connection, xcb_input_xi_select_events_checked(m_connection, root, 1, &selection.header)));
     if (error)
         return false;
-    m_heldModifiers = 0;
-    m_modifierKeysDown.clear();
     if (!m_notifier) {
         m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &X11GlobalKeyMonitor::readEvents);
     }
+    m_modifierKeysDown.clear();
     m_notifier->setEnabled(true);
     m_listening = true;
     return true;
@@ -138,26 +138,28 @@ void X11GlobalKeyMonitor::readEvents()
 
 void X11GlobalKeyMonitor::keyEvent(quint32 keycode, bool pressed)
 {
+    // Raw events carry no modifier state: follow the modifier keys as they go down and
+    // up (seen in order, also while another client grabs the keyboard).
     const xcb_keysym_t base = xcb_key_symbols_get_keysym(m_symbols, xcb_keycode_t(keycode), 0);
     if (const qint64 modifier = modifierOfKeysym(base)) {
         if (pressed)
             m_modifierKeysDown[keycode] = modifier;
         else
             m_modifierKeysDown.erase(keycode);
-        m_heldModifiers = 0;
-        for (const auto &[code, flag] : m_modifierKeysDown)
-            m_heldModifiers |= flag;
         return;
     }
     if (!pressed)
         return;
-    // Jotterly's own windows are not other applications.
-    if (QGuiApplication::focusWindow())
+    // Jotterly's own windows are not other applications (a hidden one can keep the
+    // focus on a desktop without a window manager: it does not count).
+    if (const QWindow *focus = QGuiApplication::focusWindow(); focus && focus->isVisible())
         return;
     GlobalKeyDown down;
-    down.modifierFlags = m_heldModifiers;
-    const bool shifted = m_heldModifiers & ModifierFlag::shift;
-    down.charactersIgnoringModifiers = textOfKeysym(xcb_key_symbols_get_keysym(m_symbols, xcb_keycode_t(keycode), shifted ? 1 : 0));
+    for (const auto &[code, flag] : m_modifierKeysDown)
+        down.modifierFlags |= flag;
+    const bool shifted = down.modifierFlags & ModifierFlag::shift;
+    down.charactersIgnoringModifiers =
+        textOfKeysym(xcb_key_symbols_get_keysym(m_symbols, xcb_keycode_t(keycode), shifted ? 1 : 0));
     // Handlers may remove themselves while this runs.
     const auto handlers = m_handlers;
     for (const auto &[token, handler] : handlers)

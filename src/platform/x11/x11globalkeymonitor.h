@@ -11,9 +11,10 @@ typedef struct _XCBKeySymbols xcb_key_symbols_t;
 class QSocketNotifier;
 
 /// The keyboard of the whole X display through XInput2 raw key events on the root
-/// window, read on the main thread. Raw events carry no modifier state, so the monitor
-/// follows the modifier keys itself. Presses while one of jotterly's own windows has
-/// the focus are not reported. Without XInput2 there is no monitor.
+/// window (XInput 2.2: also while another client grabs the keyboard), read on the main
+/// thread. Raw events carry no modifier state, so the monitor follows the modifier keys.
+/// Presses while one of jotterly's own windows has the focus are not reported. Without
+/// XInput2 there is no monitor.
 class X11GlobalKeyMonitor : public QObject, public GlobalKeyMonitor
 {
     Q_OBJECT
@@ -38,6 +39,5 @@ private:
     bool m_listening = false;
     std::map<int, std::function<void(const GlobalKeyDown &)>> m_handlers;
     int m_nextToken = 1;
-    qint64 m_heldModifiers = 0;
     std::map<quint32, qint64> m_modifierKeysDown; // keycode -> the flag it holds
 };

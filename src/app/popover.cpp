@@ -1,0 +1,105 @@
+#include "app/popover.h"
+
+#include "history/cliplistviewmodel.h"
+#include "queue/pastequeuemanager.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+
+Popover::Popover(QQmlEngine *engine, ClipListViewModel *viewModel, PasteQueueManager *queue, QObject *parent)
+    : QObject(parent)
+    , m_engine(engine)
+    , m_viewModel(viewModel)
+    , m_queue(queue)
+    , m_window(new QQuickWindow)
+{
+    m_window->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    m_window->setTitle(u"jotterly"_s);
+    // A click elsewhere takes the focus away: that closes the panel, as a popover does.
+    connect(m_window, &QWindow::activeChanged, this, [this] {
+        if (m_window->isActive())
+            m_wasActive = true;
+        else if (m_wasActive && m_window->isVisible())
+            close();
+    });
+    connect(m_window, &QWindow::visibleChanged, this, &Popover::shownChanged);
+}
+
+Popover::~Popover()
+{
+    delete m_panel;
+    delete m_window;
+}
+
+bool Popover::isShown() const
+{
+    return m_window->isVisible();
+}
+
+void Popover::show(const QRect &anchor, bool atTop)
+{
+    delete m_panel;
+    QQmlComponent component(m_engine, QUrl(u"qrc:/Jotterly/History/ClipListView.qml"_s));
+    QObject *object = component.createWithInitialProperties(
+        {{u"viewModel"_s, QVariant::fromValue<QObject *>(m_viewModel)},
+         {u"pasteQueueManager"_s, QVariant::fromValue<QObject *>(m_queue)}});
+    m_panel = qobject_cast<QQuickItem *>(object);
+    if (!m_panel) {
+        qWarning() << "jotterly: the panel could not be built:" << component.errorString();
+        delete object;
+        return;
+    }
+    m_panel->setParentItem(m_window->contentItem());
+    connect(m_panel, SIGNAL(closeRequested()), this, SLOT(close()));
+    connect(m_panel, SIGNAL(settingsRequested()), this, SIGNAL(settingsRequested()));
+    const auto resize = [this] {
+        if (m_panel)
+            m_window->resize(int(m_panel->width()), int(m_panel->implicitHeight()));
+    };
+    connect(m_panel, &QQuickItem::implicitHeightChanged, this, resize);
+    resize();
+    m_panel->setHeight(m_panel->implicitHeight());
+    connect(m_panel, &QQuickItem::implicitHeightChanged, m_panel, [panel = m_panel] { panel->setHeight(panel->implicitHeight()); });
+
+    place(anchor, atTop);
+    m_wasActive = false;
+    m_window->show();
+    m_window->raise();
+    m_window->requestActivate();
+    m_panel->forceActiveFocus();
+}
+
+void Popover::close()
+{
+    m_window->hide();
+}
+
+void Popover::place(const QRect &anchor, bool atTop)
+{
+    const QPoint reference = anchor.isValid() ? anchor.center() : QCursor::pos();
+    QScreen *screen = QGuiApplication::screenAt(reference);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    const QSize size = m_window->size();
+    QPoint position;
+    if (anchor.isValid()) {
+        // Under the icon when it sits in the top half of the screen, above it otherwise.
+        const bool below = anchor.center().y() < available.center().y();
+        position = QPoint(anchor.center().x() - size.width() / 2, below ? anchor.bottom() + 4 : anchor.top() - size.height() - 4);
+    } else if (atTop) {
+        position = QPoint(available.center().x() - size.width() / 2, available.top() + 40);
+    } else {
+        position = QPoint(reference.x() - size.width() / 2, reference.y() + 8);
+    }
+    position.setX(std::clamp(position.x(), available.left(), std::max(available.left(), available.right() - size.width())));
+    position.setY(std::clamp(position.y(), available.top(), std::max(available.top(), available.bottom() - size.height())));
+    m_window->setPosition(position);
+}

@@ -1,0 +1,84 @@
+import QtQuick
+import QtQuick.Controls
+import Jotterly.History
+
+// What the row's preview shows: the whole content and a few facts.
+Column {
+    id: preview
+
+    required property QtObject item
+    readonly property bool isImage: RowFormat.isImage(item)
+    readonly property string text: isImage ? "" : RowFormat.fullText(item)
+    readonly property bool isLong: !isImage && RowFormat.isLongText(text)
+
+    spacing: 8
+
+    Image {
+        visible: preview.isImage && status === Image.Ready
+        source: preview.isImage ? ClipImages.picture(preview.item) : ""
+        sourceSize.width: 500
+        sourceSize.height: 500
+        fillMode: Image.PreserveAspectFit
+        asynchronous: true
+    }
+
+    TextEdit {
+        visible: !preview.isImage && !preview.isLong
+        width: Math.min(implicitWidth, 280)
+        text: visible ? preview.text : ""
+        readOnly: true
+        selectByMouse: true
+        wrapMode: TextEdit.Wrap
+        textFormat: TextEdit.PlainText
+        font.pixelSize: 12
+        color: Theme.primary
+    }
+
+    ScrollView {
+        visible: preview.isLong
+        width: 420
+        height: 400
+        ScrollBar.vertical.policy: ScrollBar.AlwaysOn
+        TextArea {
+            text: preview.isLong ? preview.text : ""
+            readOnly: true
+            selectByMouse: true
+            wrapMode: TextEdit.Wrap
+            textFormat: TextEdit.PlainText
+            font.pixelSize: 12
+            color: Theme.primary
+            background: null
+        }
+    }
+
+    Rectangle {
+        width: parent.width
+        height: 1
+        color: Theme.alpha(Theme.primary, 0.1)
+    }
+
+    Column {
+        spacing: 4
+        Repeater {
+            model: [
+                ["Type", RowFormat.type(preview.item)],
+                ["Copied", RowFormat.copied(preview.item)],
+            ].concat(preview.item.isPinned ? [["Pinned", "Yes"]] : [])
+             .concat(preview.isImage ? [["Size", RowFormat.size(preview.item)]] : [])
+            Row {
+                required property var modelData
+                spacing: 4
+                Text {
+                    text: modelData[0] + ":"
+                    font.pixelSize: 11
+                    color: Theme.secondary
+                }
+                Text {
+                    text: modelData[1]
+                    font.pixelSize: 11
+                    color: Theme.primary
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,162 @@
+#include "history/imageproviders.h"
+
+#include "store/clipitem.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QHash>
+#include <QIcon>
+#include <QImageReader>
+#include <QMutex>
+#include <QPainter>
+#include <QQmlEngine>
+#include <QSvgRenderer>
+#include <QUrlQuery>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Bytes handed from the main thread to the loader thread, a few at a time: thumbnails
+// are small, whole pictures are dropped once newer ones come.
+class ImageBytes
+{
+public:
+    static ImageBytes &instance()
+    {
+        static ImageBytes bytes;
+        return bytes;
+    }
+
+    void put(const QString &key, const QByteArray &data)
+    {
+        const QMutexLocker lock(&m_mutex);
+        if (m_data.contains(key))
+            return;
+        m_order.append(key);
+        m_data.insert(key, data);
+        m_size += data.size();
+        while (m_order.size() > 1 && (m_size > maxBytes || m_order.size() > maxEntries)) {
+            m_size -= m_data.take(m_order.takeFirst()).size();
+        }
+    }
+
+    QByteArray get(const QString &key) const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_data.value(key);
+    }
+
+private:
+    static constexpr qsizetype maxBytes = 48 << 20;
+    static constexpr qsizetype maxEntries = 1000;
+    mutable QMutex m_mutex;
+    QHash<QString, QByteArray> m_data;
+    QStringList m_order;
+    qsizetype m_size = 0;
+};
+
+class ClipImageProvider : public QQuickImageProvider
+{
+public:
+    ClipImageProvider()
+        : QQuickImageProvider(QQuickImageProvider::Image, QQmlImageProviderBase::ForceAsynchronousImageLoading)
+    {
+    }
+
+    QImage requestImage(const QString &id, QSize *size, const QSize &requestedSize) override
+    {
+        QBuffer buffer;
+        buffer.setData(ImageBytes::instance().get(id));
+        QImageReader reader(&buffer);
+        const QSize original = reader.size();
+        if (original.isValid() && requestedSize.isValid() && !requestedSize.isEmpty()) {
+            const QSize fitted = original.scaled(requestedSize, Qt::KeepAspectRatio);
+            if (fitted.width() < original.width())
+                reader.setScaledSize(fitted);
+        }
+        const QImage image = reader.read();
+        if (size)
+            *size = image.size();
+        return image;
+    }
+};
+
+// Symbols of the panel: the desktop's icon theme where it has one, else our own drawing
+// in the colour asked for.
+class SymbolProvider : public QQuickImageProvider
+{
+public:
+    SymbolProvider()
+        : QQuickImageProvider(QQuickImageProvider::Image)
+    {
+    }
+
+    QImage requestImage(const QString &id, QSize *size, const QSize &requestedSize) override
+    {
+        const QUrl url(id);
+        const QString name = url.path();
+        const QColor color(QUrlQuery(url).queryItemValue(u"color"_s, QUrl::FullyDecoded));
+        const QSize target = requestedSize.isValid() && !requestedSize.isEmpty() ? requestedSize : QSize(16, 16);
+
+        static const QHash<QString, QString> themeNames = {
+            {u"doc.text"_s, u"text-x-generic"_s},  {u"photo"_s, u"image-x-generic"_s},
+            {u"folder"_s, u"folder"_s},            {u"link"_s, u"insert-link"_s},
+            {u"gear"_s, u"preferences-system"_s},  {u"power"_s, u"application-exit"_s},
+            {u"magnifyingglass"_s, u"edit-find"_s}, {u"xmark.circle.fill"_s, u"edit-clear"_s},
+            {u"doc.on.clipboard"_s, u"edit-paste"_s},
+        };
+        QImage image(target, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        const QString theme = themeNames.value(name);
+        if (!theme.isEmpty() && QIcon::hasThemeIcon(theme)) {
+            image = QIcon::fromTheme(theme).pixmap(target).toImage();
+        } else {
+            QFile file(u":/jotterly/symbols/%1.svg"_s.arg(name));
+            if (file.open(QIODevice::ReadOnly)) {
+                QByteArray svg = file.readAll();
+                svg.replace("currentColor", (color.isValid() ? color : QColor(Qt::gray)).name().toLatin1());
+                QSvgRenderer renderer(svg);
+                QPainter painter(&image);
+                renderer.render(&painter);
+            }
+        }
+        if (size)
+            *size = image.size();
+        return image;
+    }
+};
+
+const ClipItem *asItem(QObject *object)
+{
+    return qobject_cast<const ClipItem *>(object);
+}
+
+} // namespace
+
+void installImageProviders(QQmlEngine &engine)
+{
+    engine.addImageProvider(u"clip"_s, new ClipImageProvider);
+    engine.addImageProvider(u"symbol"_s, new SymbolProvider);
+}
+
+QString ClipImages::thumbnail(QObject *item) const
+{
+    const ClipItem *clip = asItem(item);
+    if (!clip || !clip->thumbnailData())
+        return {};
+    // The key changes with the bytes, so a new thumbnail is a new image.
+    const QString key = u"thumb-%1-%2"_s.arg(clip->id().toString(QUuid::WithoutBraces)).arg(qHash(*clip->thumbnailData()));
+    ImageBytes::instance().put(key, *clip->thumbnailData());
+    return u"image://clip/"_s + key;
+}
+
+QString ClipImages::picture(QObject *item) const
+{
+    const ClipItem *clip = asItem(item);
+    if (!clip)
+        return {};
+    const QString key = u"full-%1"_s.arg(clip->id().toString(QUuid::WithoutBraces));
+    ImageBytes::instance().put(key, clip->content());
+    return u"image://clip/"_s + key;
+}

@@ -1,0 +1,146 @@
+#include "history/rowformat.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+using namespace Qt::StringLiterals;
+
+QString rowLabelText(const std::optional<QString> &preview)
+{
+    if (!preview || preview->isEmpty())
+        return u"Unknown"_s;
+    // Line feed, carriage return, the Unicode line and paragraph separators and the other
+    // vertical breaks each become one "↵".
+    static const QRegularExpression lineBreaks(u"\\r\\n|[\\n\\r\\x{0B}\\x{0C}\\x{85}\\x{2028}\\x{2029}]"_s);
+    return QString(*preview).replace(lineBreaks, u"↵"_s);
+}
+
+std::optional<QColor> swatchColor(const ClipItem &item)
+{
+    const ClipContentType type = item.contentType();
+    if ((type != ClipContentType::Text && type != ClipContentType::RichText) || !item.textPreview())
+        return std::nullopt;
+    const QString code = item.textPreview()->trimmed();
+    if (!code.startsWith(u'#'))
+        return std::nullopt;
+    const QString digits = code.mid(1);
+    bool ok = false;
+    const quint64 value = digits.toULongLong(&ok, 16);
+    if (!ok || digits.contains(u'+') || digits.contains(u'-') || digits.startsWith(u"0x"_s, Qt::CaseInsensitive))
+        return std::nullopt;
+    switch (digits.size()) {
+    case 3:
+        return QColor::fromRgbF(float((value >> 8) & 0xf) / 15.f, float((value >> 4) & 0xf) / 15.f,
+                                float(value & 0xf) / 15.f);
+    case 6:
+        return QColor::fromRgb(int((value >> 16) & 0xff), int((value >> 8) & 0xff), int(value & 0xff));
+    case 8:
+        return QColor::fromRgb(int((value >> 24) & 0xff), int((value >> 16) & 0xff), int((value >> 8) & 0xff),
+                               int(value & 0xff));
+    default:
+        return std::nullopt;
+    }
+}
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes < 1024)
+        return u"%1 B"_s.arg(bytes);
+    if (bytes < 1048576)
+        return u"%1 KB"_s.arg(bytes / 1024);
+    return QString::asprintf("%.1f MB", double(bytes) / 1048576.0);
+}
+
+QString typeName(ClipContentType type)
+{
+    switch (type) {
+    case ClipContentType::Text: return u"Text"_s;
+    case ClipContentType::RichText: return u"Rich Text"_s;
+    case ClipContentType::Image: return u"Image"_s;
+    case ClipContentType::FileURL: return u"File"_s;
+    case ClipContentType::URL: return u"URL"_s;
+    }
+    return u"Text"_s;
+}
+
+QString kindSymbol(ClipContentType type)
+{
+    switch (type) {
+    case ClipContentType::Image: return u"photo"_s;
+    case ClipContentType::FileURL: return u"folder"_s;
+    case ClipContentType::URL: return u"link"_s;
+    default: return u"doc.text"_s;
+    }
+}
+
+namespace {
+const ClipItem *asItem(QObject *object)
+{
+    return qobject_cast<const ClipItem *>(object);
+}
+} // namespace
+
+QString RowFormat::label(QObject *item) const
+{
+    const ClipItem *clip = asItem(item);
+    return clip ? rowLabelText(clip->textPreview()) : QString();
+}
+
+QColor RowFormat::swatch(QObject *item) const
+{
+    const ClipItem *clip = asItem(item);
+    return clip ? swatchColor(*clip).value_or(QColor()) : QColor();
+}
+
+QString RowFormat::symbol(QObject *item) const
+{
+    const ClipItem *clip = asItem(item);
+    return clip ? kindSymbol(clip->contentType()) : QString();
+}
+
+QString RowFormat::type(QObject *item) const
+{
+    const ClipItem *clip = asItem(item);
+    return clip ? typeName(clip->contentType()) : QString();
+}
+
+QString RowFormat::size(QObject *item) const
+{
+    const ClipItem *clip = asItem(item);
+    return clip ? sizeText(clip->content().size()) : QString();
+}
+
+QString RowFormat::copied(QObject *item) const
+{
+    const ClipItem *clip = asItem(item);
+    if (!clip)
+        return {};
+    // A medium date (6 Dec 2026) and the locale's short time.
+    const QLocale locale;
+    const QDateTime local = clip->timestamp().toLocalTime();
+    return locale.toString(local.date(), u"d MMM yyyy"_s) + u", "_s + locale.toString(local.time(), QLocale::ShortFormat);
+}
+
+QString RowFormat::fullText(QObject *item) const
+{
+    const ClipItem *clip = asItem(item);
+    if (!clip)
+        return {};
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(clip->content());
+    if (!decoder.hasError())
+        return text;
+    return clip->textPreview().value_or(QString());
+}
+
+bool RowFormat::isImage(QObject *item) const
+{
+    const ClipItem *clip = asItem(item);
+    return clip && clip->contentType() == ClipContentType::Image;
+}
+
+bool RowFormat::isLongText(const QString &text) const
+{
+    return makeTextPreview(text, 300) != text;
+}

@@ -1,0 +1,126 @@
+#include "history/rowformat.h"
+#include "history/rowhover.h"
+#include "platform/manualscheduler.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+class TestRowFormat : public QObject
+{
+    Q_OBJECT
+
+    static ClipItemPtr textItem(const std::optional<QString> &preview, ClipContentType type = ClipContentType::Text)
+    {
+        return ClipItem::create("x", type, preview, std::nullopt, std::nullopt, {});
+    }
+
+private Q_SLOTS:
+    void joinsLinesInTheLabel_data()
+    {
+        QTest::addColumn<std::optional<QString>>("preview");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("three lines") << std::optional<QString>(u"a\nb\nc"_s) << u"a↵b↵c"_s;
+        QTest::newRow("CRLF is one break") << std::optional<QString>(u"a\r\nb"_s) << u"a↵b"_s;
+        QTest::newRow("Unicode separators") << std::optional<QString>(u"a\u2028b\u2029c"_s) << u"a↵b↵c"_s;
+        QTest::newRow("empty") << std::optional<QString>(QString()) << u"Unknown"_s;
+        QTest::newRow("missing") << std::optional<QString>() << u"Unknown"_s;
+    }
+
+    void joinsLinesInTheLabel()
+    {
+        QFETCH(std::optional<QString>, preview);
+        QFETCH(QString, label);
+        QCOMPARE(rowLabelText(preview), label);
+    }
+
+    void findsColourCodes_data()
+    {
+        QTest::addColumn<QString>("preview");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QColor>("colour"); // invalid: no swatch
+        QTest::newRow("#f80") << u"#f80"_s << u"text"_s << QColor(255, 136, 0);
+        QTest::newRow("#FF8800") << u"#FF8800"_s << u"text"_s << QColor(255, 136, 0);
+        QTest::newRow("#ff880080, half opacity") << u"#ff880080"_s << u"richText"_s << QColor(255, 136, 0, 128);
+        QTest::newRow("white space around") << u"  #ff8800\n"_s << u"text"_s << QColor(255, 136, 0);
+        QTest::newRow("four digits") << u"#ff88"_s << u"text"_s << QColor();
+        QTest::newRow("not hexadecimal") << u"#gg0000"_s << u"text"_s << QColor();
+        QTest::newRow("words first") << u"colour #ff8800"_s << u"text"_s << QColor();
+        QTest::newRow("a link is no colour") << u"#ff8800"_s << u"url"_s << QColor();
+    }
+
+    void findsColourCodes()
+    {
+        QFETCH(QString, preview);
+        QFETCH(QString, kind);
+        QFETCH(QColor, colour);
+        auto item = textItem(preview);
+        item->setContentTypeRaw(kind);
+        QCOMPARE(swatchColor(*item).value_or(QColor()), colour);
+    }
+
+    void sizesReadAsPeopleSayThem_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("900 B") << qint64(900) << u"900 B"_s;
+        QTest::newRow("1023 B") << qint64(1023) << u"1023 B"_s;
+        QTest::newRow("1 KB") << qint64(1536) << u"1 KB"_s;
+        QTest::newRow("2.4 MB") << qint64(2500000) << u"2.4 MB"_s;
+    }
+
+    void sizesReadAsPeopleSayThem()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(sizeText(bytes), text);
+    }
+
+    void longTextsScroll()
+    {
+        RowFormat format;
+        QVERIFY(!format.isLongText(QString(300, u'x')));
+        QVERIFY(format.isLongText(QString(301, u'x')));
+        QVERIFY(!format.isLongText(u"\U0001F600"_s.repeated(300))); // 300 characters, 600 units
+    }
+
+    void thePreviewFollowsThePointer()
+    {
+        ManualScheduler scheduler;
+        RowHover::setScheduler(&scheduler);
+        RowHover hover;
+
+        // Passing over a row in under a second opens nothing.
+        hover.rowEntered();
+        scheduler.advance(900ms);
+        hover.rowExited();
+        scheduler.advance(2s);
+        QVERIFY(!hover.showPopover());
+
+        hover.rowEntered();
+        scheduler.advance(1s);
+        QVERIFY(hover.showPopover());
+        // From the row into the preview: it stays.
+        hover.rowExited();
+        scheduler.advance(200ms);
+        hover.popoverEntered();
+        scheduler.advance(1s);
+        QVERIFY(hover.showPopover());
+        // Out of both: it closes 0.4 s later, unless the pointer comes back in time.
+        hover.popoverExited();
+        scheduler.advance(300ms);
+        hover.rowEntered();
+        scheduler.advance(1s);
+        QVERIFY(hover.showPopover());
+        hover.rowExited();
+        scheduler.advance(399ms);
+        QVERIFY(hover.showPopover());
+        scheduler.advance(1ms);
+        QVERIFY(!hover.showPopover());
+        RowHover::setScheduler(nullptr);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRowFormat)
+#include "tst_rowformat.moc"

@@ -1,0 +1,186 @@
+import QtQuick
+import QtTest
+import Jotterly.History
+
+TestCase {
+    id: testCase
+    name: "ClipListView"
+    width: 400
+    height: 700
+    visible: true
+    when: windowShown
+
+    Component {
+        id: panelComponent
+        ClipListView {
+            viewModel: fixture.viewModel
+            pasteQueueManager: fixture.queue
+        }
+    }
+
+    SignalSpy {
+        id: closed
+        signalName: "closeRequested"
+    }
+
+    function makePanel() {
+        const panel = createTemporaryObject(panelComponent, testCase)
+        closed.target = panel
+        closed.clear()
+        waitForRendering(panel)
+        return panel
+    }
+
+    function rows(panel) {
+        const list = findChild(panel, "list")
+        const found = []
+        for (let i = 0; i < list.count; ++i) {
+            list.positionViewAtIndex(i, ListView.Contain)
+            found.push(list.itemAtIndex(i))
+        }
+        return found
+    }
+
+    function sectionTexts(panel) {
+        const list = findChild(panel, "list")
+        const texts = []
+        const children = list.contentItem.children
+        for (let i = 0; i < children.length; ++i) {
+            const child = children[i]
+            if (child.section !== undefined && child.visible && child.text.length > 0)
+                texts.push(child.text)
+        }
+        return texts.sort()
+    }
+
+    function init() {
+        fixture.reset()
+    }
+
+    function test_headersOnlyWithPinnedItems() {
+        fixture.addText("one")
+        fixture.addText("two")
+        let panel = makePanel()
+        compare(sectionTexts(panel), [])
+        fixture.addText("pinned", true)
+        panel = makePanel()
+        compare(sectionTexts(panel), ["HISTORY", "PINNED"])
+    }
+
+    function test_numbersOnTheFirstNineRows() {
+        for (let i = 0; i < 10; ++i)
+            fixture.addText("history " + i)
+        for (let i = 0; i < 4; ++i)
+            fixture.addText("pinned " + i, true)
+        const panel = makePanel()
+        const found = rows(panel)
+        compare(found.length, 14)
+        for (let i = 0; i < 14; ++i) {
+            const badge = findChild(found[i], "badge")
+            compare(badge.visible, i < 9, "row " + i)
+            if (i < 9)
+                compare(badge.text, "⌘" + (i + 1))
+        }
+        keyClick(Qt.Key_5, Qt.ControlModifier)
+        compare(fixture.clipboardText(), "history 9") // the first history row
+        compare(closed.count, 1)
+    }
+
+    function test_aPlainDigitTypesIntoTheSearch() {
+        fixture.addText("3 apples")
+        const panel = makePanel()
+        keyClick(Qt.Key_3)
+        compare(fixture.viewModel.searchText, "3")
+        compare(closed.count, 0)
+        compare(fixture.clipboardText(), "")
+    }
+
+    function test_returnWithoutSelectionOnlyCloses() {
+        fixture.addText("one")
+        const panel = makePanel()
+        keyClick(Qt.Key_Return)
+        compare(closed.count, 1)
+        compare(fixture.clipboardText(), "")
+        keyClick(Qt.Key_Down)
+        keyClick(Qt.Key_Return)
+        compare(fixture.clipboardText(), "one")
+    }
+
+    function test_clicksMarkWhileRowsAreMarked() {
+        fixture.addText("first")
+        fixture.addText("second")
+        fixture.addText("third")
+        const panel = makePanel()
+        const bar = findChild(panel, "queueBar")
+        verify(!bar.visible)
+        let found = rows(panel)
+        mouseClick(found[0], 20, 10, Qt.LeftButton, Qt.ControlModifier)
+        verify(bar.visible)
+        compare(findChild(panel, "queueText").text, "1 selected")
+        mouseClick(found[2], 20, 10) // a plain click marks too
+        compare(findChild(panel, "queueText").text, "2 selected")
+        compare(fixture.clipboardText(), "")
+        compare(closed.count, 0)
+        mouseClick(found[0], 20, 10, Qt.LeftButton, Qt.ControlModifier)
+        mouseClick(found[2], 20, 10, Qt.LeftButton, Qt.ControlModifier)
+        verify(!bar.visible)
+        mouseClick(found[1], 20, 10) // nothing marked: a click copies and closes
+        compare(fixture.clipboardText(), "second")
+        compare(closed.count, 1)
+    }
+
+    function test_startingTheQueue() {
+        fixture.addText("first")
+        fixture.addText("second")
+        const panel = makePanel()
+        const found = rows(panel)
+        mouseClick(found[1], 20, 10, Qt.LeftButton, Qt.ControlModifier)
+        mouseClick(found[0], 20, 10, Qt.LeftButton, Qt.ControlModifier)
+        mouseClick(findChild(panel, "startQueue"))
+        compare(closed.count, 1)
+        verify(fixture.queue.isActive)
+        compare(fixture.clipboardText(), "second") // display order: the newest first
+        compare(findChild(panel, "queueText").text, "Pasting 1/2")
+        fixture.queue.stopQueue()
+        verify(!findChild(panel, "queueBar").visible)
+    }
+
+    function test_emptyStatesAndTheCount() {
+        let panel = makePanel()
+        compare(findChild(panel, "emptyTitle").text, "No clips yet")
+        fixture.viewModel.searchText = "   "
+        fixture.viewModel.loadItems()
+        compare(findChild(panel, "emptyTitle").text, "No clips yet")
+        fixture.viewModel.searchText = ""
+
+        fixture.addText("red car")
+        fixture.addText("tired")
+        fixture.addText("blue")
+        panel = makePanel()
+        compare(findChild(panel, "countBadge").children[0].text, "3")
+        keyClick(Qt.Key_R)
+        keyClick(Qt.Key_E)
+        keyClick(Qt.Key_D)
+        fixture.advance(300)
+        compare(findChild(panel, "countBadge").children[0].text, "2")
+        keyClick(Qt.Key_Z)
+        fixture.advance(300)
+        verify(findChild(panel, "emptyState").visible)
+        compare(findChild(panel, "emptyTitle").text, "No results")
+        mouseClick(findChild(panel, "clearSearch"))
+        compare(fixture.viewModel.searchText, "")
+        compare(findChild(panel, "countBadge").children[0].text, "3")
+    }
+
+    function test_rowLabelsAndSwatches() {
+        fixture.addText("a\nb\nc")
+        fixture.addText("#f80")
+        fixture.addText("#gg0000")
+        const panel = makePanel()
+        const found = rows(panel)
+        verify(!findChild(found[0], "swatch").visible)
+        verify(findChild(found[0], "kindSymbol").visible)
+        verify(findChild(found[1], "swatch").visible)
+        compare(findChild(found[2], "label").text, "a↵b↵c")
+    }
+}
