@@ -5,6 +5,7 @@
 // stall probe.
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -12,8 +13,23 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+/// main() of a test that needs the X server and a QGuiApplication on it.
+#define JOTTERLY_X11_TEST_MAIN(TestClass)                                                                        \
+    int main(int argc, char *argv[])                                                                           \
+    {                                                                                                          \
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {                                                          \
+            std::fprintf(stderr, "These tests need an X server: run them through scripts/test.sh.\n");         \
+            return 1;                                                                                          \
+        }                                                                                                      \
+        qputenv("QT_QPA_PLATFORM", "xcb");                                                                     \
+        QGuiApplication app(argc, argv);                                                                       \
+        TestClass test;                                                                                        \
+        return QTest::qExec(&test, argc, argv);                                                                \
+    }
 
 /// Runs a shell command to completion (xclip and xsel fork and return once they own
 /// the clipboard); true when it exited with status 0.

@@ -376,16 +376,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::fprintf(stderr, "These tests need an X server: run them through scripts/test.sh.\n");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QGuiApplication app(argc, argv);
-    TestX11Clipboard test;
-    return QTest::qExec(&test, argc, argv);
-}
+JOTTERLY_X11_TEST_MAIN(TestX11Clipboard)
 
 #include "tst_x11clipboard.moc"
