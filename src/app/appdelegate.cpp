@@ -28,8 +28,13 @@
 #include "updates/updatercontroller.h"
 #include "updates/updateservices.h"
 
+#include <QGuiApplication>
 #include <QPointer>
+#include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScreen>
 
 using namespace Qt::StringLiterals;
 
@@ -129,6 +134,8 @@ void AppDelegate::setupStatusItem()
 void AppDelegate::setupPopover()
 {
     m_engine = std::make_unique<QQmlEngine>();
+    // Our QML modules are compiled in: their qmldir files live at the resource root.
+    m_engine->addImportPath(u"qrc:/"_s);
     installImageProviders(*m_engine);
     RowHover::setScheduler(m_scheduler.get());
     m_popover = std::make_unique<Popover>(m_engine.get(), m_clipListViewModel.get(), m_pasteQueueManager.get());
@@ -137,9 +144,35 @@ void AppDelegate::setupPopover()
 
 void AppDelegate::openSettings()
 {
-    m_popover->close();
-    qCDebug(lcApp) << "settings requested";
-    // The settings window opens here once it exists.
+    if (m_popover)
+        m_popover->close();
+    if (!m_settingsWindow) {
+        QQmlComponent component(m_engine.get(), QUrl(u"qrc:/Jotterly/Settings/SettingsView.qml"_s));
+        if (component.isError()) {
+            qWarning() << "jotterly: the settings could not be built:" << component.errorString();
+            return;
+        }
+        auto *view = qobject_cast<QQuickItem *>(component.createWithInitialProperties(
+            {{u"viewModel"_s, QVariant::fromValue<QObject *>(m_settingsViewModel.get())},
+             {u"updaterController"_s, QVariant::fromValue<QObject *>(m_updaterController.get())}}));
+        if (!view) {
+            qWarning() << "jotterly: the settings could not be built:" << component.errorString();
+            return;
+        }
+        m_settingsWindow = std::make_unique<QQuickWindow>();
+        m_settingsWindow->setTitle(u"jotterly Settings"_s);
+        m_settingsWindow->setFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        m_settingsWindow->setMinimumSize(QSize(450, 520));
+        m_settingsWindow->setMaximumSize(QSize(450, 520));
+        m_settingsWindow->resize(450, 520);
+        view->setParentItem(m_settingsWindow->contentItem());
+        if (QScreen *screen = QGuiApplication::primaryScreen())
+            m_settingsWindow->setPosition(screen->availableGeometry().center() - QPoint(225, 260));
+    }
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->requestActivate();
+    qCDebug(lcApp) << "settings shown";
 }
 
 void AppDelegate::showOnboardingIfNeeded()

@@ -15,6 +15,7 @@ class DesktopEntries;
 class HotkeyManager;
 class NotificationCenter;
 class PasteQueueManager;
+class QQuickWindow;
 class Popover;
 class QQmlEngine;
 class TrayItem;
@@ -50,6 +51,7 @@ public:
 
     [[nodiscard]] Popover *popover() const { return m_popover.get(); }
     [[nodiscard]] TrayItem *tray() const { return m_tray.get(); }
+    [[nodiscard]] QQuickWindow *settingsWindow() const { return m_settingsWindow.get(); }
 
     [[nodiscard]] ClipListViewModel *clipListViewModel() const { return m_clipListViewModel.get(); }
     [[nodiscard]] SettingsViewModel *settingsViewModel() const { return m_settingsViewModel.get(); }
@@ -62,7 +64,12 @@ private:
     void setupPopover();
     void showOnboardingIfNeeded();
     void updateStatusItemIcon();
+
+public Q_SLOTS:
+    /// Shows the settings window, made once and kept.
     void openSettings();
+
+private:
     void showShortcutUnavailableAlert();
     void runLaunchAutoClearCheck();
     void handleHistoryLimitChanged();
@@ -87,5 +94,6 @@ private:
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<TrayItem> m_tray;
     std::unique_ptr<Popover> m_popover;
+    std::unique_ptr<QQuickWindow> m_settingsWindow;
     bool m_terminated = false;
 };

@@ -170,3 +170,21 @@ void reconcileLaunchAtLogin(Preferences &preferences, LoginItem &loginItem)
     if (!done)
         preferences.setBoolean(PreferenceKeys::launchAtLogin, enabled);
 }
+
+QVariantList SettingsViewModel::installedApplications() const
+{
+    QList<DesktopEntry> entries = m_applications ? m_applications->all() : QList<DesktopEntry>();
+    entries.removeIf([](const DesktopEntry &entry) { return entry.noDisplay; });
+    std::sort(entries.begin(), entries.end(), [](const DesktopEntry &a, const DesktopEntry &b) {
+        return QString::localeAwareCompare(a.name, b.name) < 0;
+    });
+    QVariantList applications;
+    for (const DesktopEntry &entry : std::as_const(entries))
+        applications << QVariantMap{{QStringLiteral("id"), entry.id}, {QStringLiteral("name"), entry.name}};
+    return applications;
+}
+
+QString SettingsViewModel::excludedAppName(const QString &bundleID) const
+{
+    return m_excludedAppNames.value(bundleID, bundleID);
+}

@@ -67,6 +67,11 @@ public:
     Q_INVOKABLE void removeExcludedApp(const QString &bundleID);
     /// Deletes every unpinned item and saves.
     Q_INVOKABLE void clearAllHistory();
+    /// The installed applications a user can pick to exclude, by name: each a map with
+    /// "id" and "name".
+    Q_INVOKABLE QVariantList installedApplications() const;
+    /// The display name of an excluded application (its id when it has none).
+    Q_INVOKABLE QString excludedAppName(const QString &bundleID) const;
 
     /// Registers or unregisters the login item as launchAtLogin says; a refusal is dropped.
     void applyLaunchAtLogin();

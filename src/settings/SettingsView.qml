@@ -1,0 +1,412 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Jotterly.History
+import Jotterly.Hotkey
+
+// The settings window's content: a tab bar and one page. Every control is bound to the
+// settings view-model, so each change is stored the moment it is made.
+Rectangle {
+    id: view
+
+    required property QtObject viewModel
+    property QtObject updaterController: null
+    property int selectedTab: 0
+    /// Links on the About page; a link without an address is not shown.
+    property string websiteUrl: ""
+    property string makerUrl: ""
+    property string contact: ""
+
+    readonly property var tabs: [
+        {id: 0, label: "General", icon: "gear"},
+        {id: 1, label: "About", icon: "info.circle"},
+    ]
+
+    width: 450
+    height: 520
+    color: Theme.background
+
+    component SectionHeader: Text {
+        font.pixelSize: 12
+        font.weight: Font.DemiBold
+        font.capitalization: Font.AllUppercase
+        color: Theme.secondary
+    }
+    component FormLabel: Text {
+        Layout.preferredWidth: 120
+        horizontalAlignment: Text.AlignRight
+        font.pixelSize: 13
+        color: Theme.primary
+    }
+    component Caption: Text {
+        Layout.fillWidth: true
+        wrapMode: Text.WordWrap
+        font.pixelSize: 11
+        color: Theme.secondary
+    }
+    component Divider: Rectangle {
+        Layout.fillWidth: true
+        implicitHeight: 1
+        color: Theme.alpha(Theme.primary, 0.1)
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        // Tab bar
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: 12
+            Layout.rightMargin: 12
+            Layout.topMargin: 8
+            Layout.bottomMargin: 8
+            spacing: 2
+            Repeater {
+                model: view.tabs
+                AbstractButton {
+                    id: tab
+                    required property var modelData
+                    readonly property bool selected: (view.selectedTab === 1 ? 1 : 0) === modelData.id
+                    objectName: "tab" + modelData.label
+                    Layout.fillWidth: true
+                    onClicked: view.selectedTab = modelData.id
+                    background: Rectangle {
+                        radius: 6
+                        color: tab.selected ? Theme.palette.highlight : "transparent"
+                    }
+                    contentItem: Column {
+                        spacing: 2
+                        topPadding: 6
+                        bottomPadding: 6
+                        Item {
+                            width: parent.width
+                            height: 22
+                            Symbol {
+                                anchors.centerIn: parent
+                                name: tab.modelData.icon
+                                size: 18
+                                tint: tab.selected ? "white" : Theme.secondary
+                            }
+                        }
+                        Text {
+                            width: parent.width
+                            horizontalAlignment: Text.AlignHCenter
+                            text: tab.modelData.label
+                            font.pixelSize: 10
+                            color: tab.selected ? "white" : Theme.secondary
+                        }
+                    }
+                }
+            }
+        }
+
+        Divider {}
+
+        StackLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            // Any tab other than About shows General.
+            currentIndex: view.selectedTab === 1 ? 1 : 0
+
+            ScrollView {
+                objectName: "generalPage"
+                contentWidth: availableWidth
+                ScrollBar.vertical.policy: ScrollBar.AsNeeded
+
+                ColumnLayout {
+                    width: parent.width
+                    spacing: 20
+
+                    Item { Layout.preferredHeight: 4 }
+
+                    // General
+                    ColumnLayout {
+                        Layout.leftMargin: 24
+                        Layout.rightMargin: 24
+                        spacing: 10
+                        SectionHeader { text: "General" }
+                        RowLayout {
+                            FormLabel { text: "History size" }
+                            ComboBox {
+                                objectName: "historySize"
+                                Layout.preferredWidth: 80
+                                model: [50, 100, 200, 500]
+                                displayText: String(view.viewModel.historyLimit)
+                                currentIndex: model.indexOf(view.viewModel.historyLimit)
+                                onActivated: index => view.viewModel.historyLimit = model[index]
+                            }
+                        }
+                        RowLayout {
+                            FormLabel { text: "Auto-clear" }
+                            ComboBox {
+                                objectName: "autoClear"
+                                Layout.preferredWidth: 100
+                                textRole: "label"
+                                valueRole: "value"
+                                model: [
+                                    {label: "Never", value: "never"},
+                                    {label: "On Quit", value: "onQuit"},
+                                    {label: "Daily", value: "daily"},
+                                    {label: "Weekly", value: "weekly"},
+                                ]
+                                currentIndex: Math.max(0, indexOfValue(view.viewModel.autoClearOption))
+                                onActivated: index => view.viewModel.autoClearOption = model[index].value
+                            }
+                        }
+                        RowLayout {
+                            FormLabel { text: "Launch at login" }
+                            Switch {
+                                objectName: "launchAtLogin"
+                                checked: view.viewModel.launchAtLogin
+                                onToggled: view.viewModel.launchAtLogin = checked
+                            }
+                        }
+                        RowLayout {
+                            Item { Layout.fillWidth: true }
+                            Button {
+                                objectName: "clearAll"
+                                text: "Clear All History..."
+                                font.pixelSize: 11
+                                palette.buttonText: "#d62f2f"
+                                onClicked: view.viewModel.showClearConfirmation = true
+                            }
+                        }
+                    }
+
+                    Divider {}
+
+                    // Shortcut
+                    ColumnLayout {
+                        Layout.leftMargin: 24
+                        Layout.rightMargin: 24
+                        spacing: 10
+                        SectionHeader { text: "Shortcut" }
+                        RowLayout {
+                            FormLabel { text: "Global hotkey" }
+                            HotkeyRecorderField {
+                                objectName: "recorder"
+                                implicitWidth: 140
+                                implicitHeight: 24
+                                keyCode: view.viewModel.shortcutKeyCode
+                                modifiers: view.viewModel.shortcutModifiers
+                                keyChar: view.viewModel.shortcutKeyChar
+                                // Key code, then modifiers, then key text.
+                                onKeyCodeChanged: if (keyCode !== view.viewModel.shortcutKeyCode) view.viewModel.shortcutKeyCode = keyCode
+                                onModifiersChanged: if (modifiers !== view.viewModel.shortcutModifiers) view.viewModel.shortcutModifiers = modifiers
+                                onKeyCharChanged: if (keyChar !== view.viewModel.shortcutKeyChar) view.viewModel.shortcutKeyChar = keyChar
+                            }
+                        }
+                        RowLayout {
+                            objectName: "currentRow"
+                            visible: view.viewModel.shortcutKeyCode >= 0 && view.viewModel.shortcutKeyChar.length > 0
+                            FormLabel { text: "Current" }
+                            Text {
+                                text: ShortcutText.display(view.viewModel.shortcutModifiers, view.viewModel.shortcutKeyChar)
+                                font.pixelSize: 13
+                                font.weight: Font.Medium
+                                color: Theme.primary
+                            }
+                        }
+                        Caption { text: "Press your shortcut to open/close jotterly from any app." }
+                    }
+
+                    Divider {}
+
+                    // Privacy
+                    ColumnLayout {
+                        Layout.leftMargin: 24
+                        Layout.rightMargin: 24
+                        Layout.bottomMargin: 24
+                        spacing: 10
+                        SectionHeader { text: "Privacy" }
+                        Caption { text: "Clipboard changes are ignored when these apps are frontmost." }
+                        Rectangle {
+                            objectName: "excludedList"
+                            visible: view.viewModel.excludedAppBundleIDs.length > 0
+                            Layout.fillWidth: true
+                            implicitHeight: excludedColumn.implicitHeight
+                            radius: 5
+                            color: Theme.alpha(Theme.primary, 0.06)
+                            Column {
+                                id: excludedColumn
+                                width: parent.width
+                                Repeater {
+                                    model: view.viewModel.excludedAppBundleIDs
+                                    RowLayout {
+                                        required property string modelData
+                                        width: excludedColumn.width
+                                        height: 30
+                                        Text {
+                                            Layout.leftMargin: 10
+                                            Layout.fillWidth: true
+                                            text: view.viewModel.excludedAppNames[modelData] || modelData
+                                            font.pixelSize: 13
+                                            elide: Text.ElideRight
+                                            color: Theme.primary
+                                        }
+                                        AbstractButton {
+                                            objectName: "remove-" + modelData
+                                            Layout.rightMargin: 10
+                                            implicitWidth: 18
+                                            implicitHeight: 18
+                                            onClicked: view.viewModel.removeExcludedApp(modelData)
+                                            contentItem: Symbol {
+                                                name: "minus.circle.fill"
+                                                size: 14
+                                                tint: "#d62f2f"
+                                            }
+                                        }
+                                    }
+                                }
+                            }
+                        }
+                        Button {
+                            objectName: "addApp"
+                            text: "Add App..."
+                            onClicked: picker.open()
+                        }
+                    }
+                }
+            }
+
+            // About
+            ColumnLayout {
+                objectName: "aboutPage"
+                spacing: 10
+                Item { Layout.fillHeight: true }
+                Symbol {
+                    Layout.alignment: Qt.AlignHCenter
+                    name: "doc.on.clipboard"
+                    size: 48
+                    tint: Theme.orange
+                }
+                Text {
+                    Layout.alignment: Qt.AlignHCenter
+                    text: "jotterly"
+                    font.pixelSize: 20
+                    font.bold: true
+                    color: Theme.primary
+                }
+                Text {
+                    Layout.alignment: Qt.AlignHCenter
+                    text: "Version " + (Qt.application.version.length > 0 ? Qt.application.version : "1.0")
+                    font.pixelSize: 13
+                    color: Theme.secondary
+                }
+                Text {
+                    Layout.alignment: Qt.AlignHCenter
+                    Layout.maximumWidth: 340
+                    horizontalAlignment: Text.AlignHCenter
+                    wrapMode: Text.WordWrap
+                    text: "A searchable clipboard history that lives in your menu bar."
+                    font.pixelSize: 13
+                    color: Theme.secondary
+                }
+                Rectangle { Layout.alignment: Qt.AlignHCenter; implicitWidth: 200; implicitHeight: 1; color: Theme.alpha(Theme.primary, 0.1) }
+                Button {
+                    objectName: "checkForUpdates"
+                    Layout.alignment: Qt.AlignHCenter
+                    text: "Check for Updates…"
+                    enabled: view.updaterController !== null && view.updaterController.canCheckForUpdates
+                    onClicked: view.updaterController.checkForUpdates()
+                }
+                CheckBox {
+                    objectName: "automaticUpdates"
+                    Layout.alignment: Qt.AlignHCenter
+                    text: "Automatically download updates"
+                    font.pixelSize: 13
+                    enabled: view.updaterController !== null
+                    checked: view.updaterController !== null && view.updaterController.automaticallyDownloadsUpdates
+                    onToggled: view.updaterController.automaticallyDownloadsUpdates = checked
+                }
+                Rectangle { Layout.alignment: Qt.AlignHCenter; implicitWidth: 200; implicitHeight: 1; color: Theme.alpha(Theme.primary, 0.1) }
+                Text {
+                    Layout.alignment: Qt.AlignHCenter
+                    visible: view.websiteUrl.length > 0
+                    text: "<a href=\"" + view.websiteUrl + "\">Jotterly Website</a>"
+                    linkColor: Theme.orange
+                    font.pixelSize: 13
+                    onLinkActivated: link => Qt.openUrlExternally(link)
+                }
+                Text {
+                    Layout.alignment: Qt.AlignHCenter
+                    visible: view.makerUrl.length > 0
+                    text: "<a href=\"" + view.makerUrl + "\">Explore More Quillfen</a>"
+                    linkColor: Theme.orange
+                    font.pixelSize: 13
+                    onLinkActivated: link => Qt.openUrlExternally(link)
+                }
+                Text {
+                    Layout.alignment: Qt.AlignHCenter
+                    visible: view.contact.length > 0
+                    text: view.contact
+                    textFormat: Text.PlainText
+                    font.pixelSize: 13
+                    color: Theme.secondary
+                }
+                Item { Layout.fillHeight: true }
+            }
+        }
+    }
+
+    // The clear confirmation, shown while the view-model asks for it.
+    Dialog {
+        id: confirmation
+        objectName: "clearConfirmation"
+        title: "Clear History?"
+        modal: true
+        anchors.centerIn: parent
+        width: 340
+        visible: view.viewModel.showClearConfirmation
+        Label {
+            width: parent.width
+            wrapMode: Text.WordWrap
+            text: "This will delete all clipboard history except pinned items. This cannot be undone."
+        }
+        footer: DialogButtonBox {
+            Button {
+                objectName: "cancelClear"
+                text: "Cancel"
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+            Button {
+                objectName: "confirmClear"
+                text: "Clear"
+                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
+                onClicked: {
+                    view.viewModel.clearAllHistory()
+                    view.viewModel.showClearConfirmation = false
+                }
+            }
+        }
+        onRejected: view.viewModel.showClearConfirmation = false
+        onClosed: view.viewModel.showClearConfirmation = false
+    }
+
+    // The installed applications to choose from.
+    Dialog {
+        id: picker
+        objectName: "appPicker"
+        title: "Add App"
+        modal: true
+        anchors.centerIn: parent
+        width: 360
+        height: 400
+        standardButtons: Dialog.Cancel
+        ListView {
+            anchors.fill: parent
+            clip: true
+            model: picker.visible ? view.viewModel.installedApplications() : []
+            delegate: ItemDelegate {
+                required property var modelData
+                width: ListView.view.width
+                text: modelData.name
+                onClicked: {
+                    view.viewModel.addExcludedApp(modelData.id, modelData.name)
+                    picker.close()
+                }
+            }
+        }
+    }
+}
