@@ -9,6 +9,7 @@
 #include "history/cliplistviewmodel.h"
 #include "history/imageproviders.h"
 #include "history/rowhover.h"
+#include "onboarding/onboardingtimeline.h"
 #include "hotkey/hotkeymanager.h"
 #include "platform/autostartloginitem.h"
 #include "platform/desktopentries.h"
@@ -177,7 +178,44 @@ void AppDelegate::openSettings()
 
 void AppDelegate::showOnboardingIfNeeded()
 {
-    // The onboarding window comes with the windows.
+    if (m_preferences->boolean(PreferenceKeys::onboardingShown))
+        return;
+    OnboardingTimeline::setScheduler(m_scheduler.get());
+    QQmlComponent component(m_engine.get(), QUrl(u"qrc:/Jotterly/Onboarding/OnboardingView.qml"_s));
+    auto *view = component.isError() ? nullptr : qobject_cast<QQuickItem *>(component.create());
+    if (!view) {
+        qWarning() << "jotterly: the onboarding could not be built:" << component.errorString();
+        return;
+    }
+    // Leaving the welcome screen counts: closing the window afterwards does not bring it back.
+    connect(view, SIGNAL(getStartedPressed()), this, SLOT(markOnboardingShown()));
+    connect(view, SIGNAL(completed()), this, SLOT(completeOnboarding()));
+    m_onboardingWindow = std::make_unique<QQuickWindow>();
+    m_onboardingWindow->setTitle(u"Welcome to jotterly"_s);
+    m_onboardingWindow->setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    m_onboardingWindow->setColor(QColor(13, 17, 23));
+    m_onboardingWindow->resize(520, 420);
+    view->setParentItem(m_onboardingWindow->contentItem());
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        m_onboardingWindow->setPosition(screen->availableGeometry().center() - QPoint(260, 210));
+    m_onboardingWindow->show();
+    m_onboardingWindow->requestActivate();
+    qCDebug(lcApp) << "onboarding shown";
+}
+
+void AppDelegate::markOnboardingShown()
+{
+    m_preferences->setBoolean(PreferenceKeys::onboardingShown, true);
+}
+
+void AppDelegate::completeOnboarding()
+{
+    markOnboardingShown();
+    if (m_onboardingWindow) {
+        m_onboardingWindow->close();
+        m_onboardingWindow.release()->deleteLater(); // the press that got us here is still on its way
+    }
+    qCDebug(lcApp) << "onboarding completed";
 }
 
 void AppDelegate::activate()

@@ -52,6 +52,7 @@ public:
     [[nodiscard]] Popover *popover() const { return m_popover.get(); }
     [[nodiscard]] TrayItem *tray() const { return m_tray.get(); }
     [[nodiscard]] QQuickWindow *settingsWindow() const { return m_settingsWindow.get(); }
+    [[nodiscard]] QQuickWindow *onboardingWindow() const { return m_onboardingWindow.get(); }
 
     [[nodiscard]] ClipListViewModel *clipListViewModel() const { return m_clipListViewModel.get(); }
     [[nodiscard]] SettingsViewModel *settingsViewModel() const { return m_settingsViewModel.get(); }
@@ -68,6 +69,10 @@ private:
 public Q_SLOTS:
     /// Shows the settings window, made once and kept.
     void openSettings();
+    /// The onboarding is done: recorded, and its window closed.
+    void completeOnboarding();
+    /// The user left the welcome screen: the next launch shows no onboarding.
+    void markOnboardingShown();
 
 private:
     void showShortcutUnavailableAlert();
@@ -95,5 +100,6 @@ private:
     std::unique_ptr<TrayItem> m_tray;
     std::unique_ptr<Popover> m_popover;
     std::unique_ptr<QQuickWindow> m_settingsWindow;
+    std::unique_ptr<QQuickWindow> m_onboardingWindow;
     bool m_terminated = false;
 };

@@ -18,6 +18,7 @@ using namespace Qt::StringLiterals;
 Q_IMPORT_QML_PLUGIN(Jotterly_HistoryPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_HotkeyPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_SettingsPlugin)
+Q_IMPORT_QML_PLUGIN(Jotterly_OnboardingPlugin)
 
 int main(int argc, char *argv[])
 {

@@ -273,6 +273,8 @@ Rectangle {
             // About
             ColumnLayout {
                 objectName: "aboutPage"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
                 spacing: 10
                 Item { Layout.fillHeight: true }
                 Symbol {

@@ -281,6 +281,35 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(DiskView(storePath(tag)).previews().size(), 6, 10000);
         terminate(app);
     }
+
+    void greetsUntilTheWelcomeIsLeft()
+    {
+        // Quitting on the welcome screen: the next launch greets again.
+        const QString tag = u"onboarding"_s;
+        QProcess app;
+        launch(app, tag);
+        terminate(app);
+        QProcessEnvironment env = environment(tag);
+        QProcess again;
+        again.setProcessEnvironment(env);
+        again.start(QStringLiteral(JOTTERLY_PATH), {});
+        QVERIFY(again.waitForStarted());
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += again.readAllStandardError()).contains("launched"), 20000);
+        QVERIFY(output.contains("onboarding shown"));
+        terminate(again);
+
+        // Once "Get Started" was pressed the onboarding is not shown again.
+        Preferences(configPath(tag)).setBoolean(PreferenceKeys::onboardingShown, true);
+        QProcess third;
+        third.setProcessEnvironment(env);
+        third.start(QStringLiteral(JOTTERLY_PATH), {});
+        QVERIFY(third.waitForStarted());
+        output.clear();
+        QTRY_VERIFY_WITH_TIMEOUT((output += third.readAllStandardError()).contains("launched"), 20000);
+        QVERIFY(!output.contains("onboarding shown"));
+        terminate(third);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLaunch)

@@ -127,6 +127,20 @@ private Q_SLOTS:
         m_tray.waitForFinished();
     }
 
+    void greetsAFirstLaunch()
+    {
+        // The first launch shows the onboarding, centred on the screen.
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(u"--onlyvisible --name '^Welcome to jotterly$'"_s).width() == 520, 5000);
+        const QRect window = windowGeometry(u"--onlyvisible --name '^Welcome to jotterly$'"_s);
+        QTest::qWait(2000);
+        screenshot(u"07-onboarding-welcome"_s);
+        click(QPoint(window.center().x(), window.top() + 385)); // "Get Started"
+        QTest::qWait(3000);
+        screenshot(u"08-onboarding-done"_s);
+        click(QPoint(window.center().x(), window.top() + 336)); // "Start Using jotterly"
+        QVERIFY(waitForLog("onboarding completed"));
+    }
+
     void opensFromTheTrayAndTheShortcut()
     {
         // The tray icon is the only one in trayer's window.
@@ -200,6 +214,20 @@ private Q_SLOTS:
         QVERIFY(runShell(u"xdotool key ctrl+v"_s));
         QVERIFY(runShell(u"xdotool key ctrl+v"_s));
         QVERIFY(waitForLog("paste queue idle"));
+    }
+
+    void opensTheSettings()
+    {
+        QVERIFY(runShell(u"xdotool key alt+shift+v"_s));
+        QVERIFY(waitForLog("panel shown"));
+        const QRect panel = panelGeometry();
+        click(QPoint(panel.left() + 24, panel.bottom() - 17)); // the gear
+        QVERIFY(waitForLog("settings shown"));
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(u"--onlyvisible --name '^jotterly Settings$'"_s).width() == 450, 5000);
+        const QRect settings = windowGeometry(u"--onlyvisible --name '^jotterly Settings$'"_s);
+        screenshot(u"09-settings-general"_s);
+        click(QPoint(settings.left() + 330, settings.top() + 30)); // the About tab
+        screenshot(u"10-settings-about"_s);
     }
 };
 
