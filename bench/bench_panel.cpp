@@ -11,7 +11,6 @@
 #include "benchstats.h"
 #include "history/cliplistviewmodel.h"
 #include "history/imageproviders.h"
-#include "history/rowhover.h"
 #include "hotkey/hotkeymanager.h"
 #include "platform/fakeglobalkeymonitor.h"
 #include "platform/qtscheduler.h"
@@ -86,7 +85,7 @@ void panelTimings(const QString &folder)
     PasteQueueManager queue(&pasteboard, &scheduler, &keyboard, &alerts);
     QQmlEngine engine;
     installImageProviders(engine);
-    RowHover::setScheduler(&scheduler);
+    setViewScheduler(&scheduler);
     Popover popover(&engine, &list, &queue);
 
     X11HotkeyService service;

@@ -8,12 +8,11 @@
 #include "capture/clipboardmonitor.h"
 #include "history/cliplistviewmodel.h"
 #include "history/imageproviders.h"
-#include "history/rowhover.h"
-#include "onboarding/onboardingtimeline.h"
 #include "hotkey/hotkeymanager.h"
 #include "platform/autostartloginitem.h"
 #include "platform/desktopentries.h"
 #include "platform/qtscheduler.h"
+#include "platform/scheduler.h"
 #include "platform/x11/x11globalkeymonitor.h"
 #include "platform/x11/x11hotkeyservice.h"
 #include "platform/x11/x11pasteboard.h"
@@ -138,7 +137,7 @@ void AppDelegate::setupPopover()
     // Our QML modules are compiled in: their qmldir files live at the resource root.
     m_engine->addImportPath(u"qrc:/"_s);
     installImageProviders(*m_engine);
-    RowHover::setScheduler(m_scheduler.get());
+    setViewScheduler(m_scheduler.get());
     m_popover = std::make_unique<Popover>(m_engine.get(), m_clipListViewModel.get(), m_pasteQueueManager.get());
     connect(m_popover.get(), &Popover::settingsRequested, this, &AppDelegate::openSettings);
 }
@@ -180,7 +179,6 @@ void AppDelegate::showOnboardingIfNeeded()
 {
     if (m_preferences->boolean(PreferenceKeys::onboardingShown))
         return;
-    OnboardingTimeline::setScheduler(m_scheduler.get());
     QQmlComponent component(m_engine.get(), QUrl(u"qrc:/Jotterly/Onboarding/OnboardingView.qml"_s));
     auto *view = component.isError() ? nullptr : qobject_cast<QQuickItem *>(component.create());
     if (!view) {

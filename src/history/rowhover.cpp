@@ -1,26 +1,17 @@
 #include "history/rowhover.h"
 
-namespace {
-Scheduler *rowScheduler = nullptr;
-} // namespace
-
 RowHover::RowHover(QObject *parent)
     : QObject(parent)
 {
-}
-
-void RowHover::setScheduler(Scheduler *scheduler)
-{
-    rowScheduler = scheduler;
 }
 
 void RowHover::rowEntered()
 {
     m_isHovered = true;
     m_dismissTimer.cancel();
-    if (!m_showPopover && rowScheduler) {
+    if (Scheduler *scheduler = viewScheduler(); !m_showPopover && scheduler) {
         m_hoverTimer.cancel();
-        m_hoverTimer = rowScheduler->after(openDelay, this, [this] {
+        m_hoverTimer = scheduler->after(openDelay, this, [this] {
             m_showPopover = true;
             Q_EMIT changed();
         });
@@ -53,9 +44,10 @@ void RowHover::popoverExited()
 void RowHover::scheduleDismiss()
 {
     m_dismissTimer.cancel();
-    if (!rowScheduler)
+    Scheduler *scheduler = viewScheduler();
+    if (!scheduler)
         return;
-    m_dismissTimer = rowScheduler->after(closeDelay, this, [this] {
+    m_dismissTimer = scheduler->after(closeDelay, this, [this] {
         if (!m_isHovered && !m_isPopoverHovered && m_showPopover) {
             m_showPopover = false;
             Q_EMIT changed();

@@ -7,7 +7,7 @@
 
 /// When a row's preview shows: one second after the pointer came to rest on the row,
 /// for as long as the pointer is on the row or on the preview, until 0.4 s after it left
-/// both. Timed by the application's scheduler, so tests run it on virtual time.
+/// both. Timed by the view scheduler (viewScheduler()), so tests run it on virtual time.
 class RowHover : public QObject
 {
     Q_OBJECT
@@ -22,9 +22,6 @@ public:
     static constexpr std::chrono::milliseconds closeDelay{400};
 
     explicit RowHover(QObject *parent = nullptr);
-
-    /// The scheduler every row uses; set once by whoever builds the panels.
-    static void setScheduler(Scheduler *scheduler);
 
     [[nodiscard]] bool isHovered() const { return m_isHovered; }
     [[nodiscard]] bool isPopoverHovered() const { return m_isPopoverHovered; }

@@ -1,17 +1,8 @@
 #include "onboarding/onboardingtimeline.h"
 
-namespace {
-Scheduler *timelineScheduler = nullptr;
-} // namespace
-
 OnboardingTimeline::OnboardingTimeline(QObject *parent)
     : QObject(parent)
 {
-}
-
-void OnboardingTimeline::setScheduler(Scheduler *scheduler)
-{
-    timelineScheduler = scheduler;
 }
 
 void OnboardingTimeline::at(int milliseconds, bool OnboardingTimeline::*flag)
@@ -20,10 +11,11 @@ void OnboardingTimeline::at(int milliseconds, bool OnboardingTimeline::*flag)
         this->*flag = true;
         Q_EMIT changed();
     };
-    if (milliseconds == 0 || !timelineScheduler)
+    Scheduler *scheduler = viewScheduler();
+    if (milliseconds == 0 || !scheduler)
         set();
     else
-        timelineScheduler->after(std::chrono::milliseconds(milliseconds), this, set);
+        scheduler->after(std::chrono::milliseconds(milliseconds), this, set);
 }
 
 void OnboardingTimeline::startWelcomeSequence()

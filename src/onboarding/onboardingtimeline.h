@@ -6,7 +6,7 @@
 #include <qqmlintegration.h>
 
 /// The onboarding's two timetables: which part of each screen shows when. Each step
-/// flips one flag; the view animates the change. Timed by the application's scheduler,
+/// flips one flag; the view animates the change. Timed by the view scheduler,
 /// so tests run it on virtual time. Steps already scheduled are never cancelled.
 class OnboardingTimeline : public QObject
 {
@@ -32,9 +32,6 @@ class OnboardingTimeline : public QObject
 
 public:
     explicit OnboardingTimeline(QObject *parent = nullptr);
-
-    /// The scheduler every timeline uses; set once by whoever shows the onboarding.
-    static void setScheduler(Scheduler *scheduler);
 
     /// The welcome screen's steps, from the moment it comes on screen.
     Q_INVOKABLE void startWelcomeSequence();

@@ -20,3 +20,17 @@ bool ScheduledTask::isActive() const
 }
 
 Scheduler::~Scheduler() = default;
+
+namespace {
+Scheduler *currentViewScheduler = nullptr;
+} // namespace
+
+void setViewScheduler(Scheduler *scheduler)
+{
+    currentViewScheduler = scheduler;
+}
+
+Scheduler *viewScheduler()
+{
+    return currentViewScheduler;
+}

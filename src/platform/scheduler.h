@@ -59,3 +59,9 @@ public:
     /// interval from now, until cancelled or until @p context (if not null) is destroyed.
     virtual ScheduledTask every(std::chrono::milliseconds interval, const QObject *context, Task task) = 0;
 };
+
+/// The scheduler of objects that QML creates, which cannot be handed one: set once by
+/// whoever builds the views (the application's, or a test's virtual clock).
+void setViewScheduler(Scheduler *scheduler);
+/// The scheduler set by setViewScheduler(), or null.
+[[nodiscard]] Scheduler *viewScheduler();

@@ -88,7 +88,7 @@ private Q_SLOTS:
     void thePreviewFollowsThePointer()
     {
         ManualScheduler scheduler;
-        RowHover::setScheduler(&scheduler);
+        setViewScheduler(&scheduler);
         RowHover hover;
 
         // Passing over a row in under a second opens nothing.
@@ -118,7 +118,7 @@ private Q_SLOTS:
         QVERIFY(hover.showPopover());
         scheduler.advance(1ms);
         QVERIFY(!hover.showPopover());
-        RowHover::setScheduler(nullptr);
+        setViewScheduler(nullptr);
     }
 };
 

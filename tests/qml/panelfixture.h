@@ -5,14 +5,13 @@
 
 #include "capture/memorypasteboard.h"
 #include "history/cliplistviewmodel.h"
-#include "history/rowhover.h"
-#include "onboarding/onboardingtimeline.h"
 #include "platform/desktopentries.h"
 #include "platform/fakeloginitem.h"
 #include "settings/notificationcenter.h"
 #include "settings/settingsviewmodel.h"
 #include "platform/fakeglobalkeymonitor.h"
 #include "platform/manualscheduler.h"
+#include "platform/scheduler.h"
 #include "platform/recordingalerts.h"
 #include "queue/pastequeuemanager.h"
 #include "settings/preferencedefaults.h"
@@ -41,8 +40,7 @@ public:
         m_store = createHistoryStore(m_dir.filePath(QStringLiteral("history.sqlite")), &error);
         m_preferences = std::make_unique<Preferences>(m_dir.filePath(QStringLiteral("jotterly.conf")));
         registerPreferenceDefaults(*m_preferences);
-        RowHover::setScheduler(&m_scheduler);
-        OnboardingTimeline::setScheduler(&m_scheduler);
+        setViewScheduler(&m_scheduler);
         QDir().mkpath(m_dir.filePath(QStringLiteral("applications")));
         QFile entry(m_dir.filePath(QStringLiteral("applications/org.gnome.TextEditor.desktop")));
         entry.open(QIODevice::WriteOnly);
