@@ -4,6 +4,7 @@
 #include "app/logging.h"
 #include "app/messageboxalerts.h"
 #include "app/popover.h"
+#include "app/rowslog.h"
 #include "app/trayitem.h"
 #include "capture/clipboardmonitor.h"
 #include "history/cliplistviewmodel.h"
@@ -108,9 +109,17 @@ void AppDelegate::setupManagers()
                                                               m_loginItem.get(), m_applications.get());
     m_settingsViewModel->setModelContext(m_store->context.get());
 
+    m_rowsLog = std::make_unique<RowsLog>(m_clipListViewModel.get());
+
     m_clipboardMonitor->setOnNewItem([self] {
-        if (self)
-            self->m_clipListViewModel->loadItems();
+        if (!self)
+            return;
+        // The hash names what was stored without printing it.
+        if (lcApp().isDebugEnabled()) {
+            if (const ClipItemPtr newest = fetchNewestItem(*self->m_store->context))
+                qCDebug(lcApp) << "recorded" << newest->contentHash();
+        }
+        self->m_clipListViewModel->loadItems();
     });
 
     m_hotkeyManager = std::make_unique<HotkeyManager>(m_hotkeyService.get(), m_notifications.get(), m_preferences.get());
@@ -236,6 +245,11 @@ void AppDelegate::togglePopover()
     const bool hasTray = m_tray && m_tray->isAvailable();
     m_popover->show(hasTray ? m_tray->geometry() : QRect(), !hasTray);
     qCDebug(lcApp) << "panel shown";
+    // When the panel is first on screen: how long the shortcut takes, seen from outside.
+    if (lcApp().isDebugEnabled() && m_popover->window()) {
+        connect(m_popover->window(), &QQuickWindow::frameSwapped, this, [] { qCDebug(lcApp) << "panel drawn"; },
+                static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+    }
 }
 
 void AppDelegate::updateStatusItemIcon()

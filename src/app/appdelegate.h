@@ -21,6 +21,7 @@ class QQmlEngine;
 class TrayItem;
 class Preferences;
 class QtScheduler;
+class RowsLog;
 class SettingsViewModel;
 class UpdaterController;
 class X11GlobalKeyMonitor;
@@ -96,6 +97,7 @@ private:
     std::unique_ptr<PasteQueueManager> m_pasteQueueManager;
     std::unique_ptr<ClipListViewModel> m_clipListViewModel;
     std::unique_ptr<SettingsViewModel> m_settingsViewModel;
+    std::unique_ptr<RowsLog> m_rowsLog;
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<TrayItem> m_tray;
     std::unique_ptr<Popover> m_popover;

@@ -1,4 +1,5 @@
 #include "app/appdelegate.h"
+#include "app/commandline.h"
 #include "app/graphicalsession.h"
 #include "app/singleinstance.h"
 #include "app/unixsignalwatcher.h"
@@ -26,6 +27,8 @@ int main(int argc, char *argv[])
     // raises its mmap threshold after the first such block is freed and keeps later ones
     // in the heap, where the memory stays after use; a fixed threshold gives it back.
     mallopt(M_MMAP_THRESHOLD, 512 * 1024);
+    if (const std::optional<int> status = answerCommandLine(argc, argv))
+        return *status;
     QString reason;
     if (!hasGraphicalSession(&reason)) {
         std::fprintf(stderr, "jotterly: %s\n", qPrintable(reason));

@@ -29,11 +29,14 @@ QString quotedExec(const QString &path)
 } // namespace
 
 AutostartLoginItem::AutostartLoginItem(QString entryPath, QString executable)
-    : m_entryPath(entryPath.isEmpty()
-                      ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/autostart/jotterly.desktop"_s
-                      : std::move(entryPath))
+    : m_entryPath(entryPath.isEmpty() ? defaultEntryPath() : std::move(entryPath))
     , m_executable(executable.isEmpty() ? QCoreApplication::applicationFilePath() : std::move(executable))
 {
+}
+
+QString AutostartLoginItem::defaultEntryPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/autostart/jotterly.desktop"_s;
 }
 
 bool AutostartLoginItem::isEnabled() const

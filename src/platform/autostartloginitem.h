@@ -18,6 +18,8 @@ public:
     bool disable() override;
 
     [[nodiscard]] QString entryPath() const { return m_entryPath; }
+    /// The user's autostart entry: `$XDG_CONFIG_HOME/autostart/jotterly.desktop`.
+    [[nodiscard]] static QString defaultEntryPath();
 
 private:
     QString m_entryPath;

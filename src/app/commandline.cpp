@@ -1,0 +1,62 @@
+#include "app/commandline.h"
+
+#include "app/singleinstance.h"
+#include "platform/autostartloginitem.h"
+#include "settings/preferences.h"
+#include "store/historystore.h"
+
+#include <QString>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString helpText()
+{
+    return uR"(jotterly %1: a clipboard history for the Linux desktop (X11)
+
+jotterly runs in the background with an icon in the system tray. It keeps everything
+you copy (text, rich text, images, files and links) and gives it back from a
+searchable panel: click the tray icon or press Alt+Shift+V (or the shortcut chosen in
+the settings) in any application, pick an item, and it is on the clipboard again.
+Starting jotterly while it runs opens the running one's panel.
+
+Usage: jotterly [--help] [--version]
+
+  -h, --help     Show this text and leave.
+  -v, --version  Show the version and leave.
+
+Files:
+  History    %2
+  Settings   %3
+  Autostart  %4 (present while "Launch at login" is on)
+  Lock       %5/jotterly.lock and jotterly.socket
+
+jotterly stops on SIGTERM or SIGINT (Ctrl+C) after its usual shutdown, which clears
+the unpinned history if "Auto-clear" is set to on quit.
+)"_s.arg(QStringLiteral(JOTTERLY_VERSION), defaultHistoryStorePath(), Preferences::defaultFilePath(),
+         AutostartLoginItem::defaultEntryPath(), SingleInstance::defaultFolder());
+}
+
+} // namespace
+
+std::optional<int> answerCommandLine(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const char *argument = argv[i];
+        if (std::strcmp(argument, "--") == 0)
+            break;
+        if (std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "--help") == 0) {
+            std::fputs(helpText().toUtf8().constData(), stdout);
+            return EXIT_SUCCESS;
+        }
+        if (std::strcmp(argument, "-v") == 0 || std::strcmp(argument, "--version") == 0) {
+            std::printf("jotterly %s\n", JOTTERLY_VERSION);
+            return EXIT_SUCCESS;
+        }
+    }
+    return std::nullopt;
+}
