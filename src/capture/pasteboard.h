@@ -49,8 +49,15 @@ public:
     /// Adds URLs: file references, or one parsed web link.
     virtual void writeURLs(const QList<QUrl> &urls) = 0;
 
+    /// Whether contentRead() is announced. Where it is not, nobody can tell when
+    /// another application has taken what jotterly wrote.
+    [[nodiscard]] virtual bool reportsReads() const { return false; }
+
 Q_SIGNALS:
     /// The change count moved. Announced as soon as the change is known, so a watcher
     /// need not wait for its next poll.
     void changed();
+    /// Another application has read what jotterly last wrote (once per representation
+    /// it asked for). Announced on the main thread, while the answer is being sent.
+    void contentRead();
 };

@@ -1,6 +1,7 @@
 #include "queue/pastequeuemanager.h"
 
 #include "capture/clipboardmonitor.h"
+#include "capture/pasteboard.h"
 #include "history/pasteback.h"
 #include "hotkey/keycodes.h"
 #include "platform/alerts.h"
@@ -21,6 +22,10 @@ PasteQueueManager::PasteQueueManager(Pasteboard *pasteboard, Scheduler *schedule
     , m_keyMonitor(keyMonitor)
     , m_alerts(alerts)
 {
+    connect(m_pasteboard, &Pasteboard::contentRead, this, [this] {
+        if (m_pasteAwaitingRead && !m_pasteSettle.isActive())
+            m_pasteSettle = m_scheduler->after(pasteReadSettle, this, [this] { finishPaste(); });
+    });
 }
 
 PasteQueueManager::~PasteQueueManager()
@@ -126,7 +131,28 @@ void PasteQueueManager::keyDown(const GlobalKeyDown &event)
     // Ctrl+V, whatever else is held, as long as the key types "v" (with Shift it is "V").
     if (!(event.modifierFlags & ModifierFlag::command) || event.charactersIgnoringModifiers != u"v"_s)
         return;
-    m_scheduler->after(std::chrono::milliseconds(0), this, [this] { advanceQueue(); });
+    if (!m_pasteboard->reportsReads()) {
+        m_scheduler->after(std::chrono::milliseconds(0), this, [this] { advanceQueue(); });
+        return;
+    }
+    // A keystroke before the last one was served: that one pasted nothing, move on.
+    if (m_pasteAwaitingRead) {
+        finishPaste();
+        if (!m_isActive)
+            return; // that was the last item
+    }
+    m_pasteAwaitingRead = true;
+    m_pasteDeadline = m_scheduler->after(pasteReadTimeout, this, [this] { finishPaste(); });
+}
+
+void PasteQueueManager::finishPaste()
+{
+    if (!m_pasteAwaitingRead)
+        return;
+    m_pasteAwaitingRead = false;
+    m_pasteDeadline.cancel();
+    m_pasteSettle.cancel();
+    advanceQueue();
 }
 
 void PasteQueueManager::advanceQueue()
@@ -145,6 +171,9 @@ void PasteQueueManager::advanceQueue()
 
 void PasteQueueManager::stopQueue()
 {
+    m_pasteAwaitingRead = false;
+    m_pasteDeadline.cancel();
+    m_pasteSettle.cancel();
     setIsActive(false);
     setQueuedItems({});
     setCurrentIndex(0);

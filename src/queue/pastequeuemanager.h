@@ -33,6 +33,12 @@ class PasteQueueManager : public QObject
 public:
     /// How long the clipboard monitor stays paused after each write.
     static constexpr std::chrono::milliseconds resumeDelay{300};
+    /// On X11 the application that got the Ctrl+V asks for the clipboard only after the
+    /// keystroke, so the next item may go on it only once the current one was read:
+    /// shortly after the first read (an application may ask for several forms), or, when
+    /// nothing reads it (the keystroke did not paste), after the longer wait.
+    static constexpr std::chrono::milliseconds pasteReadSettle{50};
+    static constexpr std::chrono::milliseconds pasteReadTimeout{500};
 
     PasteQueueManager(Pasteboard *pasteboard, Scheduler *scheduler, GlobalKeyMonitor *keyMonitor, Alerts *alerts,
                       QObject *parent = nullptr);
@@ -68,6 +74,8 @@ private:
     void startKeyMonitor();
     void stopKeyMonitor();
     void keyDown(const GlobalKeyDown &event);
+    /// The keystroke that waited for its paste has been served (or waited long enough).
+    void finishPaste();
     void advanceQueue();
     void setIsActive(bool active);
     void setQueuedItems(const QList<ClipItemPtr> &items);
@@ -85,4 +93,7 @@ private:
     QList<ClipItemPtr> m_queuedItems;
     int m_currentIndex = 0;
     std::optional<int> m_globalMonitor;
+    bool m_pasteAwaitingRead = false;
+    ScheduledTask m_pasteDeadline;
+    ScheduledTask m_pasteSettle;
 };

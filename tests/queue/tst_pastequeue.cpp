@@ -19,6 +19,14 @@ using namespace std::chrono_literals;
 namespace {
 constexpr qint64 ctrl = 0x100000;
 constexpr qint64 shift = 0x20000;
+
+// A clipboard that says when another application read it, as the X11 one does.
+class ReadReportingPasteboard : public MemoryPasteboard
+{
+public:
+    [[nodiscard]] bool reportsReads() const override { return true; }
+    void readByAnotherApplication() { Q_EMIT contentRead(); }
+};
 } // namespace
 
 class TestPasteQueue : public QObject
@@ -100,6 +108,50 @@ private Q_SLOTS:
         m_scheduler.advance(2s);
         QCOMPARE(DiskView(m_dir->filePath(u"history.sqlite"_s)).previews(), (QStringList{u"third"_s, u"second"_s, u"first"_s}));
         QCOMPARE(m_items.at(0)->timestamp().toMSecsSinceEpoch(), 1000); // not moved to the top
+    }
+
+    // The application that got the keystroke reads the clipboard after it: the item
+    // stays until it was read, and a keystroke that pastes nothing moves on in time.
+    void waitsForThePasteToBeReadBeforeTheNextItem()
+    {
+        ReadReportingPasteboard pasteboard;
+        PasteQueueManager queue(&pasteboard, &m_scheduler, &m_keyboard, &m_alerts);
+        const auto clipboard = [&] { return pasteboard.string(PasteboardType::String).value_or(QString()); };
+        queue.startQueue(m_items);
+        m_keyboard.press(ctrl, u"v"_s);
+        m_scheduler.advance(200ms);
+        QCOMPARE(clipboard(), u"first"_s); // not read yet: still there for the paste
+        pasteboard.readByAnotherApplication();
+        pasteboard.readByAnotherApplication(); // a second form of the same paste
+        m_scheduler.advance(PasteQueueManager::pasteReadSettle - 1ms);
+        QCOMPARE(clipboard(), u"first"_s);
+        m_scheduler.advance(1ms);
+        QCOMPARE(clipboard(), u"second"_s);
+        QCOMPARE(queue.currentIndex(), 1);
+
+        // Nobody reads: the next item comes after the longer wait, and only once.
+        m_keyboard.press(ctrl, u"v"_s);
+        m_scheduler.advance(PasteQueueManager::pasteReadTimeout - 1ms);
+        QCOMPARE(clipboard(), u"second"_s);
+        m_scheduler.advance(1ms);
+        QCOMPARE(clipboard(), u"third"_s);
+        m_scheduler.advance(2s);
+        QCOMPARE(queue.currentIndex(), 2);
+
+        // Reads without a keystroke (another clipboard tool) move nothing.
+        pasteboard.readByAnotherApplication();
+        m_scheduler.advance(1s);
+        QCOMPARE(queue.currentIndex(), 2);
+
+        // Two quick keystrokes: the first that was never read gives way to the second.
+        m_keyboard.press(ctrl, u"v"_s);
+        m_scheduler.advance(10ms);
+        m_keyboard.press(ctrl, u"v"_s);
+        m_scheduler.runPending();
+        QVERIFY(!queue.isActive());
+        QCOMPARE(clipboard(), u"third"_s);
+        m_scheduler.advance(2s);
+        QVERIFY(m_keyboard.handlers.empty());
     }
 
     void ignoresOtherKeystrokes_data()

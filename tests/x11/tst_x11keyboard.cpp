@@ -197,12 +197,14 @@ private Q_SLOTS:
         QVERIFY(type(u"ctrl+shift+v v ctrl+c"_s));
         QTest::qWait(200);
         QCOMPARE(queue.currentIndex(), 0);
-        QVERIFY(type(u"ctrl+v"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(queue.currentIndex(), 1, 5000);
-        QCOMPARE(pasted(), u"two"_s);
-        QVERIFY(type(u"ctrl+v"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(queue.currentIndex(), 2, 5000);
-        QVERIFY(type(u"ctrl+v"_s));
+        // Each Ctrl+V is followed by the read of the application it pasted into: that
+        // read still gets the item, and only then does the next one go on.
+        for (int index = 0; index < 3; ++index) {
+            QVERIFY(type(u"ctrl+v"_s));
+            QCOMPARE(pasted(), items.at(index)->textPreview().value());
+            if (index < 2)
+                QTRY_COMPARE_WITH_TIMEOUT(queue.currentIndex(), index + 1, 5000);
+        }
         QTRY_VERIFY_WITH_TIMEOUT(!queue.isActive(), 5000);
         QCOMPARE(pasted(), u"three"_s);
 

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QPointer>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +27,28 @@ X11ClipboardWatcher::Options watchedTargets()
     return options;
 }
 
+// What jotterly puts on the clipboard. Qt asks it for its bytes each time another
+// client requests one of its forms, which is how a paste becomes visible to us.
+class ServedMimeData : public QMimeData
+{
+public:
+    explicit ServedMimeData(QPointer<X11Pasteboard> pasteboard)
+        : m_pasteboard(std::move(pasteboard))
+    {
+    }
+
+protected:
+    QVariant retrieveData(const QString &mimeType, QMetaType type) const override
+    {
+        if (m_pasteboard)
+            Q_EMIT m_pasteboard->contentRead();
+        return QMimeData::retrieveData(mimeType, type);
+    }
+
+private:
+    QPointer<X11Pasteboard> m_pasteboard;
+};
+
 } // namespace
 
 X11Pasteboard::X11Pasteboard(QObject *parent)
@@ -44,7 +67,7 @@ bool X11Pasteboard::isWatching() const
 
 void X11Pasteboard::contentWritten(const ClipboardContent &content)
 {
-    auto *mime = new QMimeData;
+    auto *mime = new ServedMimeData(this);
     for (auto it = content.cbegin(); it != content.cend(); ++it) {
         if (it.key() == u"text/plain;charset=utf-8"_s)
             mime->setText(QString::fromUtf8(it.value())); // Qt offers it as UTF8_STRING, STRING and TEXT too

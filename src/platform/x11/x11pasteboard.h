@@ -24,6 +24,8 @@ public:
     explicit X11Pasteboard(QObject *parent = nullptr);
     ~X11Pasteboard() override;
 
+    [[nodiscard]] bool reportsReads() const override { return true; }
+
     /// Whether other applications' copies are seen (the display and XFixes are there).
     [[nodiscard]] bool isWatching() const;
 
