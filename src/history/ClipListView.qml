@@ -309,6 +309,9 @@ Rectangle {
         Menu {
             id: rowMenu
             property QtObject item: null
+            // The keys go back to the search field, also when the row the menu was
+            // opened on is gone: otherwise nothing has the focus and Escape is lost.
+            onClosed: search.forceActiveFocus()
             MenuItem {
                 text: rowMenu.item && rowMenu.item.isPinned ? "Unpin" : "Pin"
                 onTriggered: panel.viewModel.togglePinItem(rowMenu.item)
