@@ -146,6 +146,9 @@ void AppDelegate::setupPopover()
     // Our QML modules are compiled in: their qmldir files live at the resource root.
     m_engine->addImportPath(u"qrc:/"_s);
     installImageProviders(*m_engine);
+    // The panel's power button calls Qt.quit(): the application ends through its event
+    // loop, so the termination sequence runs as it does for SIGTERM.
+    connect(m_engine.get(), &QQmlEngine::quit, QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
     setViewScheduler(m_scheduler.get());
     m_popover = std::make_unique<Popover>(m_engine.get(), m_clipListViewModel.get(), m_pasteQueueManager.get());
     connect(m_popover.get(), &Popover::settingsRequested, this, &AppDelegate::openSettings);
