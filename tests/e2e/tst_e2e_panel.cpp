@@ -1,0 +1,265 @@
+#include "support/desktopdriver.h"
+#include "support/imagetesting.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// A person's day with jotterly: the first launch, copies of every kind, the panel from
+// the tray and the shortcut, searching, copying back, pinning, deleting and a paste
+// queue into another application. One program run (and one restart) for the whole
+// case, since every step builds on what the one before left; screenshots are saved.
+class TestE2EPanel : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    TrayHost m_tray;
+    std::unique_ptr<JotterlyProcess> m_app;
+    QList<qint64> m_openTimes;
+
+    void openPanel()
+    {
+        const qint64 elapsed = m_app->openPanel();
+        QVERIFY2(elapsed >= 0, "the panel did not open");
+        m_openTimes << elapsed;
+        QTest::qWait(200); // the panel takes the keyboard once it is mapped
+    }
+
+    // The centre of a row on screen: rows are 46 pixels apart below the search field,
+    // and the PINNED and HISTORY headers take 28 pixels each when there are pinned rows.
+    QPoint rowCentre(int index)
+    {
+        const QRect panel = JotterlyProcess::panelGeometry();
+        int pinned = 0;
+        for (const QJsonValue &row : m_app->rows())
+            pinned += row.toObject().value(u"pinned"_s).toBool() ? 1 : 0;
+        const int headers = pinned == 0 ? 0 : (index < pinned ? 28 : 56);
+        return QPoint(panel.x() + 120, panel.y() + 99 + 46 * index + headers);
+    }
+
+    [[nodiscard]] int indexOf(const QString &label) { return int(m_app->labels().indexOf(label)); }
+
+    // Copies and waits until the history has one more row.
+    void copyAndWait(const std::function<bool()> &copy)
+    {
+        const int before = int(m_app->rows().size());
+        QVERIFY(copy());
+        QVERIFY2(m_app->waitForRowCount(before + 1), qPrintable(m_app->labels().join(u", ")));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(m_tray.start(), "trayer is needed: run the tests through scripts/test.sh");
+        m_app = std::make_unique<JotterlyProcess>(m_home.path());
+        QVERIFY(m_app->start());
+    }
+
+    void cleanupTestCase()
+    {
+        if (QTest::currentTestFailed() || qEnvironmentVariableIsSet("JOTTERLY_TEST_LOG"))
+            qWarning().noquote() << m_app->log();
+        if (!m_openTimes.isEmpty()) {
+            std::sort(m_openTimes.begin(), m_openTimes.end());
+            qInfo("shortcut -> panel on screen, %lld openings: median %lld ms, max %lld ms", qint64(m_openTimes.size()),
+                  m_openTimes.at(m_openTimes.size() / 2), m_openTimes.constLast());
+        }
+        if (m_app->isRunning())
+            m_app->stop();
+    }
+
+    void greetsTheFirstLaunchOnly()
+    {
+        const QString welcome = u"--onlyvisible --name '^Welcome to jotterly$'"_s;
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(welcome).width() == 520, 5000);
+        const QRect window = windowGeometry(welcome);
+        QTest::qWait(2000); // the welcome animates in
+        QVERIFY(saveScreenshot(u"01-onboarding-welcome"_s));
+        QVERIFY(clickAt(QPoint(window.center().x(), window.top() + 385))); // "Get Started"
+        QTest::qWait(3000);
+        QVERIFY(saveScreenshot(u"02-onboarding-done"_s));
+        QVERIFY(clickAt(QPoint(window.center().x(), window.top() + 336))); // "Start Using jotterly"
+        QVERIFY(m_app->waitForLog("onboarding completed"));
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(welcome).width() <= 0, 5000);
+
+        // Once completed, a restart goes straight to the tray.
+        QVERIFY(m_app->stop());
+        QVERIFY(m_app->start());
+        QTest::qWait(1500);
+        QVERIFY(!m_app->log().contains("onboarding shown"));
+        QVERIFY(windowGeometry(welcome).width() <= 0);
+    }
+
+    void opensFromTheTrayAndTheShortcut()
+    {
+        QVERIFY(clickAt(TrayHost::iconCentre()));
+        QVERIFY(m_app->waitForLog("panel drawn"));
+        QTRY_VERIFY_WITH_TIMEOUT(JotterlyProcess::panelGeometry().width() == 320, 5000);
+        QVERIFY(JotterlyProcess::panelGeometry().top() >= TrayHost::geometry().bottom()); // under the icon
+        QVERIFY(saveScreenshot(u"03-empty"_s));
+        QVERIFY(m_app->closePanel());
+
+        // The shortcut opens and closes it.
+        openPanel();
+        QVERIFY(JotterlyProcess::panelGeometry().width() == 320);
+        QVERIFY(pressKeys(u"alt+shift+v"_s));
+        QVERIFY(m_app->waitForLog("panel closed"));
+    }
+
+    void listsEveryKindNewestFirst()
+    {
+        QFile png(m_home.filePath(u"picture.png"_s));
+        QVERIFY(png.open(QIODevice::WriteOnly));
+        png.write(encodedImage(240, 160, "png"));
+        png.close();
+
+        copyAndWait([] { return copyText("plain words"); });
+        // Rich text comes with its plain form, which xclip cannot offer at the same time.
+        QProcess owner;
+        QFile rtf(m_home.filePath(u"words.rtf"_s));
+        QVERIFY(rtf.open(QIODevice::WriteOnly));
+        rtf.write(R"({\rtf1\ansi {\b bold} words})");
+        rtf.close();
+        copyAndWait([&] { return startTestOwner(owner, {u"UTF8_STRING=bold words"_s, u"text/rtf=@"_s + rtf.fileName()}); });
+        copyAndWait([&] { return runShell(u"xclip -selection clipboard -t image/png < %1"_s.arg(png.fileName())); });
+        copyAndWait([] { return copyText("file:///etc/hosts\r\nfile:///etc/passwd\r\nfile:///etc/group\r\n", u"text/uri-list"_s); });
+        copyAndWait([] { return copyText("https://example.org/page"); });
+
+        QCOMPARE(m_app->kinds(), (QStringList{u"URL"_s, u"File"_s, u"Image"_s, u"Rich Text"_s, u"Text"_s}));
+        // Three files make one item for the first; a picture is labelled by its kind.
+        QCOMPARE(m_app->labels(), (QStringList{u"https://example.org/page"_s, u"hosts"_s, u"Image"_s, u"bold words"_s, u"plain words"_s}));
+
+        openPanel();
+        QVERIFY(saveScreenshot(u"04-history"_s));
+        // Resting on a row shows its preview.
+        const QPoint first = rowCentre(0);
+        QVERIFY(runShell(u"xdotool mousemove %1 %2"_s.arg(first.x()).arg(first.y())));
+        QTest::qWait(1600);
+        QVERIFY(saveScreenshot(u"05-preview"_s));
+        QVERIFY(runShell(u"xdotool mousemove 10 700"_s)); // away: the preview closes
+        QVERIFY(m_app->closePanel());
+    }
+
+    void searchesAndCopiesBackWithTheKeyboard()
+    {
+        const int recorded = m_app->count("recorded");
+        openPanel();
+        QVERIFY(runShell(u"xdotool type --delay 40 words"_s));
+        QVERIFY(m_app->waitForRows([](const QJsonArray &rows) { return rows.size() == 2; }));
+        QCOMPARE(m_app->labels(), (QStringList{u"bold words"_s, u"plain words"_s}));
+        QVERIFY(saveScreenshot(u"06-search"_s));
+        QVERIFY(pressKeys(u"Down Down"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_app->selectedRow(), 1, 5000);
+        QVERIFY(pressKeys(u"Return"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(JotterlyProcess::panelGeometry().width() <= 0, 5000); // closed by the copy
+        QCOMPARE(clipboardContent(), "plain words");
+
+        // Copied back, not recorded again: the item moves to the top. The panel opens
+        // again on the same search, until it is cleared.
+        QTest::qWait(1500);
+        QCOMPARE(m_app->count("recorded"), recorded);
+        openPanel();
+        QCOMPARE(m_app->labels(), (QStringList{u"plain words"_s, u"bold words"_s}));
+        QVERIFY(pressKeys(u"ctrl+a BackSpace"_s));
+        QVERIFY(m_app->waitForRowCount(5));
+        QCOMPARE(m_app->labels().constFirst(), u"plain words"_s);
+
+        // Ctrl+2 copies the second row.
+        QCOMPARE(m_app->labels().at(1), u"https://example.org/page"_s);
+        QVERIFY(pressKeys(u"ctrl+2"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(clipboardContent(), QByteArray("https://example.org/page"), 5000);
+        QTest::qWait(1500);
+        QCOMPARE(m_app->count("recorded"), recorded);
+        QCOMPARE(m_app->rows().size(), 5);
+    }
+
+    void pinsAndDeletesFromTheRowMenu()
+    {
+        openPanel();
+        // The row menu: Pin, Copy, a separator, Delete.
+        QVERIFY(clickAt(rowCentre(indexOf(u"bold words"_s)), {}, 3));
+        QTest::qWait(300);
+        QVERIFY(pressKeys(u"Down Return"_s));
+        QVERIFY(m_app->waitForRows([](const QJsonArray &rows) { return rows.at(0).toObject().value(u"pinned"_s).toBool(); }));
+        QCOMPARE(m_app->labels().constFirst(), u"bold words"_s);
+
+        QVERIFY(clickAt(rowCentre(indexOf(u"hosts"_s)), {}, 3));
+        QTest::qWait(300);
+        QVERIFY(pressKeys(u"Down Down Down Return"_s));
+        QVERIFY(m_app->waitForRowCount(4));
+        QCOMPARE(m_app->labels(), (QStringList{u"bold words"_s, u"https://example.org/page"_s, u"plain words"_s, u"Image"_s}));
+        QVERIFY(saveScreenshot(u"07-pinned"_s));
+        QVERIFY(m_app->closePanel());
+
+        // Both survive a restart.
+        QVERIFY(m_app->stop());
+        QVERIFY(m_app->start());
+        QVERIFY(m_app->waitForRowCount(4));
+        QCOMPARE(m_app->labels(), (QStringList{u"bold words"_s, u"https://example.org/page"_s, u"plain words"_s, u"Image"_s}));
+        QVERIFY(m_app->rows().at(0).toObject().value(u"pinned"_s).toBool());
+    }
+
+    void runsAQueueIntoAnotherApplication()
+    {
+        const int recorded = m_app->count("recorded");
+        const QRect icon(TrayHost::iconCentre() - QPoint(10, 10), QSize(20, 20));
+        const QImage idleIcon = grabScreen(icon);
+        QVERIFY(!idleIcon.isNull());
+
+        openPanel();
+        // Marked out of order; pasted in the order of the list.
+        for (const QString &label : {u"plain words"_s, u"bold words"_s, u"https://example.org/page"_s})
+            QVERIFY(clickAt(rowCentre(indexOf(label)), u"ctrl"_s));
+        QVERIFY(m_app->waitForRows([](const QJsonArray &rows) {
+            int marked = 0;
+            for (const QJsonValue &row : rows)
+                marked += row.toObject().value(u"queued"_s).toBool() ? 1 : 0;
+            return marked == 3;
+        }));
+        QVERIFY(saveScreenshot(u"08-marks"_s));
+        const QRect panel = JotterlyProcess::panelGeometry();
+        QVERIFY(clickAt(QPoint(panel.right() - 45, panel.bottom() - 54))); // "Start Queue", right of the queue bar
+        QVERIFY(m_app->waitForLog("paste queue running"));
+        QTRY_VERIFY_WITH_TIMEOUT(JotterlyProcess::panelGeometry().width() <= 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(icon) != idleIcon, 5000); // the tray shows the queue
+        QVERIFY(saveScreenshot(u"09-queue-running"_s));
+
+        Pastepad pad;
+        QVERIFY(pad.start());
+        QVERIFY(pad.focus());
+        QString expected;
+        for (const QString &text : {u"bold words"_s, u"https://example.org/page"_s, u"plain words"_s}) {
+            QVERIFY(pressKeys(u"ctrl+v"_s));
+            expected += text;
+            QVERIFY2(pad.waitForText(expected), qPrintable(pad.text()));
+        }
+        QVERIFY(m_app->waitForLog("paste queue idle", 5000, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(icon) == idleIcon, 5000);
+        QVERIFY(saveScreenshot(u"10-pasted"_s));
+
+        // A fourth Ctrl+V pastes the last item again; nothing was recorded or moved.
+        QVERIFY(pressKeys(u"ctrl+v"_s));
+        QVERIFY(pad.waitForText(expected + u"plain words"_s));
+        QTest::qWait(1000);
+        QCOMPARE(m_app->count("recorded"), recorded);
+        QCOMPARE(m_app->labels(), (QStringList{u"bold words"_s, u"https://example.org/page"_s, u"plain words"_s, u"Image"_s}));
+    }
+
+    void opensTheSettings()
+    {
+        openPanel();
+        const QRect panel = JotterlyProcess::panelGeometry();
+        QVERIFY(clickAt(QPoint(panel.left() + 24, panel.bottom() - 17))); // the gear
+        QVERIFY(m_app->waitForLog("settings shown"));
+        const QString settingsWindow = u"--onlyvisible --name '^jotterly Settings$'"_s;
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(settingsWindow).width() == 450, 5000);
+        const QRect settings = windowGeometry(settingsWindow);
+        QVERIFY(saveScreenshot(u"11-settings-general"_s));
+        QVERIFY(clickAt(QPoint(settings.left() + 330, settings.top() + 30))); // the About tab
+        QVERIFY(saveScreenshot(u"12-settings-about"_s));
+    }
+};
+
+JOTTERLY_X11_TEST_MAIN(TestE2EPanel)
+#include "tst_e2e_panel.moc"

@@ -1,0 +1,196 @@
+#include "support/desktopdriver.h"
+#include "support/storetesting.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// The settings as a person changes them in the settings window, and what each change
+// does to the running program, its files and the next launch.
+class TestE2ESettings : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    TrayHost m_tray;
+    std::unique_ptr<JotterlyProcess> m_app;
+    QRect m_settings;
+
+    QString settingsText()
+    {
+        QFile file(m_app->configPath());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    [[nodiscard]] QStringList stored() const { return DiskView(m_app->storePath()).previews(); }
+    [[nodiscard]] QStringList storedPinned() const
+    {
+        return DiskView(m_app->storePath()).column(u"SELECT textPreview FROM ClipItem WHERE isPinned ORDER BY timestamp DESC"_s);
+    }
+
+    // Copies a text with xclip and waits until it is recorded.
+    void copyRecorded(const QByteArray &text)
+    {
+        const int before = m_app->count("recorded");
+        QVERIFY(copyText(text));
+        QVERIFY2(m_app->waitForLog("recorded"), text.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(m_app->count("recorded"), before + 1, 5000);
+    }
+
+    // Opens the settings from the panel's gear.
+    void openSettings()
+    {
+        QVERIFY(m_app->openPanel() >= 0);
+        QTest::qWait(200);
+        const QRect panel = JotterlyProcess::panelGeometry();
+        QVERIFY(clickAt(QPoint(panel.left() + 24, panel.bottom() - 17)));
+        QVERIFY(m_app->waitForLog("settings shown"));
+        const QString window = u"--onlyvisible --name '^jotterly Settings$'"_s;
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(window).width() == 450, 5000);
+        m_settings = windowGeometry(window);
+        QTest::qWait(300);
+    }
+
+    QPoint inSettings(int x, int y) const { return m_settings.topLeft() + QPoint(x, y); }
+
+    // Chooses in a combo box of the settings window with the arrow keys.
+    void choose(const QPoint &combo, const QString &keys)
+    {
+        QVERIFY(clickAt(combo));
+        QTest::qWait(400);
+        QVERIFY(pressKeys(keys + u" Return"_s));
+        QTest::qWait(300);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(m_tray.start(), "trayer is needed: run the tests through scripts/test.sh");
+        // Someone who has been through the welcome before, with one application besides
+        // jotterly installed: the pastepad.
+        QDir().mkpath(m_home.filePath(u"config/jotterly"_s));
+        QFile config(m_home.filePath(u"config/jotterly/jotterly.conf"_s));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("[General]\nonboardingShown=true\n");
+        config.close();
+        QDir().mkpath(m_home.filePath(u"data/applications"_s));
+        QFile entry(m_home.filePath(u"data/applications/pastepad.desktop"_s));
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Pastepad\nExec=" PASTEPAD_PATH "\n");
+        entry.close();
+        QDir().mkpath(m_home.filePath(u"system"_s));
+
+        m_app = std::make_unique<JotterlyProcess>(m_home.path());
+        QProcessEnvironment env;
+        env.insert(u"XDG_DATA_DIRS"_s, m_home.filePath(u"system"_s));
+        QVERIFY(m_app->start(env));
+        QVERIFY(!m_app->log().contains("onboarding shown"));
+    }
+
+    void cleanupTestCase()
+    {
+        if (QTest::currentTestFailed() || qEnvironmentVariableIsSet("JOTTERLY_TEST_LOG"))
+            qWarning().noquote() << m_app->log();
+        if (m_app->isRunning())
+            m_app->stop();
+    }
+
+    void trimsToTheChosenHistorySizeAtTheNextCopy()
+    {
+        for (int i = 1; i <= 55; ++i)
+            copyRecorded(u"copy %1"_s.arg(i).toUtf8());
+        QCOMPARE(stored().size(), 55);
+
+        openSettings();
+        QVERIFY(saveScreenshot(u"20-settings"_s));
+        choose(inSettings(188, 124), u"Up"_s); // History size: 100 -> 50
+        QTRY_VERIFY_WITH_TIMEOUT(settingsText().contains(u"historyLimit=50"_s), 5000);
+        QCOMPARE(stored().size(), 55); // nothing is deleted until the next copy
+
+        copyRecorded("copy 56");
+        QTRY_COMPARE_WITH_TIMEOUT(stored().size(), 50, 5000);
+        QCOMPARE(stored().constFirst(), u"copy 56"_s);
+        QCOMPARE(stored().constLast(), u"copy 7"_s);
+        QVERIFY(m_app->waitForRows([](const QJsonArray &rows) { return rows.size() == 50; }));
+    }
+
+    void ignoresCopiesFromAnExcludedApplication()
+    {
+        QVERIFY(clickAt(inSettings(63, 454))); // "Add App..."
+        QTest::qWait(600);
+        QVERIFY(saveScreenshot(u"21-settings-add-app"_s));
+        // The picker lists the installed applications; the pastepad is the only one.
+        QVERIFY(clickAt(inSettings(225, 104)));
+        QTRY_VERIFY_WITH_TIMEOUT(settingsText().contains(u"pastepad"_s), 5000);
+        QVERIFY(saveScreenshot(u"22-settings-excluded"_s));
+
+        const int before = m_app->count("recorded");
+        {
+            Pastepad pad;
+            QVERIFY(pad.start(u"a password"_s));
+            QVERIFY(pad.focus());
+            QVERIFY(pressKeys(u"ctrl+a ctrl+c"_s));
+            QTRY_COMPARE_WITH_TIMEOUT(clipboardContent(), QByteArray("a password"), 5000);
+            QTest::qWait(1500);
+            QCOMPARE(m_app->count("recorded"), before);
+        }
+        QVERIFY(!stored().contains(u"a password"_s));
+
+        // With the pastepad gone, copies are recorded again.
+        copyRecorded("after the password");
+        QCOMPARE(stored().constFirst(), u"after the password"_s);
+    }
+
+    void launchAtLoginWritesAndRemovesTheAutostartEntry()
+    {
+        // On by default: the launch wrote the entry, starting this very program.
+        QFile entry(m_app->autostartPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QByteArray text = entry.readAll();
+        QVERIFY2(text.contains(JOTTERLY_PATH), text.constData());
+        entry.close();
+
+        openSettings();
+        QVERIFY(clickAt(inSettings(178, 194)));
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(m_app->autostartPath()), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(settingsText().contains(u"launchAtLogin=false"_s), 5000);
+        QVERIFY(clickAt(inSettings(178, 194)));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_app->autostartPath()), 5000);
+    }
+
+    void clearsOnQuitAndOnSigtermKeepingPinnedItems()
+    {
+        choose(inSettings(198, 158), u"Down"_s); // Auto-clear: Never -> On Quit
+        QTRY_VERIFY_WITH_TIMEOUT(settingsText().contains(u"autoClearOption=onQuit"_s), 5000);
+
+        // Pin the newest item from its row menu.
+        QVERIFY(m_app->openPanel() >= 0);
+        QTest::qWait(300);
+        const QRect panel = JotterlyProcess::panelGeometry();
+        QVERIFY(clickAt(QPoint(panel.x() + 120, panel.y() + 99), {}, 3));
+        QTest::qWait(300);
+        QVERIFY(pressKeys(u"Down Return"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(storedPinned(), QStringList{u"after the password"_s}, 5000);
+
+        // The power button quits (the panel has grown by the section headers).
+        QTest::qWait(300);
+        const QRect grown = JotterlyProcess::panelGeometry();
+        QVERIFY(saveScreenshot(u"23-pinned-before-quit"_s));
+        QVERIFY(clickAt(QPoint(grown.right() - 24, grown.bottom() - 17)));
+        QVERIFY(m_app->process().waitForFinished(20000));
+        QCOMPARE(m_app->process().exitCode(), 0);
+        QCOMPARE(stored(), QStringList{u"after the password"_s});
+
+        // The next run starts with only the pinned item; SIGTERM clears as quitting does.
+        QVERIFY(m_app->start());
+        QVERIFY(m_app->waitForRowCount(1));
+        copyRecorded("one more");
+        copyRecorded("and another");
+        QCOMPARE(stored().size(), 3);
+        QVERIFY(m_app->stop(SIGTERM));
+        QCOMPARE(stored(), QStringList{u"after the password"_s});
+    }
+};
+
+JOTTERLY_X11_TEST_MAIN(TestE2ESettings)
+#include "tst_e2e_settings.moc"
