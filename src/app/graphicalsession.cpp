@@ -12,9 +12,11 @@ bool hasGraphicalSession(QString *reason)
     if (!platform.isEmpty() && !platform.startsWith(u"xcb"_s))
         return true;
     if (display.isEmpty()) {
-        if (platform.isEmpty() && qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
-            return true;
-        *reason = u"no graphical session: DISPLAY is not set"_s;
+        // Everything jotterly does with the clipboard and the keyboard goes through X11;
+        // a Wayland session lends it XWayland's display.
+        *reason = qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+                      ? u"no graphical session: DISPLAY is not set (jotterly needs X11; in a Wayland session, XWayland)"_s
+                      : u"no graphical session: DISPLAY is not set"_s;
         return false;
     }
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);

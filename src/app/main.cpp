@@ -6,6 +6,7 @@
 #include "store/historystore.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
@@ -35,6 +36,12 @@ int main(int argc, char *argv[])
         return EXIT_FAILURE;
     }
 
+    // The clipboard, the shortcut and the keyboard watch all go through X11, so the
+    // windows do too, also in a Wayland session (through XWayland): the clipboard that
+    // jotterly writes is then the one it reads.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
     // A list like the panel's draws fast in software, and a tray utility that runs all day
     // should not keep a GL context: far less memory.
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
@@ -45,6 +52,11 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(JOTTERLY_VERSION));
     QApplication::setDesktopFileName(u"jotterly"_s);
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's text fields answer every clipboard change by asking the new owner for its
+    // formats, on the main thread, waiting up to five seconds for one that never
+    // answers: a stuck application would freeze the panel. jotterly watches the
+    // clipboard on a thread of its own and needs none of Qt's change signals.
+    QGuiApplication::clipboard()->blockSignals(true);
 
     // A second launch asks the running jotterly for its panel and leaves.
     SingleInstance instance;

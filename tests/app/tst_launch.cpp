@@ -76,8 +76,10 @@ private Q_SLOTS:
     void refusesToStartWithoutAGraphicalSession_data()
     {
         QTest::addColumn<QString>("display");
-        QTest::newRow("no DISPLAY") << QString();
-        QTest::newRow("unreachable DISPLAY") << u":97"_s;
+        QTest::addColumn<QString>("wayland");
+        QTest::newRow("no DISPLAY") << QString() << QString();
+        QTest::newRow("unreachable DISPLAY") << u":97"_s << QString();
+        QTest::newRow("Wayland without XWayland") << QString() << u"wayland-0"_s;
     }
 
     void refusesToStartWithoutAGraphicalSession()
@@ -89,6 +91,9 @@ private Q_SLOTS:
         env.remove(u"DISPLAY"_s);
         if (!display.isEmpty())
             env.insert(u"DISPLAY"_s, display);
+        QFETCH(QString, wayland);
+        if (!wayland.isEmpty())
+            env.insert(u"WAYLAND_DISPLAY"_s, wayland);
 
         QProcess app;
         app.setProcessEnvironment(env);
@@ -99,7 +104,32 @@ private Q_SLOTS:
         const QString message = QString::fromLocal8Bit(app.readAllStandardError());
         QVERIFY2(message.startsWith(u"jotterly: no graphical session"_s), qPrintable(message));
         QCOMPARE(message.count(u'\n'), 1);
+        QCOMPARE(message.contains(u"XWayland"_s), !wayland.isEmpty());
         QVERIFY(!QFileInfo::exists(storePath(u"nodisplay"_s)));
+    }
+
+    // Both answer without a display and start nothing; the help names the files of
+    // this user's folders.
+    void answersHelpAndVersionWithoutStarting()
+    {
+        QProcessEnvironment env = environment(u"help"_s);
+        env.remove(u"DISPLAY"_s);
+        QProcess app;
+        app.setProcessEnvironment(env);
+        app.start(QStringLiteral(JOTTERLY_PATH), {u"--version"_s});
+        QVERIFY(app.waitForFinished(10000));
+        QCOMPARE(app.exitCode(), 0);
+        QCOMPARE(app.readAllStandardOutput(), QByteArray("jotterly " JOTTERLY_VERSION "\n"));
+
+        app.start(QStringLiteral(JOTTERLY_PATH), {u"--help"_s});
+        QVERIFY(app.waitForFinished(10000));
+        QCOMPARE(app.exitCode(), 0);
+        const QString help = QString::fromUtf8(app.readAllStandardOutput());
+        QVERIFY2(help.contains(u"Usage: jotterly"_s) && help.contains(u"Alt+Shift+V"_s), qPrintable(help));
+        for (const QString &path : {storePath(u"help"_s), configPath(u"help"_s), m_home.filePath(u"help/config/autostart/jotterly.desktop"_s)})
+            QVERIFY2(help.contains(path), qPrintable(path));
+        QVERIFY(!QFileInfo::exists(storePath(u"help"_s)));
+        QVERIFY(!QFileInfo::exists(configPath(u"help"_s)));
     }
 
     void endsWithTheStoreMessageWhenTheStoreIsUnusable()
