@@ -284,6 +284,8 @@ public:
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jotterly.app.debug=true\njotterly.rows.debug=true"));
+        // Seconds since the start on every line, for reading a failed run's log.
+        env.insert(QStringLiteral("QT_MESSAGE_PATTERN"), QStringLiteral("%{time process} %{category}: %{message}"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         for (const QString &key : extra.keys())
             env.insert(key, extra.value(key));
