@@ -1,6 +1,7 @@
 #include "store/modelcontainer.h"
 
 #include "store/sqlitestatement.h"
+#include "store/walcheckpointer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -163,12 +164,14 @@ bool passesQuickCheck(sqlite3 *db, QString *error)
 ModelContainer::ModelContainer(sqlite3 *db, const QString &path)
     : m_db(db)
     , m_path(path)
+    , m_checkpointer(std::make_unique<WalCheckpointer>(db, path))
 {
 }
 
 ModelContainer::~ModelContainer()
 {
-    sqlite3_close_v2(m_db);
+    m_checkpointer.reset();
+    sqlite3_close_v2(m_db); // the last connection: checkpoints what is left
 }
 
 std::unique_ptr<ModelContainer> ModelContainer::open(const QString &path, QString *error)

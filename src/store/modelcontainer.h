@@ -7,6 +7,7 @@
 #include <memory>
 
 struct sqlite3;
+class WalCheckpointer;
 
 /// The durable store of the history: one SQLite file holding the ClipItem table under
 /// a recorded schema version.
@@ -30,10 +31,13 @@ public:
     [[nodiscard]] SchemaVersion schemaVersion() const { return ClipItemSchemaV1::versionIdentifier; }
     /// The open connection, for the context and for maintenance tools.
     [[nodiscard]] sqlite3 *connection() const { return m_db; }
+    /// Copies the log into the file away from the thread that saves.
+    [[nodiscard]] WalCheckpointer *checkpointer() const { return m_checkpointer.get(); }
 
 private:
     ModelContainer(sqlite3 *db, const QString &path);
 
     sqlite3 *m_db;
     QString m_path;
+    std::unique_ptr<WalCheckpointer> m_checkpointer;
 };

@@ -1,4 +1,6 @@
 #include "store/historystore.h"
+#include "store/modelcontainer.h"
+#include "store/walcheckpointer.h"
 #include "support/storetesting.h"
 
 #include <QCryptographicHash>
@@ -72,6 +74,31 @@ private Q_SLOTS:
         QCOMPARE(QSet<QString>(columns.begin(), columns.end()),
                  (QSet<QString>{u"id"_s, u"content"_s, u"contentTypeRaw"_s, u"textPreview"_s, u"thumbnailData"_s,
                                 u"richTextData"_s, u"isPinned"_s, u"timestamp"_s, u"contentHash"_s}));
+    }
+
+    // A save that fills the log leaves copying it into the file to another thread;
+    // small saves leave it be. What was saved is there either way, also after reopening.
+    void copiesTheLogIntoTheFileAwayFromTheSave()
+    {
+        const QString path = freshPath();
+        {
+            auto store = openStore(path);
+            store.context->insert(makeTextItem(u"small"_s, 1000));
+            QVERIFY(store.context->save());
+            QTest::qWait(100);
+            QCOMPARE(store.container->checkpointer()->completedCheckpoints(), 0);
+
+            const QString large(8 * 1024 * 1024, u'x');
+            store.context->insert(makeTextItem(large, 2000));
+            QVERIFY(store.context->save());
+            QTRY_VERIFY(store.container->checkpointer()->completedCheckpoints() >= 1);
+            QVERIFY(QFileInfo(path).size() > large.size()); // in the file, not only in the log
+            QCOMPARE(DiskView(path).column(u"SELECT length(content) FROM ClipItem ORDER BY timestamp"_s),
+                     (QStringList{u"5"_s, QString::number(large.size())}));
+        }
+        auto reopened = openStore(path);
+        QCOMPARE(reopened.context->fetchCount({}), 2);
+        QCOMPARE(DiskView(path).column(u"PRAGMA integrity_check"_s), QStringList{u"ok"_s});
     }
 
     void fetchNewestItem_data()

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+struct sqlite3;
+
+/// Copies the write-ahead log back into the database file on a thread of its own, over
+/// a connection of its own, instead of at the end of the commit that filled the log.
+/// The commit that stores a copied 100 MB picture then pays for writing it once, not
+/// twice, on the thread that draws the panel. Passive checkpoints never block the
+/// writer or the readers; durability is the commit's, which syncs the log.
+class WalCheckpointer
+{
+public:
+    /// Log pages after a commit from which a checkpoint is asked for (SQLite's default).
+    static constexpr int pagesBeforeCheckpoint = 1000;
+
+    /// Takes over checkpointing for `db`, an open WAL-mode connection to `path`.
+    WalCheckpointer(sqlite3 *db, const QString &path);
+    /// Waits for a checkpoint under way; later ones are left to the next opening.
+    ~WalCheckpointer();
+    WalCheckpointer(const WalCheckpointer &) = delete;
+    WalCheckpointer &operator=(const WalCheckpointer &) = delete;
+
+    /// Asks for a checkpoint soon; several requests before it starts make one.
+    void request();
+    /// How many checkpoints have run to the end, for tests.
+    [[nodiscard]] int completedCheckpoints() const;
+
+private:
+    void run();
+
+    sqlite3 *m_db;
+    QByteArray m_path;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_requested = false;
+    bool m_stopping = false;
+    int m_completed = 0;
+    std::thread m_thread;
+};
