@@ -127,11 +127,22 @@ QString RowFormat::fullText(QObject *item) const
     const ClipItem *clip = asItem(item);
     if (!clip)
         return {};
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder(clip->content());
-    if (!decoder.hasError())
+    // Laying out a text takes time in proportion to its length, on the thread that draws
+    // the panel: a copied 50 MB log would freeze it for minutes. The preview shows the
+    // beginning and says how much there is.
+    const QByteArray &content = clip->content();
+    const qsizetype prefix = std::min(content.size(), previewCharacterLimit * 4); // UTF-8: at most 4 bytes each
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder(QByteArrayView(content).first(prefix));
+    if (decoder.hasError())
+        return clip->textPreview().value_or(QString());
+    if (text.size() <= previewCharacterLimit && prefix == content.size())
         return text;
-    return clip->textPreview().value_or(QString());
+    qsizetype end = std::min(text.size(), previewCharacterLimit);
+    if (end > 0 && text.at(end - 1).isHighSurrogate())
+        --end;
+    text.truncate(end);
+    return text + u"\n\n… %1 in all: the rest is not shown here."_s.arg(sizeText(content.size()));
 }
 
 bool RowFormat::isImage(QObject *item) const

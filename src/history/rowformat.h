@@ -39,7 +39,12 @@ public:
     Q_INVOKABLE QString size(QObject *item) const;
     /// The copy time with a medium date and a short time, in the user's locale.
     Q_INVOKABLE QString copied(QObject *item) const;
-    /// The text the preview shows: the content as UTF-8, else the preview, else "".
+    /// At most this many UTF-16 units of a text are shown in its preview.
+    static constexpr qsizetype previewCharacterLimit = 20000;
+
+    /// The text the preview shows: the content as UTF-8 (its first previewCharacterLimit
+    /// units and a line that says how large it is, when it is longer), else the preview,
+    /// else "".
     Q_INVOKABLE QString fullText(QObject *item) const;
     Q_INVOKABLE bool isImage(QObject *item) const;
     /// Whether a text has more than 300 characters (and so scrolls in the preview).

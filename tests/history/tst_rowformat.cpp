@@ -85,6 +85,26 @@ private Q_SLOTS:
         QVERIFY(!format.isLongText(u"\U0001F600"_s.repeated(300))); // 300 characters, 600 units
     }
 
+    // A preview shows a huge text's beginning only, never half a character, and says
+    // how large the text is; a text within the limit is shown whole.
+    void previewsTheBeginningOfHugeTexts()
+    {
+        RowFormat format;
+        const QString whole(RowFormat::previewCharacterLimit, u'a');
+        auto item = ClipItem::create(whole.toUtf8(), ClipContentType::Text, u"a"_s, std::nullopt, std::nullopt, {});
+        QCOMPARE(format.fullText(item.get()), whole);
+
+        const QByteArray huge = QByteArray(RowFormat::previewCharacterLimit - 1, 'b') + QString(u"\U0001F600"_s).toUtf8().repeated(1000000);
+        item = ClipItem::create(huge, ClipContentType::Text, u"b"_s, std::nullopt, std::nullopt, {});
+        const QString shown = format.fullText(item.get());
+        QVERIFY(shown.startsWith(QString(RowFormat::previewCharacterLimit - 1, u'b') + u"\n\n…"_s)); // no half emoji
+        QVERIFY2(shown.endsWith(u"3.8 MB in all: the rest is not shown here."_s), qPrintable(shown.right(60)));
+
+        // Not UTF-8 at the start: the stored preview, as before.
+        item = ClipItem::create("\xff\xfe", ClipContentType::Text, u"preview"_s, std::nullopt, std::nullopt, {});
+        QCOMPARE(format.fullText(item.get()), u"preview"_s);
+    }
+
     void thePreviewFollowsThePointer()
     {
         ManualScheduler scheduler;
