@@ -134,7 +134,20 @@ Rectangle {
         id: preview
         objectName: "preview"
         flags: Qt.ToolTip | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus
-        visible: hover.showPopover && row.visible
+        // The content is made and measured before the window is shown, so it is placed
+        // at its final size: a window moved right after it was mapped can stay where it
+        // was first put (behind the panel, when it opens on the panel's side).
+        readonly property bool wanted: hover.showPopover && row.visible
+        onWantedChanged: {
+            if (wanted) {
+                previewContent.active = true
+                place()
+                visible = true
+            } else {
+                visible = false
+                previewContent.active = false
+            }
+        }
         color: Theme.background
         width: previewContent.implicitWidth + 24
         height: previewContent.implicitHeight + 24
@@ -148,8 +161,7 @@ Rectangle {
             x = trailing + width <= screenRight ? trailing : row.mapToGlobal(0, 0).x - width - 6
             y = row.mapToGlobal(0, 0).y
         }
-        onVisibleChanged: if (visible) place()
-        onWidthChanged: place()
+        onWidthChanged: if (visible) place()
 
         HoverHandler {
             onHoveredChanged: hovered ? hover.popoverEntered() : hover.popoverExited()
@@ -159,7 +171,7 @@ Rectangle {
             id: previewContent
             x: 12
             y: 12
-            active: preview.visible
+            active: false
             sourceComponent: RowPreview {
                 item: row.item
             }
