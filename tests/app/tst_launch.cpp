@@ -342,5 +342,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLaunch)
+JOTTERLY_X11_TEST_MAIN(TestLaunch)
 #include "tst_launch.moc"

@@ -151,10 +151,14 @@ public:
     /// Gives it the keyboard, and with that the place of the active window.
     bool focus()
     {
-        if (!runShell(QStringLiteral("xdotool windowfocus --sync %1").arg(m_window)))
-            return false;
+        // The window may not be mapped yet when it says it is ready: try again a while.
         QElapsedTimer timer;
         timer.start();
+        while (!runShell(QStringLiteral("xdotool windowfocus --sync %1").arg(m_window))) {
+            if (timer.elapsed() > 5000)
+                return false;
+            QTest::qWait(100);
+        }
         while (!(m_output += m_process.readAllStandardOutput()).contains("focused")) {
             if (timer.elapsed() > 5000)
                 return false;
