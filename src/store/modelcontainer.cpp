@@ -225,6 +225,9 @@ std::unique_ptr<ModelContainer> ModelContainer::open(const QString &path, QStrin
     }
     if (!sqliteExec(db, u"PRAGMA synchronous = FULL"_s))
         return fail(u"cannot write %1: %2"_s.arg(quoted(path), sqliteError(db)));
+    // After a burst of large copies the log can be far larger than the history's pages;
+    // it is cut back to this size each time it starts again from the top.
+    sqliteExec(db, u"PRAGMA journal_size_limit = 67108864"_s);
 
     if (tables.isEmpty() && !initializeSchema(db, &reason))
         return fail(u"cannot create the history in %1: %2"_s.arg(quoted(path), reason));

@@ -15,8 +15,18 @@ int afterCommit(void *checkpointer, sqlite3 *, const char *, int pages)
 
 WalCheckpointer::WalCheckpointer(sqlite3 *db, const QString &path)
     : m_db(db)
-    , m_path(path.toUtf8())
 {
+    // The connection must have read the database before it sees the log: a checkpoint
+    // on one that has not copies nothing and still reports success.
+    if (sqlite3_open_v2(path.toUtf8().constData(), &m_checkpointDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr)
+            != SQLITE_OK
+        || sqlite3_exec(m_checkpointDb, "SELECT 1 FROM sqlite_schema LIMIT 1", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(m_checkpointDb);
+        m_checkpointDb = nullptr;
+        return; // SQLite's own checkpoint inside the commit stays in place
+    }
+    sqlite3_busy_timeout(m_checkpointDb, 1000);
+    sqlite3_exec(m_checkpointDb, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
     // Replaces the automatic checkpoint, which runs inside the committing call.
     sqlite3_wal_hook(m_db, afterCommit, this);
     m_thread = std::thread([this] { run(); });
@@ -24,6 +34,8 @@ WalCheckpointer::WalCheckpointer(sqlite3 *db, const QString &path)
 
 WalCheckpointer::~WalCheckpointer()
 {
+    if (!m_checkpointDb)
+        return;
     sqlite3_wal_hook(m_db, nullptr, nullptr);
     {
         std::lock_guard lock(m_mutex);
@@ -31,6 +43,12 @@ WalCheckpointer::~WalCheckpointer()
     }
     m_wake.notify_one();
     m_thread.join();
+    sqlite3_close_v2(m_checkpointDb);
+}
+
+bool WalCheckpointer::isRunning() const
+{
+    return m_checkpointDb != nullptr;
 }
 
 void WalCheckpointer::request()
@@ -50,16 +68,6 @@ int WalCheckpointer::completedCheckpoints() const
 
 void WalCheckpointer::run()
 {
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(m_path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-        sqlite3_close_v2(db);
-        db = nullptr; // the log then grows until the next opening checkpoints it
-    } else {
-        sqlite3_busy_timeout(db, 1000);
-        sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
-        // This connection never writes: closing it must not checkpoint on its own either.
-        sqlite3_wal_autocheckpoint(db, 0);
-    }
     std::unique_lock lock(m_mutex);
     while (true) {
         m_wake.wait(lock, [this] { return m_requested || m_stopping; });
@@ -67,11 +75,13 @@ void WalCheckpointer::run()
             break;
         m_requested = false;
         lock.unlock();
-        const bool done = db && sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) == SQLITE_OK;
+        int logFrames = -1;
+        int copiedFrames = -1;
+        const int result = sqlite3_wal_checkpoint_v2(m_checkpointDb, nullptr, SQLITE_CHECKPOINT_PASSIVE, &logFrames,
+                                                     &copiedFrames);
         lock.lock();
-        if (done)
+        // Only a checkpoint that copied the whole log lets the next commit start it anew.
+        if (result == SQLITE_OK && logFrames > 0 && copiedFrames == logFrames)
             ++m_completed;
     }
-    lock.unlock();
-    sqlite3_close_v2(db);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 #include <condition_variable>
@@ -20,7 +19,9 @@ public:
     /// Log pages after a commit from which a checkpoint is asked for (SQLite's default).
     static constexpr int pagesBeforeCheckpoint = 1000;
 
-    /// Takes over checkpointing for `db`, an open WAL-mode connection to `path`.
+    /// Takes over checkpointing for `db`, an open WAL-mode connection to `path`, when a
+    /// second connection to the file can be opened; otherwise SQLite keeps checkpointing
+    /// inside the commit.
     WalCheckpointer(sqlite3 *db, const QString &path);
     /// Waits for a checkpoint under way; later ones are left to the next opening.
     ~WalCheckpointer();
@@ -29,14 +30,16 @@ public:
 
     /// Asks for a checkpoint soon; several requests before it starts make one.
     void request();
-    /// How many checkpoints have run to the end, for tests.
+    /// Whether checkpoints run on the thread (false when the file could not be opened twice).
+    [[nodiscard]] bool isRunning() const;
+    /// How many checkpoints have copied the whole log into the file, for tests.
     [[nodiscard]] int completedCheckpoints() const;
 
 private:
     void run();
 
     sqlite3 *m_db;
-    QByteArray m_path;
+    sqlite3 *m_checkpointDb = nullptr;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_requested = false;
