@@ -22,9 +22,13 @@ PasteQueueManager::PasteQueueManager(Pasteboard *pasteboard, Scheduler *schedule
     , m_keyMonitor(keyMonitor)
     , m_alerts(alerts)
 {
+    // Each read of the paste starts the settle again: an application may ask for one
+    // form after another; the deadline still bounds the wait.
     connect(m_pasteboard, &Pasteboard::contentRead, this, [this] {
-        if (m_pasteAwaitingRead && !m_pasteSettle.isActive())
-            m_pasteSettle = m_scheduler->after(pasteReadSettle, this, [this] { finishPaste(); });
+        if (!m_pasteAwaitingRead)
+            return;
+        m_pasteSettle.cancel();
+        m_pasteSettle = m_scheduler->after(pasteReadSettle, this, [this] { finishPaste(); });
     });
 }
 
@@ -66,6 +70,10 @@ void PasteQueueManager::startQueue(const QList<ClipItemPtr> &items)
 {
     if (items.isEmpty())
         return;
+    // A keystroke of a queue this one replaces must not advance it.
+    m_pasteAwaitingRead = false;
+    m_pasteDeadline.cancel();
+    m_pasteSettle.cancel();
     setQueuedItems(items);
     setCurrentIndex(0);
     setIsActive(true);

@@ -35,7 +35,7 @@ public:
     static constexpr std::chrono::milliseconds resumeDelay{300};
     /// On X11 the application that got the Ctrl+V asks for the clipboard only after the
     /// keystroke, so the next item may go on it only once the current one was read:
-    /// shortly after the first read (an application may ask for several forms), or, when
+    /// shortly after the last read (an application may ask for several forms), or, when
     /// nothing reads it (the keystroke did not paste), after the longer wait.
     static constexpr std::chrono::milliseconds pasteReadSettle{50};
     static constexpr std::chrono::milliseconds pasteReadTimeout{500};

@@ -122,7 +122,8 @@ private Q_SLOTS:
         m_scheduler.advance(200ms);
         QCOMPARE(clipboard(), u"first"_s); // not read yet: still there for the paste
         pasteboard.readByAnotherApplication();
-        pasteboard.readByAnotherApplication(); // a second form of the same paste
+        m_scheduler.advance(PasteQueueManager::pasteReadSettle - 10ms);
+        pasteboard.readByAnotherApplication(); // a second form of the same paste, a little later
         m_scheduler.advance(PasteQueueManager::pasteReadSettle - 1ms);
         QCOMPARE(clipboard(), u"first"_s);
         m_scheduler.advance(1ms);
@@ -152,6 +153,14 @@ private Q_SLOTS:
         QCOMPARE(clipboard(), u"third"_s);
         m_scheduler.advance(2s);
         QVERIFY(m_keyboard.handlers.empty());
+
+        // A queue started while a keystroke waits for its read begins at its first item.
+        queue.startQueue(m_items);
+        m_keyboard.press(ctrl, u"v"_s);
+        queue.startQueue({m_items.at(2), m_items.at(1)});
+        m_scheduler.advance(2s);
+        QCOMPARE(queue.currentIndex(), 0);
+        QCOMPARE(clipboard(), u"third"_s);
     }
 
     void ignoresOtherKeystrokes_data()
