@@ -1,6 +1,5 @@
 #include "app/commandline.h"
 
-#include "app/singleinstance.h"
 #include "platform/autostartloginitem.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"
@@ -13,6 +12,15 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Where the lock lives, without asking Qt, which creates a fallback folder when
+// XDG_RUNTIME_DIR is not set: the help must leave no trace.
+QString runtimeFolderText()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return runtime.isEmpty() ? u"jotterly.lock and jotterly.socket, in a private folder under /tmp (XDG_RUNTIME_DIR is not set)"_s
+                             : runtime + u"/jotterly.lock and jotterly.socket"_s;
+}
 
 QString helpText()
 {
@@ -33,12 +41,12 @@ Files:
   History    %2
   Settings   %3
   Autostart  %4 (present while "Launch at login" is on)
-  Lock       %5/jotterly.lock and jotterly.socket
+  Lock       %5
 
 jotterly stops on SIGTERM or SIGINT (Ctrl+C) after its usual shutdown, which clears
 the unpinned history if "Auto-clear" is set to on quit.
 )"_s.arg(QStringLiteral(JOTTERLY_VERSION), defaultHistoryStorePath(), Preferences::defaultFilePath(),
-         AutostartLoginItem::defaultEntryPath(), SingleInstance::defaultFolder());
+         AutostartLoginItem::defaultEntryPath(), runtimeFolderText());
 }
 
 } // namespace

@@ -8,8 +8,8 @@ bool hasGraphicalSession(QString *reason)
 {
     const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
     const QString display = qEnvironmentVariable("DISPLAY");
-    // A platform chosen explicitly (offscreen, wayland) is the toolkit's to check.
-    if (!platform.isEmpty() && !platform.startsWith(u"xcb"_s))
+    // The windowless platforms need no display; every other choice becomes xcb.
+    if (platform == u"offscreen"_s || platform == u"minimal"_s)
         return true;
     if (display.isEmpty()) {
         // Everything jotterly does with the clipboard and the keyboard goes through X11;

@@ -39,7 +39,8 @@ int main(int argc, char *argv[])
     // The clipboard, the shortcut and the keyboard watch all go through X11, so the
     // windows do too, also in a Wayland session (through XWayland): the clipboard that
     // jotterly writes is then the one it reads.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // Only the windowless platforms that tests use are left as chosen.
+    if (const QByteArray platform = qgetenv("QT_QPA_PLATFORM"); platform != "offscreen" && platform != "minimal")
         qputenv("QT_QPA_PLATFORM", "xcb");
 
     // A list like the panel's draws fast in software, and a tray utility that runs all day

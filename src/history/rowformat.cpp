@@ -132,11 +132,13 @@ QString RowFormat::fullText(QObject *item) const
     // beginning and says how much there is.
     const QByteArray &content = clip->content();
     const qsizetype prefix = std::min(content.size(), previewCharacterLimit * 4); // UTF-8: at most 4 bytes each
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    // Cut short, the prefix may end inside a character; whole, a broken end is an error.
+    const bool whole = prefix == content.size();
+    QStringDecoder decoder(QStringDecoder::Utf8, whole ? QStringDecoder::Flag::Stateless : QStringDecoder::Flag::Default);
     QString text = decoder(QByteArrayView(content).first(prefix));
     if (decoder.hasError())
         return clip->textPreview().value_or(QString());
-    if (text.size() <= previewCharacterLimit && prefix == content.size())
+    if (text.size() <= previewCharacterLimit && whole)
         return text;
     qsizetype end = std::min(text.size(), previewCharacterLimit);
     if (end > 0 && text.at(end - 1).isHighSurrogate())

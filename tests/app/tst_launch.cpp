@@ -77,9 +77,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("wayland");
-        QTest::newRow("no DISPLAY") << QString() << QString();
-        QTest::newRow("unreachable DISPLAY") << u":97"_s << QString();
-        QTest::newRow("Wayland without XWayland") << QString() << u"wayland-0"_s;
+        QTest::addColumn<QString>("platform");
+        QTest::newRow("no DISPLAY") << QString() << QString() << QString();
+        QTest::newRow("unreachable DISPLAY") << u":97"_s << QString() << QString();
+        QTest::newRow("Wayland without XWayland") << QString() << u"wayland-0"_s << QString();
+        QTest::newRow("Qt told to use Wayland") << QString() << u"wayland-0"_s << u"wayland"_s;
     }
 
     void refusesToStartWithoutAGraphicalSession()
@@ -94,6 +96,9 @@ private Q_SLOTS:
         QFETCH(QString, wayland);
         if (!wayland.isEmpty())
             env.insert(u"WAYLAND_DISPLAY"_s, wayland);
+        QFETCH(QString, platform);
+        if (!platform.isEmpty())
+            env.insert(u"QT_QPA_PLATFORM"_s, platform);
 
         QProcess app;
         app.setProcessEnvironment(env);

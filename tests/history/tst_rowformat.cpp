@@ -100,9 +100,11 @@ private Q_SLOTS:
         QVERIFY(shown.startsWith(QString(RowFormat::previewCharacterLimit - 1, u'b') + u"\n\n…"_s)); // no half emoji
         QVERIFY2(shown.endsWith(u"3.8 MB in all: the rest is not shown here."_s), qPrintable(shown.right(60)));
 
-        // Not UTF-8 at the start: the stored preview, as before.
+        // Not UTF-8, at the start or in its last character: the stored preview.
         item = ClipItem::create("\xff\xfe", ClipContentType::Text, u"preview"_s, std::nullopt, std::nullopt, {});
         QCOMPARE(format.fullText(item.get()), u"preview"_s);
+        item = ClipItem::create("broken \xe2\x82", ClipContentType::Text, u"broken"_s, std::nullopt, std::nullopt, {});
+        QCOMPARE(format.fullText(item.get()), u"broken"_s);
     }
 
     void thePreviewFollowsThePointer()
