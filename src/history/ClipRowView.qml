@@ -141,12 +141,21 @@ Rectangle {
         onWantedChanged: {
             if (wanted) {
                 previewContent.active = true
-                place()
-                visible = true
+                showWhenReady()
             } else {
                 visible = false
                 previewContent.active = false
             }
+        }
+        function showWhenReady() {
+            if (!wanted || visible || !previewContent.item || !previewContent.item.ready)
+                return
+            place()
+            visible = true
+        }
+        Connections {
+            target: previewContent.item
+            function onReadyChanged() { preview.showWhenReady() }
         }
         color: Theme.background
         width: previewContent.implicitWidth + 24

@@ -10,10 +10,13 @@ Column {
     readonly property bool isImage: RowFormat.isImage(item)
     readonly property string text: isImage ? "" : RowFormat.fullText(item)
     readonly property bool isLong: !isImage && RowFormat.isLongText(text)
+    // A picture is decoded away from the panel; until then the size is not known.
+    readonly property bool ready: !isImage || picture.status === Image.Ready || picture.status === Image.Error
 
     spacing: 8
 
     Image {
+        id: picture
         visible: preview.isImage && status === Image.Ready
         source: preview.isImage ? ClipImages.picture(preview.item) : ""
         sourceSize.width: 500
