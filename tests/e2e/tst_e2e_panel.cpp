@@ -80,7 +80,7 @@ private Q_SLOTS:
         QTest::qWait(3000);
         QVERIFY(saveScreenshot(u"02-onboarding-done"_s));
         QVERIFY(clickAt(QPoint(window.center().x(), window.top() + 336))); // "Start Using jotterly"
-        QVERIFY(m_app->waitForLog("onboarding completed"));
+        QVERIFY(m_app->waitForLog("onboarding completed", 10000, 0));
         QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(welcome).width() <= 0, 5000);
 
         // Once completed, a restart goes straight to the tray.
@@ -93,8 +93,9 @@ private Q_SLOTS:
 
     void opensFromTheTrayAndTheShortcut()
     {
+        qsizetype from = m_app->mark();
         QVERIFY(clickAt(TrayHost::iconCentre()));
-        QVERIFY(m_app->waitForLog("panel drawn"));
+        QVERIFY(m_app->waitForLog("panel drawn", 10000, from));
         QTRY_VERIFY_WITH_TIMEOUT(JotterlyProcess::panelGeometry().width() == 320, 5000);
         QVERIFY(JotterlyProcess::panelGeometry().top() >= TrayHost::geometry().bottom()); // under the icon
         QVERIFY(saveScreenshot(u"03-empty"_s));
@@ -103,8 +104,9 @@ private Q_SLOTS:
         // The shortcut opens and closes it.
         openPanel();
         QVERIFY(JotterlyProcess::panelGeometry().width() == 320);
+        from = m_app->mark();
         QVERIFY(pressKeys(u"alt+shift+v"_s));
-        QVERIFY(m_app->waitForLog("panel closed"));
+        QVERIFY(m_app->waitForLog("panel closed", 10000, from));
     }
 
     void listsEveryKindNewestFirst()
@@ -143,7 +145,7 @@ private Q_SLOTS:
 
     void searchesAndCopiesBackWithTheKeyboard()
     {
-        const int recorded = m_app->count("recorded");
+        const int recorded = m_app->count(recordedLine);
         openPanel();
         QVERIFY(runShell(u"xdotool type --delay 40 words"_s));
         QVERIFY(m_app->waitForRows([](const QJsonArray &rows) { return rows.size() == 2; }));
@@ -158,7 +160,7 @@ private Q_SLOTS:
         // Copied back, not recorded again: the item moves to the top. The panel opens
         // again on the same search, until it is cleared.
         QTest::qWait(1500);
-        QCOMPARE(m_app->count("recorded"), recorded);
+        QCOMPARE(m_app->count(recordedLine), recorded);
         openPanel();
         QCOMPARE(m_app->labels(), (QStringList{u"plain words"_s, u"bold words"_s}));
         QVERIFY(pressKeys(u"ctrl+a BackSpace"_s));
@@ -170,7 +172,7 @@ private Q_SLOTS:
         QVERIFY(pressKeys(u"ctrl+2"_s));
         QTRY_COMPARE_WITH_TIMEOUT(shellOutput(u"xsel --clipboard --output"_s), u"https://example.org/page"_s, 5000);
         QTest::qWait(1500);
-        QCOMPARE(m_app->count("recorded"), recorded);
+        QCOMPARE(m_app->count(recordedLine), recorded);
         QCOMPARE(m_app->rows().size(), 5);
     }
 
@@ -178,14 +180,12 @@ private Q_SLOTS:
     {
         openPanel();
         // The row menu: Pin, Copy, a separator, Delete.
-        QVERIFY(clickAt(rowCentre(indexOf(u"bold words"_s)), {}, 3));
-        QTest::qWait(300);
+        QVERIFY(clickAndWaitForPopup(rowCentre(indexOf(u"bold words"_s)), 3));
         QVERIFY(pressKeys(u"Down Return"_s));
         QVERIFY(m_app->waitForRows([](const QJsonArray &rows) { return rows.at(0).toObject().value(u"pinned"_s).toBool(); }));
         QCOMPARE(m_app->labels().constFirst(), u"bold words"_s);
 
-        QVERIFY(clickAt(rowCentre(indexOf(u"hosts"_s)), {}, 3));
-        QTest::qWait(300);
+        QVERIFY(clickAndWaitForPopup(rowCentre(indexOf(u"hosts"_s)), 3));
         QVERIFY(pressKeys(u"Down Down Down Return"_s));
         QVERIFY(m_app->waitForRowCount(4));
         QCOMPARE(m_app->labels(), (QStringList{u"bold words"_s, u"https://example.org/page"_s, u"plain words"_s, u"Image"_s}));
@@ -202,7 +202,7 @@ private Q_SLOTS:
 
     void runsAQueueIntoAnotherApplication()
     {
-        const int recorded = m_app->count("recorded");
+        const int recorded = m_app->count(recordedLine);
         const QRect icon(TrayHost::iconCentre() - QPoint(10, 10), QSize(20, 20));
         const QImage idleIcon = grabScreen(icon);
         QVERIFY(!idleIcon.isNull());
@@ -219,8 +219,9 @@ private Q_SLOTS:
         }));
         QVERIFY(saveScreenshot(u"08-marks"_s));
         const QRect panel = JotterlyProcess::panelGeometry();
+        const qsizetype from = m_app->mark();
         QVERIFY(clickAt(QPoint(panel.right() - 45, panel.bottom() - 54))); // "Start Queue", right of the queue bar
-        QVERIFY(m_app->waitForLog("paste queue running"));
+        QVERIFY(m_app->waitForLog("paste queue running", 10000, from));
         QTRY_VERIFY_WITH_TIMEOUT(JotterlyProcess::panelGeometry().width() <= 0, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(icon) != idleIcon, 5000); // the tray shows the queue
         QVERIFY(saveScreenshot(u"09-queue-running"_s));
@@ -242,7 +243,7 @@ private Q_SLOTS:
         QVERIFY(pressKeys(u"ctrl+v"_s));
         QVERIFY(pad.waitForText(expected + u"plain words"_s));
         QTest::qWait(1000);
-        QCOMPARE(m_app->count("recorded"), recorded);
+        QCOMPARE(m_app->count(recordedLine), recorded);
         QCOMPARE(m_app->labels(), (QStringList{u"bold words"_s, u"https://example.org/page"_s, u"plain words"_s, u"Image"_s}));
     }
 
@@ -250,8 +251,9 @@ private Q_SLOTS:
     {
         openPanel();
         const QRect panel = JotterlyProcess::panelGeometry();
+        const qsizetype from = m_app->mark();
         QVERIFY(clickAt(QPoint(panel.left() + 24, panel.bottom() - 17))); // the gear
-        QVERIFY(m_app->waitForLog("settings shown"));
+        QVERIFY(m_app->waitForLog("settings shown", 10000, from));
         const QString settingsWindow = u"--onlyvisible --name '^jotterly Settings$'"_s;
         QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(settingsWindow).width() == 450, 5000);
         const QRect settings = windowGeometry(settingsWindow);

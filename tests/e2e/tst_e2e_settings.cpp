@@ -31,10 +31,11 @@ class TestE2ESettings : public QObject
     // Copies a text with xclip and waits until it is recorded.
     void copyRecorded(const QByteArray &text)
     {
-        const int before = m_app->count("recorded");
+        const int before = m_app->count(recordedLine);
+        const qsizetype from = m_app->mark();
         QVERIFY(copyText(text));
-        QVERIFY2(m_app->waitForLog("recorded"), text.constData());
-        QTRY_COMPARE_WITH_TIMEOUT(m_app->count("recorded"), before + 1, 5000);
+        QVERIFY2(m_app->waitForLog(recordedLine, 10000, from), text.constData());
+        QCOMPARE(m_app->count(recordedLine), before + 1);
     }
 
     // Opens the settings from the panel's gear.
@@ -43,8 +44,9 @@ class TestE2ESettings : public QObject
         QVERIFY(m_app->openPanel() >= 0);
         QTest::qWait(200);
         const QRect panel = JotterlyProcess::panelGeometry();
+        const qsizetype from = m_app->mark();
         QVERIFY(clickAt(QPoint(panel.left() + 24, panel.bottom() - 17)));
-        QVERIFY(m_app->waitForLog("settings shown"));
+        QVERIFY(m_app->waitForLog("settings shown", 10000, from));
         const QString window = u"--onlyvisible --name '^jotterly Settings$'"_s;
         QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(window).width() == 450, 5000);
         m_settings = windowGeometry(window);
@@ -56,8 +58,7 @@ class TestE2ESettings : public QObject
     // Chooses in a combo box of the settings window with the arrow keys.
     void choose(const QPoint &combo, const QString &keys)
     {
-        QVERIFY(clickAt(combo));
-        QTest::qWait(400);
+        QVERIFY(clickAndWaitForPopup(combo));
         QVERIFY(pressKeys(keys + u" Return"_s));
         QTest::qWait(300);
     }
@@ -116,15 +117,15 @@ private Q_SLOTS:
 
     void ignoresCopiesFromAnExcludedApplication()
     {
-        QVERIFY(clickAt(inSettings(63, 454))); // "Add App..."
-        QTest::qWait(600);
+        QVERIFY(clickAndWaitForPopup(inSettings(63, 454))); // "Add App..."
+        QTest::qWait(300); // the dialog fades in
         QVERIFY(saveScreenshot(u"21-settings-add-app"_s));
         // The picker lists the installed applications; the pastepad is the only one.
         QVERIFY(clickAt(inSettings(225, 104)));
         QTRY_VERIFY_WITH_TIMEOUT(settingsText().contains(u"pastepad"_s), 5000);
         QVERIFY(saveScreenshot(u"22-settings-excluded"_s));
 
-        const int before = m_app->count("recorded");
+        const int before = m_app->count(recordedLine);
         {
             Pastepad pad;
             QVERIFY(pad.start(u"a password"_s));
@@ -132,7 +133,7 @@ private Q_SLOTS:
             QVERIFY(pressKeys(u"ctrl+a ctrl+c"_s));
             QTRY_COMPARE_WITH_TIMEOUT(clipboardContent(), QByteArray("a password"), 5000);
             QTest::qWait(1500);
-            QCOMPARE(m_app->count("recorded"), before);
+            QCOMPARE(m_app->count(recordedLine), before);
         }
         QVERIFY(!stored().contains(u"a password"_s));
 
@@ -167,8 +168,7 @@ private Q_SLOTS:
         QVERIFY(m_app->openPanel() >= 0);
         QTest::qWait(300);
         const QRect panel = JotterlyProcess::panelGeometry();
-        QVERIFY(clickAt(QPoint(panel.x() + 120, panel.y() + 99), {}, 3));
-        QTest::qWait(300);
+        QVERIFY(clickAndWaitForPopup(QPoint(panel.x() + 120, panel.y() + 99), 3));
         QVERIFY(pressKeys(u"Down Return"_s));
         QTRY_COMPARE_WITH_TIMEOUT(storedPinned(), QStringList{u"after the password"_s}, 5000);
 

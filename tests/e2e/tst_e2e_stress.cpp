@@ -79,13 +79,13 @@ private Q_SLOTS:
         QProcess burst;
         burst.start(u"sh"_s, {u"-c"_s, u"for i in $(seq 1 400); do printf 'killed burst %s' $i | xclip -selection clipboard; done"_s});
         QVERIFY(burst.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(m_app->count("recorded") >= 20, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_app->count(recordedLine) >= 20, 20000);
         m_app->kill();
         const QByteArray log = m_app->log();
         burst.waitForFinished(60000);
 
         QSet<QString> announced;
-        static const QByteArray recorded = "jotterly.app: recorded ";
+        static const QByteArray recorded = recordedLine;
         for (const QByteArray &line : log.split('\n')) {
             if (const qsizetype at = line.indexOf(recorded); at >= 0)
                 announced.insert(QString::fromLatin1(line.mid(at + recorded.size()).replace('"', "")));
@@ -122,7 +122,7 @@ private Q_SLOTS:
             QVERIFY2(text.startsWith(u"burst "_s) && number < previous, qPrintable(text));
             previous = number;
         }
-        qInfo("200 copies in 10 s: %lld recorded", qint64(m_app->count("recorded")));
+        qInfo("200 copies in 10 s: %lld recorded", qint64(m_app->count(recordedLine)));
     }
 
     void takesAFiftyMegabyteText()
@@ -142,7 +142,7 @@ private Q_SLOTS:
         QElapsedTimer timer;
         timer.start();
         openWhile(u"a 50 MB text"_s, [&] { return timer.elapsed() < 4000; });
-        QVERIFY(m_app->waitForLog("recorded", 60000, from));
+        QVERIFY(m_app->waitForLog(recordedLine, 60000, from));
         QVERIFY(m_app->log().indexOf(hashOf("text", text), from) > 0);
         DiskView disk(m_app->storePath());
         QCOMPARE(disk.column(u"SELECT length(content) FROM ClipItem ORDER BY timestamp DESC LIMIT 1"_s),
@@ -179,7 +179,7 @@ private Q_SLOTS:
         QElapsedTimer timer;
         timer.start();
         openWhile(u"a 40-megapixel picture"_s, [&] { return timer.elapsed() < 4000; });
-        QVERIFY(m_app->waitForLog("recorded", 60000, from));
+        QVERIFY(m_app->waitForLog(recordedLine, 60000, from));
         QVERIFY(m_app->waitForRows([](const QJsonArray &rows) { return rows.at(0).toObject().value(u"kind"_s) == u"Image"_s; }));
         // The thumbnail is made away from the panel and stored with the item.
         DiskView disk(m_app->storePath());
@@ -191,13 +191,13 @@ private Q_SLOTS:
 
     void shrugsOffAnOwnerThatNeverAnswers()
     {
-        const int recorded = m_app->count("recorded");
+        const int recorded = m_app->count(recordedLine);
         QProcess owner;
         QVERIFY(startTestOwner(owner, {u"--silent"_s, u"UTF8_STRING=never sent"_s}));
         QElapsedTimer timer;
         timer.start();
         openWhile(u"an owner that never answers"_s, [&] { return timer.elapsed() < 5000; });
-        QCOMPARE(m_app->count("recorded"), recorded);
+        QCOMPARE(m_app->count(recordedLine), recorded);
         owner.kill();
         owner.waitForFinished();
 

@@ -36,7 +36,7 @@ inline QString shellOutput(const QString &command, int timeoutMs = 10000)
     return QString::fromUtf8(shell.readAllStandardOutput());
 }
 
-/// The geometry of the first window that `xdotool search ARGUMENTS` finds; an empty
+/// The geometry of the last window that `xdotool search ARGUMENTS` finds; an empty
 /// rectangle when there is none.
 inline QRect windowGeometry(const QString &searchArguments)
 {
@@ -201,6 +201,31 @@ private:
 };
 #endif
 
+#ifdef SCREENSHOT_PATH
+/// Clicks and waits until the screen below and right of the point changes, as it does
+/// when a menu, a list or a dialog opens there; false when nothing opened.
+inline bool clickAndWaitForPopup(const QPoint &point, int button = 1)
+{
+    // The pointer first, and a pause for the hover highlight, which must not count.
+    if (!runShell(QStringLiteral("xdotool mousemove %1 %2").arg(point.x()).arg(point.y())))
+        return false;
+    QTest::qWait(200);
+    const QRect area(point + QPoint(2, 2), QSize(160, 100));
+    const QImage before = grabScreen(area);
+    if (before.isNull() || !clickAt(point, {}, button))
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    while (grabScreen(area) == before) {
+        if (timer.elapsed() > 5000)
+            return false;
+        QTest::qWait(50);
+    }
+    QTest::qWait(150); // an opening animation
+    return true;
+}
+#endif
+
 /// trayer as the tray host: one window at the top right of the screen.
 class TrayHost
 {
@@ -247,6 +272,9 @@ public:
 private:
     QProcess m_process;
 };
+
+/// What the program logs for each copy it stored, followed by the copy's hash.
+inline constexpr char recordedLine[] = "jotterly.app: recorded ";
 
 /// The jotterly executable with its own XDG folders under `home`, which outlive it,
 /// so that a restart finds what the last run left.
@@ -324,7 +352,8 @@ public:
         return m_log.size();
     }
 
-    /// Waits until `line` is logged after `from` (by default: after now).
+    /// Waits until `line` is logged after `from`: a mark() taken before the action that
+    /// makes the program log it (by default: now, for lines not caused by the caller).
     bool waitForLog(const QByteArray &line, int timeoutMs = 10000, qsizetype from = -1)
     {
         if (from < 0)
