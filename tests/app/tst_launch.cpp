@@ -159,37 +159,6 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), QByteArray("not a database at all"));
     }
 
-    void runsUntilAskedToQuit_data()
-    {
-        QTest::addColumn<int>("signalNumber");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
-    }
-
-    void runsUntilAskedToQuit()
-    {
-        QFETCH(int, signalNumber);
-        const QString tag = QString::fromLatin1(QTest::currentDataTag());
-        QProcess app;
-        app.setProcessEnvironment(environment(tag));
-        app.start(QStringLiteral(JOTTERLY_PATH), {});
-        QVERIFY(app.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(storePath(tag)), 20000);
-        QVERIFY(!app.waitForFinished(300)); // still running
-
-        ::kill(pid_t(app.processId()), signalNumber);
-        QVERIFY(app.waitForFinished(20000));
-        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(app.exitCode(), 0);
-
-        const QFileInfo folder(QFileInfo(storePath(tag)).absolutePath());
-        QCOMPARE(folder.permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
-        QCOMPARE(QFileInfo(storePath(tag)).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
-        // Registered defaults live in memory only: launching writes no preference.
-        QFile config(m_home.filePath(tag + u"/config/jotterly/jotterly.conf"_s));
-        QVERIFY(!config.exists() || (config.open(QIODevice::ReadOnly) && !config.readAll().contains("historyLimit")));
-    }
-
     void clearsAutomatically_data()
     {
         QTest::addColumn<QString>("option");
@@ -238,43 +207,6 @@ private Q_SLOTS:
             QCOMPARE(Preferences(configPath(tag)).string(PreferenceKeys::lastAutoClearDate), lastClear);
     }
 
-    void clearsOnQuitKeepingPinnedItems()
-    {
-        const QString tag = u"onquit"_s;
-        prepareHistory(tag);
-        Preferences(configPath(tag)).setString(PreferenceKeys::autoClearOption, u"onQuit"_s);
-        QProcess app;
-        launch(app, tag);
-        QCOMPARE(DiskView(storePath(tag)).previews().size(), 5);
-        terminate(app);
-        QCOMPARE(DiskView(storePath(tag)).previews(), (QStringList{u"pinned 1"_s, u"pinned 0"_s}));
-    }
-
-    void keepsTheLoginItemInLine()
-    {
-        const QString tag = u"autostart"_s;
-        const QString entry = m_home.filePath(tag + u"/config/autostart/jotterly.desktop"_s);
-        QProcess app;
-        launch(app, tag); // launching at login is on by default
-        QVERIFY(QFile::exists(entry));
-        terminate(app);
-
-        Preferences(configPath(tag)).setBoolean(PreferenceKeys::launchAtLogin, false);
-        launch(app, tag);
-        QVERIFY(!QFile::exists(entry));
-        terminate(app);
-
-        // An autostart folder that cannot be written: the preference shows the truth.
-        QDir().rmdir(QFileInfo(entry).absolutePath());
-        QFile blocker(QFileInfo(entry).absolutePath());
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        Preferences(configPath(tag)).setBoolean(PreferenceKeys::launchAtLogin, true);
-        launch(app, tag);
-        terminate(app);
-        QCOMPARE(Preferences(configPath(tag)).boolean(PreferenceKeys::launchAtLogin), false);
-    }
-
     void aSecondLaunchHandsOverAndLeaves()
     {
         const QString tag = u"second"_s;
@@ -291,60 +223,6 @@ private Q_SLOTS:
         terminate(first);
     }
 
-    void survivesAHandEditedHistoryLimit_data()
-    {
-        QTest::addColumn<QString>("limit");
-        QTest::newRow("negative") << u"-5"_s;
-        QTest::newRow("absurd") << u"99999999999999999999999"_s;
-        QTest::newRow("not a number") << u"lots"_s;
-    }
-
-    void survivesAHandEditedHistoryLimit()
-    {
-        QFETCH(QString, limit);
-        const QString tag = u"limit-"_s + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
-        prepareHistory(tag);
-        {
-            Preferences preferences(configPath(tag));
-            preferences.setString(PreferenceKeys::historyLimit, limit);
-            preferences.setBoolean(PreferenceKeys::launchAtLogin, false);
-        }
-        QProcess app;
-        launch(app, tag);
-        // A copy is stored and trims nothing: the limit read is the default.
-        QVERIFY(runShell(u"printf 'copied with limit %1' | xclip -selection clipboard"_s.arg(limit)));
-        QTRY_COMPARE_WITH_TIMEOUT(DiskView(storePath(tag)).previews().size(), 6, 10000);
-        terminate(app);
-    }
-
-    void greetsUntilTheWelcomeIsLeft()
-    {
-        // Quitting on the welcome screen: the next launch greets again.
-        const QString tag = u"onboarding"_s;
-        QProcess app;
-        launch(app, tag);
-        terminate(app);
-        QProcessEnvironment env = environment(tag);
-        QProcess again;
-        again.setProcessEnvironment(env);
-        again.start(QStringLiteral(JOTTERLY_PATH), {});
-        QVERIFY(again.waitForStarted());
-        QByteArray output;
-        QTRY_VERIFY_WITH_TIMEOUT((output += again.readAllStandardError()).contains("launched"), 20000);
-        QVERIFY(output.contains("onboarding shown"));
-        terminate(again);
-
-        // Once "Get Started" was pressed the onboarding is not shown again.
-        Preferences(configPath(tag)).setBoolean(PreferenceKeys::onboardingShown, true);
-        QProcess third;
-        third.setProcessEnvironment(env);
-        third.start(QStringLiteral(JOTTERLY_PATH), {});
-        QVERIFY(third.waitForStarted());
-        output.clear();
-        QTRY_VERIFY_WITH_TIMEOUT((output += third.readAllStandardError()).contains("launched"), 20000);
-        QVERIFY(!output.contains("onboarding shown"));
-        terminate(third);
-    }
 };
 
 JOTTERLY_X11_TEST_MAIN(TestLaunch)

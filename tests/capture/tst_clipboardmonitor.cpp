@@ -121,58 +121,6 @@ private Q_SLOTS:
         QCOMPARE(stored(), QStringList{u"after"_s});
     }
 
-    void skipsCopiesFromExcludedApplications()
-    {
-        m_monitor->startMonitoring();
-        m_workspace->frontmost = u"org.keepassxc.KeePassXC"_s;
-        copyText(u"password"_s);
-        m_scheduler->advance(500ms);
-        QCOMPARE(stored(), QStringList{u"password"_s}); // not excluded yet
-
-        // The list is read at every change: the next copy is already excluded, and
-        // stays unrecorded when another application comes to the front.
-        m_preferences->setStringList(PreferenceKeys::excludedAppBundleIDs, {u"org.keepassxc.KeePassXC"_s});
-        copyText(u"secret"_s);
-        m_scheduler->advance(500ms);
-        m_workspace->frontmost = u"org.gnome.TextEditor"_s;
-        m_scheduler->advance(1s);
-        QCOMPARE(stored(), QStringList{u"password"_s});
-
-        m_workspace->frontmost = u"org.keepassxc.keepassxc"_s; // compared case-sensitively
-        copyText(u"case differs"_s);
-        m_scheduler->advance(500ms);
-        m_workspace->frontmost.reset();
-        copyText(u"no window"_s);
-        m_scheduler->advance(500ms);
-        QCOMPARE(stored().size(), 3);
-    }
-
-    void trimsToTheLimitAtTheNextStore()
-    {
-        for (int i = 0; i < 3; ++i)
-            m_store->context->insert(ClipItem::create("p", ClipContentType::Text, u"pinned"_s, {}, {}, u"p%1"_s.arg(i)));
-        for (const auto &item : m_store->context->fetch({}).items)
-            item->setIsPinned(true);
-        m_monitor->setHistoryLimit(5);
-        m_monitor->startMonitoring();
-        for (int i = 0; i < 7; ++i) {
-            copyText(u"copy %1"_s.arg(i));
-            m_scheduler->runPending();
-        }
-        FetchDescriptor unpinned;
-        unpinned.isPinned = false;
-        QCOMPARE(m_store->context->fetchCount(unpinned), 5);
-
-        // Lowering the limit deletes nothing until the next store, then all at once.
-        m_monitor->setHistoryLimit(2);
-        m_monitor->setHistoryLimit(-1); // refused
-        QCOMPARE(m_store->context->fetchCount(unpinned), 5);
-        copyText(u"copy 7"_s);
-        m_scheduler->runPending();
-        QCOMPARE(m_monitor->historyLimit(), 2);
-        QCOMPARE(stored(), (QStringList{u"copy 7"_s, u"copy 6"_s, u"pinned"_s, u"pinned"_s, u"pinned"_s}));
-    }
-
     void withoutAStoreChangesAreAdoptedAndDropped()
     {
         m_monitor->setModelContext(nullptr);

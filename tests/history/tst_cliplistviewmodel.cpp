@@ -188,33 +188,6 @@ private Q_SLOTS:
         QVERIFY(m_model->queuedItemsInOrder().isEmpty());
     }
 
-    void copyBackMovesToTheTopAndIsNotRecorded()
-    {
-        add(u"old pinned"_s, true);
-        add(u"new pinned"_s, true);
-        add(u"old"_s);
-        add(u"new"_s);
-        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
-        m_monitor->startMonitoring();
-
-        m_model->copyItemAtIndex(1); // "old pinned"
-        m_scheduler->advance(200ms);
-        m_model->copyItemAtIndex(3); // "old", 200 ms later
-        m_pasteboard->replaceContent({{u"UTF8_STRING"_s, "copied elsewhere meanwhile"}});
-        m_scheduler->advance(299ms);
-        QVERIFY(m_monitor->isPaused());
-        m_scheduler->advance(301ms);
-        QVERIFY(!m_monitor->isPaused());
-        QCOMPARE(m_monitor->lastChangeCount(), m_pasteboard->changeCount());
-        m_scheduler->advance(1s);
-
-        QCOMPARE(rows(), (QStringList{u"old pinned"_s, u"new pinned"_s, u"old"_s, u"new"_s}));
-        QCOMPARE(m_pasteboard->string(PasteboardType::String), u"copied elsewhere meanwhile"_s);
-        m_model->copyItemAtIndex(4); // out of range
-        m_model->copyItemAtIndex(-1);
-        QVERIFY(!m_monitor->isPaused());
-    }
-
     void writesEachKindBack_data()
     {
         QTest::addColumn<QString>("kind");

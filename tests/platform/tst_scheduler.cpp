@@ -98,15 +98,6 @@ private Q_SLOTS:
         QCOMPARE(m_log, QStringList{u"poll@10"_s});
     }
 
-    void qtRunsOneShotLater()
-    {
-        QtScheduler scheduler;
-        int runs = 0;
-        scheduler.after(10ms, nullptr, [&] { ++runs; }); // runs without its handle
-        QCOMPARE(runs, 0);
-        QTRY_COMPARE(runs, 1);
-    }
-
     void qtCancelledTasksNeverRun()
     {
         QtScheduler scheduler;

@@ -5,10 +5,6 @@
 
 #include "capture/memorypasteboard.h"
 #include "history/cliplistviewmodel.h"
-#include "platform/desktopentries.h"
-#include "platform/fakeloginitem.h"
-#include "settings/notificationcenter.h"
-#include "settings/settingsviewmodel.h"
 #include "platform/fakeglobalkeymonitor.h"
 #include "platform/manualscheduler.h"
 #include "platform/scheduler.h"
@@ -29,9 +25,6 @@ class PanelFixture : public QObject
     Q_OBJECT
     Q_PROPERTY(QObject *viewModel READ viewModel NOTIFY changed)
     Q_PROPERTY(QObject *queue READ queue NOTIFY changed)
-    Q_PROPERTY(QObject *settings READ settings NOTIFY changed)
-    /// How often the history limit was announced.
-    Q_PROPERTY(int limitAnnouncements MEMBER m_limitAnnouncements NOTIFY changed)
 
 public:
     PanelFixture()
@@ -41,22 +34,11 @@ public:
         m_preferences = std::make_unique<Preferences>(m_dir.filePath(QStringLiteral("jotterly.conf")));
         registerPreferenceDefaults(*m_preferences);
         setViewScheduler(&m_scheduler);
-        QDir().mkpath(m_dir.filePath(QStringLiteral("applications")));
-        QFile entry(m_dir.filePath(QStringLiteral("applications/org.gnome.TextEditor.desktop")));
-        entry.open(QIODevice::WriteOnly);
-        entry.write("[Desktop Entry]\nType=Application\nName=Text Editor\n");
-        entry.close();
-        m_applications = std::make_unique<DesktopEntries>(QStringList{m_dir.filePath(QStringLiteral("applications"))});
-        m_notifications.observe(Notifications::historyLimitChanged, this, [this] {
-            ++m_limitAnnouncements;
-            Q_EMIT changed();
-        });
         reset();
     }
 
     QObject *viewModel() const { return m_viewModel.get(); }
     QObject *queue() const { return m_queue.get(); }
-    QObject *settings() const { return m_settings.get(); }
 
     /// An empty history and a fresh view-model and queue.
     Q_INVOKABLE void reset()
@@ -71,10 +53,6 @@ public:
         m_clock = 1'700'000'000'000;
         for (const QString &key : {u"historyLimit"_s, u"excludedAppBundleIDs"_s, u"shortcutKeyChar"_s})
             m_preferences->remove(key);
-        m_settings = std::make_unique<SettingsViewModel>(m_preferences.get(), &m_notifications, &m_loginItem,
-                                                         m_applications.get());
-        m_settings->setModelContext(m_store->context.get());
-        m_limitAnnouncements = 0;
         Q_EMIT changed();
     }
 
@@ -108,10 +86,5 @@ private:
     RecordingAlerts m_alerts;
     std::unique_ptr<PasteQueueManager> m_queue;
     std::unique_ptr<ClipListViewModel> m_viewModel;
-    NotificationCenter m_notifications;
-    FakeLoginItem m_loginItem;
-    std::unique_ptr<DesktopEntries> m_applications;
-    std::unique_ptr<SettingsViewModel> m_settings;
-    int m_limitAnnouncements = 0;
     qint64 m_clock = 0;
 };

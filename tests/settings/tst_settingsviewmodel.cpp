@@ -138,28 +138,6 @@ private Q_SLOTS:
         QCOMPARE(m_preferences->boolean(PreferenceKeys::launchAtLogin), wantedAfter);
     }
 
-    void autostartEntryStartsTheProgram()
-    {
-        const QString path = m_dir->filePath(u"config/autostart/jotterly.desktop"_s);
-        AutostartLoginItem item(path, u"/opt/my apps/jotterly"_s);
-        QVERIFY(!item.isEnabled());
-        QVERIFY(item.enable());
-        QVERIFY(item.isEnabled());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().contains("\nExec=\"/opt/my apps/jotterly\"\n"));
-        QVERIFY(item.disable());
-        QVERIFY(!QFile::exists(path));
-        QVERIFY(item.disable());
-
-        // A file where the autostart folder should be: even root cannot write there.
-        QFile blocker(m_dir->filePath(u"blocked"_s));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        AutostartLoginItem blocked(blocker.fileName() + u"/jotterly.desktop"_s);
-        QVERIFY(!blocked.enable());
-        QVERIFY(!blocked.isEnabled());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSettingsViewModel)

@@ -120,25 +120,6 @@ private Q_SLOTS:
         QCOMPARE(hashes.size(), 15);
     }
 
-    void newItemIsDetachedUnpinnedAndFresh()
-    {
-        const QDateTime before = QDateTime::currentDateTimeUtc();
-        auto first = ClipItem::create("hello", ClipContentType::RichText, u"hello"_s, std::nullopt, "{\\rtf1 hello}",
-                                      computeContentHash(ClipContentType::RichText, "hello"));
-        const QDateTime after = QDateTime::currentDateTimeUtc();
-        auto second = ClipItem::create("hello", ClipContentType::Text, u"hello"_s, std::nullopt, std::nullopt, {});
-
-        QCOMPARE(first->contentTypeRaw(), u"richText"_s);
-        QCOMPARE(first->content(), QByteArray("hello"));
-        QCOMPARE(first->richTextData(), QByteArray("{\\rtf1 hello}"));
-        QVERIFY(!first->thumbnailData());
-        QVERIFY(!first->isPinned());
-        QVERIFY(first->timestamp() >= before && first->timestamp() <= after);
-        QVERIFY(!first->id().isNull());
-        QVERIFY(first->id() != second->id());
-        QCOMPARE(first->modelContext(), nullptr);
-    }
-
 };
 
 QTEST_GUILESS_MAIN(TestClipItem)

@@ -59,14 +59,6 @@ private Q_SLOTS:
 
     void cleanup() { m_store.reset(); }
 
-    void fetchLimitOneOnEmptyStoreIsEmpty()
-    {
-        const auto result = context().fetch(query(std::nullopt, 1));
-        QVERIFY(result.ok());
-        QVERIFY(result.items.isEmpty());
-        QVERIFY(!fetchNewestItem(context()));
-    }
-
     void fetchedRecordsAreSharedObjects()
     {
         context().insert(makeTextItem(u"a"_s, 1000));

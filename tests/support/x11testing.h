@@ -1,8 +1,7 @@
 #pragma once
 
 // Helpers for tests and benchmarks that drive the real X server: real clipboard
-// clients, a window the way a window manager makes it active, and a main-thread
-// stall probe.
+// clients and a main-thread stall probe.
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -80,56 +79,4 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_longest = 0;
-};
-
-/// A top-level window with the class and application id a test gives it, made the
-/// active window by setting _NET_ACTIVE_WINDOW on the root window, as window managers do.
-class ActiveWindow
-{
-public:
-    ActiveWindow()
-        : m_connection(xcb_connect(nullptr, nullptr))
-    {
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    }
-    ~ActiveWindow() { xcb_disconnect(m_connection); }
-
-    /// Makes a window with WM_CLASS (instance, windowClass) and, when given, the GTK
-    /// application id, and makes it active.
-    void activate(const QByteArray &instance, const QByteArray &windowClass, const QByteArray &gtkApplicationId = {})
-    {
-        const xcb_window_t window = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_root, 0, 0, 10, 10, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        const QByteArray wmClass = instance + '\0' + windowClass + '\0';
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                            uint32_t(wmClass.size()), wmClass.constData());
-        if (!gtkApplicationId.isEmpty())
-            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("_GTK_APPLICATION_ID"),
-                                atom("UTF8_STRING"), 8, uint32_t(gtkApplicationId.size()), gtkApplicationId.constData());
-        setActive(window);
-    }
-
-    /// No window is active.
-    void clear() { setActive(XCB_WINDOW_NONE); }
-
-private:
-    void setActive(xcb_window_t window)
-    {
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_root, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 32, 1,
-                            &window);
-        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); // round trip
-    }
-
-    xcb_atom_t atom(const char *name)
-    {
-        auto *reply = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name),
-                                            nullptr);
-        const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return result;
-    }
-
-    xcb_connection_t *m_connection;
-    xcb_window_t m_root;
 };

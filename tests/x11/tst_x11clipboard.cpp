@@ -38,7 +38,6 @@ class TestX11Clipboard : public QObject
     std::unique_ptr<X11Pasteboard> m_pasteboard;
     std::unique_ptr<X11Workspace> m_workspace;
     std::unique_ptr<ClipboardMonitor> m_monitor;
-    ActiveWindow m_activeWindow;
     int m_newItemCalls = 0;
 
     QString file(const QString &name, const QByteArray &bytes)
@@ -97,7 +96,6 @@ private Q_SLOTS:
         m_monitor->setHistoryLimit(1000);
         m_monitor->setOnNewItem([this] { ++m_newItemCalls; });
         m_monitor->startMonitoring();
-        m_activeWindow.clear();
     }
 
     void cleanupTestCase() { m_monitor->stopMonitoring(); }
@@ -271,36 +269,6 @@ private Q_SLOTS:
         QCOMPARE(fetchNewestItem(*m_store->context), item); // moved to the top
     }
 
-    void skipsCopiesWhileAnExcludedApplicationIsActive()
-    {
-        m_preferences->setStringList(PreferenceKeys::excludedAppBundleIDs,
-                                     {u"org.keepassxc.KeePassXC"_s, u"org.example.Notes"_s, u"Secretive"_s});
-        const auto copiedWhileActive = [&](const QByteArray &instance, const QByteArray &windowClass,
-                                           const QByteArray &gtkId) {
-            m_activeWindow.activate(instance, windowClass, gtkId);
-            const qint64 count = m_monitor->lastChangeCount();
-            runShell(u"printf 'copied in %1' | xclip -selection clipboard"_s.arg(QString::fromLatin1(windowClass)));
-            // The window stays active until the change has been looked at.
-            [&] { QTRY_VERIFY_WITH_TIMEOUT(m_monitor->lastChangeCount() != count, 10000); }();
-            m_activeWindow.clear();
-            return settle(); // what was stored just before the marker tells
-        };
-        const auto wasRecorded = [&](const QByteArray &windowClass) {
-            const auto items = m_store->context->fetch({}).items;
-            return items.size() > 1 && items.at(1)->textPreview() == u"copied in %1"_s.arg(QString::fromLatin1(windowClass));
-        };
-
-        copiedWhileActive("keepassxc", "KeePassXC", "org.keepassxc.KeePassXC"); // announces its id
-        QVERIFY(!wasRecorded("KeePassXC"));
-        copiedWhileActive("notes", "notes-app", {}); // found through its desktop file
-        QVERIFY(!wasRecorded("notes-app"));
-        copiedWhileActive("secretive", "Secretive", {}); // known by its class alone
-        QVERIFY(!wasRecorded("Secretive"));
-        copiedWhileActive("gedit", "Gedit", "org.gnome.gedit");
-        QVERIFY(wasRecorded("Gedit"));
-        m_preferences->remove(PreferenceKeys::excludedAppBundleIDs);
-    }
-
     void survivesOwnersThatMisbehave_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -328,52 +296,6 @@ private Q_SLOTS:
         QCOMPARE(storedCount(), count + 1);
     }
 
-    void storesLargeCopiesWhole_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QSize>("thumbnail");
-
-        QByteArray text(50 << 20, 'x');
-        for (qsizetype i = 0; i < text.size(); i += 81)
-            text[i] = '\n';
-        QTest::newRow("50 MB of text") << u"UTF8_STRING"_s << text << u"text"_s << QSize();
-
-        QTest::newRow("40-megapixel image") << u"image/png"_s << encodedImage(7300, 5480, "png") << u"image"_s
-                                            << QSize(60, 45);
-    }
-
-    void storesLargeCopiesWhole()
-    {
-        QFETCH(QString, target);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, kind);
-        QFETCH(QSize, thumbnail);
-
-        QFile file(m_dir.filePath(u"large content"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-
-        m_newItemCalls = 0;
-        QProcess owner;
-        const auto stopOwner = qScopeGuard([&] {
-            owner.kill();
-            owner.waitForFinished();
-        });
-        QVERIFY(startTestOwner(owner, {target + u"=@"_s + file.fileName()}));
-        const int expectedCalls = thumbnail.isValid() ? 2 : 1;
-        QTRY_COMPARE_WITH_TIMEOUT(m_newItemCalls, expectedCalls, 60000);
-
-        const ClipItemPtr item = fetchNewestItem(*m_store->context);
-        QCOMPARE(item->contentTypeRaw(), kind);
-        QCOMPARE(item->content().size(), bytes.size());
-        QCOMPARE(item->contentHash(),
-                 QString::fromLatin1(QCryptographicHash::hash(kind.toUtf8() + bytes, QCryptographicHash::Sha256).toHex()));
-        if (thumbnail.isValid())
-            QCOMPARE(QImage::fromData(item->thumbnailData().value_or(QByteArray())).size(), thumbnail);
-    }
 };
 
 JOTTERLY_X11_TEST_MAIN(TestX11Clipboard)

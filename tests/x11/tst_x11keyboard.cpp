@@ -1,19 +1,10 @@
-#include "capture/clipboardmonitor.h"
 #include "hotkey/hotkeymanager.h"
-#include "platform/fakeworkspace.h"
-#include "platform/qtscheduler.h"
-#include "platform/recordingalerts.h"
-#include "platform/x11/x11globalkeymonitor.h"
 #include "platform/x11/x11hotkeyservice.h"
-#include "platform/x11/x11pasteboard.h"
 #include "platform/x11/xcbutil.h"
-#include "queue/pastequeuemanager.h"
 #include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
-#include "store/historystore.h"
-#include "support/storetesting.h"
 #include "support/x11testing.h"
 
 #include <QGuiApplication>
@@ -160,57 +151,6 @@ private Q_SLOTS:
         manager.unregister();
     }
 
-    void aQueuePastesOnePerCtrlV()
-    {
-        QString error;
-        auto store = createHistoryStore(m_dir.filePath(u"history.sqlite"_s), &error);
-        QVERIFY(store);
-        QList<ClipItemPtr> items;
-        for (const QString &text : {u"one"_s, u"two"_s, u"three"_s}) {
-            items << makeTextItem(text, 1000 + items.size());
-            store->context->insert(items.constLast());
-        }
-        QVERIFY(store->context->save());
-
-        QtScheduler scheduler;
-        X11Pasteboard pasteboard;
-        FakeWorkspace workspace;
-        ClipboardMonitor monitor(&pasteboard, &scheduler, m_preferences.get(), &workspace);
-        monitor.setModelContext(store->context.get());
-        monitor.startMonitoring();
-        X11GlobalKeyMonitor keyboard;
-        RecordingAlerts alerts;
-        PasteQueueManager queue(&pasteboard, &scheduler, &keyboard, &alerts);
-        queue.setClipboardMonitor(&monitor);
-
-        const auto pasted = [&] {
-            QProcess xclip;
-            xclip.start(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s});
-            [&] { QTRY_VERIFY_WITH_TIMEOUT(xclip.state() == QProcess::NotRunning, 10000); }();
-            return QString::fromUtf8(xclip.readAllStandardOutput());
-        };
-
-        queue.startQueue(items);
-        QVERIFY(alerts.shown.isEmpty());
-        QCOMPARE(pasted(), u"one"_s);
-        // Other keys change nothing.
-        QVERIFY(type(u"ctrl+shift+v v ctrl+c"_s));
-        QTest::qWait(200);
-        QCOMPARE(queue.currentIndex(), 0);
-        // Each Ctrl+V is followed by the read of the application it pasted into: that
-        // read still gets the item, and only then does the next one go on.
-        for (int index = 0; index < 3; ++index) {
-            QVERIFY(type(u"ctrl+v"_s));
-            QCOMPARE(pasted(), items.at(index)->textPreview().value());
-            if (index < 2)
-                QTRY_COMPARE_WITH_TIMEOUT(queue.currentIndex(), index + 1, 5000);
-        }
-        QTRY_VERIFY_WITH_TIMEOUT(!queue.isActive(), 5000);
-        QCOMPARE(pasted(), u"three"_s);
-
-        QTest::qWait(int(PasteQueueManager::resumeDelay.count()) + 200);
-        QCOMPARE(store->context->fetchCount({}), 3); // none of the writes was recorded
-    }
 };
 
 JOTTERLY_X11_TEST_MAIN(TestX11Keyboard)
