@@ -205,9 +205,7 @@ void memory(const QString &folder, const QString &executable, const QString &bac
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        qFatal("needs an X server (DISPLAY)");
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    requireX11Display();
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QQuickStyle::setStyle(u"Fusion"_s);
     QApplication app(argc, argv);

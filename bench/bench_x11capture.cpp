@@ -190,9 +190,7 @@ QByteArray png(int width, int height, int quality)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        qFatal("needs an X server (DISPLAY)");
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    requireX11Display();
     QGuiApplication app(argc, argv);
     int idleSeconds = 60;
     if (const qsizetype at = app.arguments().indexOf(u"--idle-seconds"_s); at > 0 && at + 1 < app.arguments().size())

@@ -19,18 +19,14 @@ QString runtimeFolder(const QString &folder)
 {
     if (!folder.isEmpty())
         return folder;
-    const QString runtime = SingleInstance::defaultFolder();
+    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        runtime = QDir::tempPath() + u"/jotterly-%1"_s.arg(::getuid());
     QDir().mkpath(runtime);
     return runtime;
 }
 
 } // namespace
-
-QString SingleInstance::defaultFolder()
-{
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QDir::tempPath() + u"/jotterly-%1"_s.arg(::getuid()) : runtime;
-}
 
 SingleInstance::SingleInstance(QString folder, QObject *parent)
     : QObject(parent)

@@ -18,9 +18,6 @@ public:
     explicit SingleInstance(QString folder = {}, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    /// The user's runtime folder, or a private folder under /tmp when there is none.
-    [[nodiscard]] static QString defaultFolder();
-
     /// Becomes the running instance, or, when another one runs, asks it to activate and
     /// returns false.
     [[nodiscard]] bool claim();

@@ -30,6 +30,14 @@
         return QTest::qExec(&test, argc, argv);                                                                \
     }
 
+/// For benchmarks: stops with a message when there is no X server, and points Qt at it.
+inline void requireX11Display()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qFatal("needs an X server (DISPLAY)");
+    qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
 /// Runs a shell command to completion (xclip and xsel fork and return once they own
 /// the clipboard); true when it exited with status 0.
 inline bool runShell(const QString &command)

@@ -6,26 +6,16 @@
 //
 //   pastepad [TEXT]
 
+#include "platform/x11/xcbutil.h"
+
 #include <QApplication>
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QPlainTextEdit>
 
-#include <xcb/xcb.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
-
-xcb_atom_t atom(xcb_connection_t *connection, const char *name)
-{
-    auto *reply = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return result;
-}
 
 class Pad : public QPlainTextEdit
 {
@@ -36,9 +26,9 @@ protected:
         xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
         const auto window = xcb_window_t(winId());
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, atom(connection, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 32,
-                            1, &window);
-        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, internAtom(connection, "_NET_ACTIVE_WINDOW"),
+                            XCB_ATOM_WINDOW, 32, 1, &window);
+        xcbPtr(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)); // a round trip
         xcb_disconnect(connection);
         std::printf("focused\n");
         std::fflush(stdout);
