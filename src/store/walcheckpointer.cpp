@@ -66,6 +66,12 @@ int WalCheckpointer::completedCheckpoints() const
     return m_completed;
 }
 
+bool WalCheckpointer::isIdle() const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_requested && !m_checkpointing;
+}
+
 void WalCheckpointer::run()
 {
     std::unique_lock lock(m_mutex);
@@ -74,12 +80,14 @@ void WalCheckpointer::run()
         if (m_stopping)
             break;
         m_requested = false;
+        m_checkpointing = true;
         lock.unlock();
         int logFrames = -1;
         int copiedFrames = -1;
         const int result = sqlite3_wal_checkpoint_v2(m_checkpointDb, nullptr, SQLITE_CHECKPOINT_PASSIVE, &logFrames,
                                                      &copiedFrames);
         lock.lock();
+        m_checkpointing = false;
         // Only a checkpoint that copied the whole log lets the next commit start it anew.
         if (result == SQLITE_OK && logFrames > 0 && copiedFrames == logFrames)
             ++m_completed;

@@ -34,6 +34,8 @@ public:
     [[nodiscard]] bool isRunning() const;
     /// How many checkpoints have copied the whole log into the file, for tests.
     [[nodiscard]] int completedCheckpoints() const;
+    /// Whether no checkpoint is asked for or under way, for tests.
+    [[nodiscard]] bool isIdle() const;
 
 private:
     void run();
@@ -44,6 +46,7 @@ private:
     std::condition_variable m_wake;
     bool m_requested = false;
     bool m_stopping = false;
+    bool m_checkpointing = false;
     int m_completed = 0;
     std::thread m_thread;
 };
