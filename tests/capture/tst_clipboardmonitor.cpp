@@ -121,17 +121,6 @@ private Q_SLOTS:
         QCOMPARE(stored(), QStringList{u"after"_s});
     }
 
-    void withoutAStoreChangesAreAdoptedAndDropped()
-    {
-        m_monitor->setModelContext(nullptr);
-        m_monitor->startMonitoring();
-        copyText(u"lost"_s);
-        m_scheduler->advance(500ms);
-        QCOMPARE(m_monitor->lastChangeCount(), m_pasteboard->changeCount());
-        QCOMPARE(m_newItemCalls, 0);
-        QCOMPARE(stored(), QStringList());
-    }
-
     void imageGetsItsThumbnailLater()
     {
         QImage picture(40, 20, QImage::Format_RGB32);

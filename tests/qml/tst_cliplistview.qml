@@ -129,22 +129,6 @@ TestCase {
         compare(closed.count, 1)
     }
 
-    function test_startingTheQueue() {
-        fixture.addText("first")
-        fixture.addText("second")
-        const panel = makePanel()
-        const found = rows(panel)
-        mouseClick(found[1], 20, 10, Qt.LeftButton, Qt.ControlModifier)
-        mouseClick(found[0], 20, 10, Qt.LeftButton, Qt.ControlModifier)
-        mouseClick(findChild(panel, "startQueue"))
-        compare(closed.count, 1)
-        verify(fixture.queue.isActive)
-        compare(fixture.clipboardText(), "second") // display order: the newest first
-        compare(findChild(panel, "queueText").text, "Pasting 1/2")
-        fixture.queue.stopQueue()
-        verify(!findChild(panel, "queueBar").visible)
-    }
-
     function test_emptyStatesAndTheCount() {
         let panel = makePanel()
         compare(findChild(panel, "emptyTitle").text, "No clips yet")
@@ -170,17 +154,5 @@ TestCase {
         mouseClick(findChild(panel, "clearSearch"))
         compare(fixture.viewModel.searchText, "")
         compare(findChild(panel, "countBadge").children[0].text, "3")
-    }
-
-    function test_rowLabelsAndSwatches() {
-        fixture.addText("a\nb\nc")
-        fixture.addText("#f80")
-        fixture.addText("#gg0000")
-        const panel = makePanel()
-        const found = rows(panel)
-        verify(!findChild(found[0], "swatch").visible)
-        verify(findChild(found[0], "kindSymbol").visible)
-        verify(findChild(found[1], "swatch").visible)
-        compare(findChild(found[2], "label").text, "a↵b↵c")
     }
 }

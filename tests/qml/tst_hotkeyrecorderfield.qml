@@ -43,11 +43,4 @@ TestCase {
         compare(field.keyChar, "V")
         compare(field.displayText, "⌥⇧V")
     }
-
-    function test_showsTheBoundShortcut() {
-        const field = createTemporaryObject(fieldComponent, testCase, {keyCode: 40, modifiers: 0x1e0000, keyChar: "K"})
-        compare(field.displayText, "⌃⌥⇧⌘K")
-        field.keyCode = -1
-        compare(field.displayText, "")
-    }
 }

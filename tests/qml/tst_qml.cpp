@@ -11,8 +11,6 @@
 
 Q_IMPORT_QML_PLUGIN(Jotterly_HotkeyPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_HistoryPlugin)
-Q_IMPORT_QML_PLUGIN(Jotterly_SettingsPlugin)
-Q_IMPORT_QML_PLUGIN(Jotterly_OnboardingPlugin)
 
 class Setup : public QObject
 {

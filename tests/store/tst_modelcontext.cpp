@@ -77,34 +77,6 @@ private Q_SLOTS:
         QCOMPARE(context().fetch(query(true)).items, QList<ClipItemPtr>{first.constFirst()});
     }
 
-    void unsavedChangesShapeEveryFetch()
-    {
-        for (int i = 1; i <= 5; ++i)
-            context().insert(makeTextItem(u"item %1"_s.arg(i), i * 1000));
-        QVERIFY(context().save());
-        reopen();
-
-        auto items = context().fetch(query(std::nullopt)).items; // item 5 .. item 1
-        items[4]->setTimestamp(QDateTime::fromMSecsSinceEpoch(9000, Qt::UTC)); // item 1 becomes newest
-        items[1]->setIsPinned(true);                                                  // item 4 pinned
-        context().remove(items[0]);                                                   // item 5 gone
-        context().insert(makeTextItem(u"new"_s, 2500));
-
-        QCOMPARE(previews(context().fetch(query(false)).items),
-                 (QStringList{u"item 1"_s, u"item 3"_s, u"new"_s, u"item 2"_s}));
-        QCOMPARE(previews(context().fetch(query(false, 2)).items), (QStringList{u"item 1"_s, u"item 3"_s}));
-        QCOMPARE(previews(context().fetch(query(true)).items), QStringList{u"item 4"_s});
-        QCOMPARE(previews(context().fetch(query(std::nullopt, 1)).items), QStringList{u"item 1"_s});
-        QCOMPARE(context().fetchCount(query(false)), 4);
-
-        // Nothing of it is on disk until the save, and all of it after.
-        QCOMPARE(DiskView(m_path).previews(), (QStringList{u"item 5"_s, u"item 4"_s, u"item 3"_s, u"item 2"_s, u"item 1"_s}));
-        QVERIFY(context().save());
-        QVERIFY(!context().hasChanges());
-        QCOMPARE(DiskView(m_path).previews(), (QStringList{u"item 1"_s, u"item 4"_s, u"item 3"_s, u"new"_s, u"item 2"_s}));
-        QCOMPARE(DiskView(m_path).column(u"SELECT textPreview FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"item 4"_s});
-    }
-
     // Random inserts, removals, pins, re-stamps and saves: after every step each query
     // must answer exactly as a plain list of records would, and a fresh context after a
     // save must agree with it.
