@@ -19,14 +19,20 @@ ClipItemPtr textItem(const QString &text)
                             computeContentHash(ClipContentType::Text, content));
 }
 
-void measure(int limit)
+HistoryStore openStore(const QTemporaryDir &dir)
 {
-    QTemporaryDir dir;
     QString error;
     auto store = createHistoryStore(dir.filePath(u"history.sqlite"_s), &error);
     if (!store)
         qFatal("%s", qPrintable(error));
-    ModelContext &context = *store->context;
+    return std::move(*store);
+}
+
+void measure(int limit)
+{
+    QTemporaryDir dir;
+    HistoryStore store = openStore(dir);
+    ModelContext &context = *store.context;
 
     // A full history: the limit's worth of unpinned items and a few pinned ones.
     for (int i = 0; i < 10; ++i) {
@@ -60,11 +66,8 @@ void measure(int limit)
 void measureHugePicture(qsizetype bytes)
 {
     QTemporaryDir dir;
-    QString error;
-    auto store = createHistoryStore(dir.filePath(u"history.sqlite"_s), &error);
-    if (!store)
-        qFatal("%s", qPrintable(error));
-    ModelContext &context = *store->context;
+    HistoryStore store = openStore(dir);
+    ModelContext &context = *store.context;
     std::vector<double> hashing, saving, thumbnailSaving;
     for (int i = 0; i < 5; ++i) {
         const QByteArray content(bytes, char('a' + i));

@@ -39,6 +39,34 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Builds one of the program's QML views; null, with the reason logged, when it cannot.
+QQuickItem *createView(QQmlEngine *engine, const QString &url, const char *what, const QVariantMap &properties = {})
+{
+    QQmlComponent component(engine, QUrl(url));
+    auto *view = component.isError() ? nullptr
+                                     : qobject_cast<QQuickItem *>(component.createWithInitialProperties(properties));
+    if (!view)
+        qWarning() << "jotterly: the" << what << "could not be built:" << component.errorString();
+    return view;
+}
+
+// A window of its own for `view`, of the given size, in the middle of the primary screen.
+std::unique_ptr<QQuickWindow> centredWindowFor(QQuickItem *view, const QString &title, Qt::WindowFlags flags, QSize size)
+{
+    auto window = std::make_unique<QQuickWindow>();
+    window->setTitle(title);
+    window->setFlags(flags);
+    window->resize(size);
+    view->setParentItem(window->contentItem());
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        window->setPosition(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
+    return window;
+}
+
+} // namespace
+
 Q_LOGGING_CATEGORY(lcApp, "jotterly.app", QtInfoMsg)
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -159,27 +187,15 @@ void AppDelegate::openSettings()
     if (m_popover)
         m_popover->close();
     if (!m_settingsWindow) {
-        QQmlComponent component(m_engine.get(), QUrl(u"qrc:/Jotterly/Settings/SettingsView.qml"_s));
-        if (component.isError()) {
-            qWarning() << "jotterly: the settings could not be built:" << component.errorString();
+        QQuickItem *view = createView(m_engine.get(), u"qrc:/Jotterly/Settings/SettingsView.qml"_s, "settings",
+                                      {{u"viewModel"_s, QVariant::fromValue<QObject *>(m_settingsViewModel.get())},
+                                       {u"updaterController"_s, QVariant::fromValue<QObject *>(m_updaterController.get())}});
+        if (!view)
             return;
-        }
-        auto *view = qobject_cast<QQuickItem *>(component.createWithInitialProperties(
-            {{u"viewModel"_s, QVariant::fromValue<QObject *>(m_settingsViewModel.get())},
-             {u"updaterController"_s, QVariant::fromValue<QObject *>(m_updaterController.get())}}));
-        if (!view) {
-            qWarning() << "jotterly: the settings could not be built:" << component.errorString();
-            return;
-        }
-        m_settingsWindow = std::make_unique<QQuickWindow>();
-        m_settingsWindow->setTitle(u"jotterly Settings"_s);
-        m_settingsWindow->setFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        m_settingsWindow = centredWindowFor(view, u"jotterly Settings"_s,
+                                            Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint, QSize(450, 520));
         m_settingsWindow->setMinimumSize(QSize(450, 520));
         m_settingsWindow->setMaximumSize(QSize(450, 520));
-        m_settingsWindow->resize(450, 520);
-        view->setParentItem(m_settingsWindow->contentItem());
-        if (QScreen *screen = QGuiApplication::primaryScreen())
-            m_settingsWindow->setPosition(screen->availableGeometry().center() - QPoint(225, 260));
     }
     m_settingsWindow->show();
     m_settingsWindow->raise();
@@ -191,23 +207,15 @@ void AppDelegate::showOnboardingIfNeeded()
 {
     if (m_preferences->boolean(PreferenceKeys::onboardingShown))
         return;
-    QQmlComponent component(m_engine.get(), QUrl(u"qrc:/Jotterly/Onboarding/OnboardingView.qml"_s));
-    auto *view = component.isError() ? nullptr : qobject_cast<QQuickItem *>(component.create());
-    if (!view) {
-        qWarning() << "jotterly: the onboarding could not be built:" << component.errorString();
+    QQuickItem *view = createView(m_engine.get(), u"qrc:/Jotterly/Onboarding/OnboardingView.qml"_s, "onboarding");
+    if (!view)
         return;
-    }
     // Leaving the welcome screen counts: closing the window afterwards does not bring it back.
     connect(view, SIGNAL(getStartedPressed()), this, SLOT(markOnboardingShown()));
     connect(view, SIGNAL(completed()), this, SLOT(completeOnboarding()));
-    m_onboardingWindow = std::make_unique<QQuickWindow>();
-    m_onboardingWindow->setTitle(u"Welcome to jotterly"_s);
-    m_onboardingWindow->setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    m_onboardingWindow = centredWindowFor(view, u"Welcome to jotterly"_s,
+                                          Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint, QSize(520, 420));
     m_onboardingWindow->setColor(QColor(13, 17, 23));
-    m_onboardingWindow->resize(520, 420);
-    view->setParentItem(m_onboardingWindow->contentItem());
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        m_onboardingWindow->setPosition(screen->availableGeometry().center() - QPoint(260, 210));
     m_onboardingWindow->show();
     m_onboardingWindow->requestActivate();
     qCDebug(lcApp) << "onboarding shown";
