@@ -117,7 +117,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("tool"); // empty: there is no tool
         QTest::addColumn<bool>("hangs");
         QTest::newRow("no tool") << QByteArray() << false;
-        QTest::newRow("not a property list") << QByteArray("echo 'images: first'") << false;
         QTest::newRow("endless output") << QByteArray("exec yes '<string>x</string>'") << false;
         QTest::newRow("never exits") << QByteArray("exec sleep 600") << true;
     }
@@ -125,15 +124,8 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, tool);
         QFETCH(bool, hangs);
-        if (tool.startsWith("#!")) {
-            QFile script(path(u"hdiutil"_s));
-            QVERIFY(script.open(QIODevice::WriteOnly));
-            script.write(tool + '\n');
-            script.close();
-            QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
-        } else if (!tool.isEmpty()) {
+        if (!tool.isEmpty())
             writeTool(tool);
-        }
         QPointer<InstallerImageCleanup> cleanup = cleanUpInstallerDiskImage(&m_scheduler, this, environment());
         QSignalSpy finished(cleanup.data(), &InstallerImageCleanup::finished);
         m_scheduler.advance(installerImageCleanupDelay);
