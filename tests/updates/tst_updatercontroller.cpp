@@ -1,13 +1,10 @@
 #include "httptestserver.h"
 
 #include "platform/manualscheduler.h"
-#include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "updates/feedfetch.h"
 #include "platform/recordingalerts.h"
-#include "updates/standardupdatercontroller.h"
 #include "updates/updatercontroller.h"
-#include "updates/updater.h"
 
 #include <QNetworkProxy>
 #include <QTemporaryDir>
