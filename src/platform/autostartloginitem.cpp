@@ -1,6 +1,5 @@
 #include "platform/autostartloginitem.h"
 
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -8,22 +7,41 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Quoting for the Exec key of a desktop entry: inside double quotes, backslash-escape
-// ", `, $ and \; the entry's own escaping then doubles each backslash.
-QString quotedExec(const QString &path)
+// Characters that make a desktop entry's Exec argument need quotes.
+constexpr QStringView reservedInExec = u" \t\"'\\><~|&;$*?#()`";
+
+// One argument of an Exec line. Quoted, ", `, $ and \ take a backslash; the value's
+// own escaping then doubles every backslash, and a literal % is written %%.
+QString execArgument(const QString &argument)
 {
-    QString escaped;
-    for (QChar c : path) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-            escaped += u'\\';
-        escaped += c;
+    QString quoted = argument;
+    const bool needsQuotes = std::any_of(argument.cbegin(), argument.cend(),
+                                         [](QChar c) { return reservedInExec.contains(c); });
+    if (needsQuotes) {
+        quoted.clear();
+        for (QChar c : argument) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                quoted += u'\\';
+            quoted += c;
+        }
+        quoted = u'"' + quoted + u'"';
     }
-    escaped.replace(u"\\"_s, u"\\\\"_s);
-    return u'"' + escaped + u'"';
+    quoted.replace(u"\\"_s, u"\\\\"_s);
+    quoted.replace(u"%"_s, u"%%"_s);
+    return quoted;
+}
+
+// The same file, whichever link or relative path names it.
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
 } // namespace
@@ -49,8 +67,24 @@ bool AutostartLoginItem::isEnabled() const
     return !contents.contains("\nHidden=true") && !contents.contains("\nX-GNOME-Autostart-enabled=false");
 }
 
+QString AutostartLoginItem::execValue(const QString &executable)
+{
+    if (std::any_of(executable.cbegin(), executable.cend(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+        return {};
+    // The session starts the entry with its own PATH: by name, an installed jotterly
+    // keeps starting after an upgrade moves or relinks it; a build folder's copy is
+    // reached only by its path.
+    const QString name = QFileInfo(executable).fileName();
+    if (sameFile(QStandardPaths::findExecutable(name), executable))
+        return execArgument(name);
+    return execArgument(QFileInfo(executable).absoluteFilePath());
+}
+
 bool AutostartLoginItem::enable()
 {
+    const QString exec = execValue(m_executable);
+    if (exec.isEmpty())
+        return false;
     if (!QDir().mkpath(QFileInfo(m_entryPath).absolutePath()))
         return false;
     QSaveFile file(m_entryPath);
@@ -63,7 +97,7 @@ bool AutostartLoginItem::enable()
                           "Exec=%1\n"
                           "Icon=jotterly\n"
                           "Terminal=false\n"
-                          "X-GNOME-Autostart-enabled=true\n"_s.arg(quotedExec(m_executable));
+                          "X-GNOME-Autostart-enabled=true\n"_s.arg(exec);
     file.write(entry.toUtf8());
     return file.commit();
 }
