@@ -51,7 +51,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"jotterly"_s);
     QApplication::setApplicationVersion(QStringLiteral(JOTTERLY_VERSION));
-    QApplication::setDesktopFileName(u"jotterly"_s);
+    // Names the installed desktop entry, which shells use to find the windows' icon.
+    QApplication::setDesktopFileName(QStringLiteral(JOTTERLY_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
     // Qt's text fields answer every clipboard change by asking the new owner for its
     // formats, on the main thread, waiting up to five seconds for one that never
