@@ -37,6 +37,10 @@ Usage: jotterly [--help] [--version]
   -h, --help     Show this text and leave.
   -v, --version  Show the version and leave.
 
+In the panel: type to search; Down, Up and Return, Ctrl+1 to Ctrl+9 or a click put
+an item back on the clipboard; right-click a row to pin or delete it; Ctrl+click rows
+and press "Start Queue" to paste them one per Ctrl+V; Escape closes the panel.
+
 Files:
   History    %2
   Settings   %3
@@ -44,7 +48,7 @@ Files:
   Lock       %5
 
 jotterly stops on SIGTERM or SIGINT (Ctrl+C) after its usual shutdown, which clears
-the unpinned history if "Auto-clear" is set to on quit.
+the unpinned history if "Auto-clear" is set to on quit. More in jotterly(1).
 )"_s.arg(QStringLiteral(JOTTERLY_VERSION), defaultHistoryStorePath(), Preferences::defaultFilePath(),
          AutostartLoginItem::defaultEntryPath(), runtimeFolderText());
 }
