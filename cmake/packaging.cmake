@@ -12,8 +12,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://jotterly.github.io/)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${PROJECT_DESCRIPTION}
-jotterly keeps everything you copy (plain text, rich text, images, file
+# The synopsis comes from the project's description; this is the text under it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "jotterly keeps everything you copy (plain text, rich text, images, file
 references and web links) and gives it back from a searchable panel under its
 tray icon or a global shortcut (Alt+Shift+V). Items can be pinned, deleted, or
 queued to paste one after another into another application.")
