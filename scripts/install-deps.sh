@@ -12,7 +12,7 @@ build_packages=(
     dpkg-dev file
 )
 test_packages=(
-    xvfb xauth xclip xsel xdotool trayer
+    xvfb xauth xclip xsel xdotool trayer pcmanfm mousepad
     appstream desktop-file-utils libglib2.0-bin
 )
 

@@ -71,5 +71,8 @@ ClipItemPtr captureText(const Pasteboard &pasteboard)
     const QString preview = makeTextPreview(*text);
     if (const auto rtf = pasteboard.data(PasteboardType::RTF))
         return makeItem(ClipContentType::RichText, content, preview, *rtf);
+    // Browsers and most toolkits here offer formatting only as HTML.
+    if (const auto html = pasteboard.data(PasteboardType::HTML); html && !QByteArrayView(*html).trimmed().isEmpty())
+        return makeItem(ClipContentType::RichText, content, preview, *html);
     return makeItem(ClipContentType::Text, content, preview);
 }

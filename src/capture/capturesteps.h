@@ -12,7 +12,7 @@ class Pasteboard;
 [[nodiscard]] ClipItemPtr captureFileURL(const Pasteboard &pasteboard);
 /// An http or https link, as a `url` item holding the string exactly as copied.
 [[nodiscard]] ClipItemPtr captureURL(const Pasteboard &pasteboard);
-/// Plain text, or rich text when RTF comes with it.
+/// Plain text, or rich text when RTF or else HTML comes with it.
 [[nodiscard]] ClipItemPtr captureText(const Pasteboard &pasteboard);
 
 /// Whether `text` is a web link: it parses as a URL and its scheme is exactly "http"

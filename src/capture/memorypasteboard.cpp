@@ -10,37 +10,89 @@ const auto uriListTarget = u"text/uri-list"_s;
 const auto mozUrlTarget = u"text/x-moz-url"_s;
 const auto gnomeFilesTarget = u"x-special/gnome-copied-files"_s;
 
-// URLs of a text/uri-list: one per line, lines starting with # are comments.
-QList<QUrl> parseUriList(const QByteArray &bytes)
+const auto htmlTarget = u"text/html"_s;
+
+// The entries of a text/uri-list, as written. Lines end in CRLF, or LF alone from many
+// programs; lines starting with # are comments; some file managers end the list with a
+// NUL byte instead of a line break.
+QByteArrayList uriListEntries(const QByteArray &bytes)
+{
+    QByteArrayList entries;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && bytes.at(i) != '\n' && bytes.at(i) != '\r' && bytes.at(i) != '\0')
+            continue;
+        const QByteArray entry = bytes.mid(start, i - start).trimmed();
+        start = i + 1;
+        if (!entry.isEmpty() && !entry.startsWith('#'))
+            entries << entry;
+    }
+    return entries;
+}
+
+// A file entry as a URL. Tolerant, as some programs leave spaces and non-ASCII
+// letters unescaped.
+std::optional<QUrl> fileUrl(const QByteArray &entry)
+{
+    const QUrl url = QUrl::fromEncoded(entry, QUrl::TolerantMode);
+    if (!url.isValid() || !url.isLocalFile() || url.toLocalFile().isEmpty())
+        return std::nullopt;
+    return url;
+}
+
+QList<QUrl> fileUrls(const QByteArrayList &entries)
 {
     QList<QUrl> urls;
-    for (const QByteArray &line : bytes.split('\n')) {
-        const QByteArray entry = line.trimmed();
-        if (entry.isEmpty() || entry.startsWith('#'))
-            continue;
-        const QUrl url = QUrl::fromEncoded(entry, QUrl::StrictMode);
-        if (url.isValid())
-            urls << url;
+    for (const QByteArray &entry : entries) {
+        if (const auto url = fileUrl(entry))
+            urls << *url;
     }
     return urls;
+}
+
+// The first entry that is not a file: a web link, kept exactly as written.
+std::optional<QByteArray> firstLinkEntry(const QByteArray &uriList)
+{
+    for (const QByteArray &entry : uriListEntries(uriList)) {
+        if (!entry.toLower().startsWith("file:"))
+            return entry;
+    }
+    return std::nullopt;
+}
+
+bool looksLikeUtf16(const QByteArray &bytes)
+{
+    return bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")
+        || (bytes.size() >= 2 && bytes.size() % 2 == 0 && bytes.at(0) != '\0' && bytes.at(1) == '\0');
+}
+
+QString decodeUtf16(const QByteArray &bytes)
+{
+    const bool bigEndian = bytes.startsWith("\xfe\xff");
+    QStringDecoder decoder(bigEndian ? QStringDecoder::Utf16BE : QStringDecoder::Utf16LE);
+    QString text = decoder(bytes);
+    if (text.startsWith(QChar::ByteOrderMark))
+        text.remove(0, 1);
+    return text;
+}
+
+// HTML as UTF-8. Some programs offer it as UTF-16; the converted page says it is UTF-8,
+// so that whoever reads it back does not guess.
+QByteArray htmlAsUtf8(const QByteArray &bytes)
+{
+    if (!looksLikeUtf16(bytes))
+        return bytes;
+    QString html = decodeUtf16(bytes);
+    html.remove(QChar::Null);
+    if (!html.left(1024).contains(u"charset=utf-8"_s, Qt::CaseInsensitive))
+        html.prepend(u"<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\">"_s);
+    return html.toUtf8();
 }
 
 // text/x-moz-url is UTF-16 ("url\ntitle") when Firefox writes it, UTF-8 from some others.
 QString decodeMozUrl(const QByteArray &bytes)
 {
-    const bool utf16 = bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")
-        || (bytes.size() >= 2 && bytes.size() % 2 == 0 && bytes.at(1) == '\0');
-    QString text;
-    if (utf16) {
-        QStringDecoder decoder(QStringDecoder::Utf16LE, QStringDecoder::Flag::ConvertInitialBom);
-        if (bytes.startsWith("\xfe\xff"))
-            decoder = QStringDecoder(QStringDecoder::Utf16BE, QStringDecoder::Flag::ConvertInitialBom);
-        text = decoder(bytes);
-        if (text.startsWith(QChar::ByteOrderMark))
-            text.remove(0, 1);
-    } else {
-        text = QString::fromUtf8(bytes);
-    }
+    const QString text = looksLikeUtf16(bytes) ? decodeUtf16(bytes) : QString::fromUtf8(bytes);
     return text.section(u'\n', 0, 0).remove(u'\r').remove(QChar::Null);
 }
 
@@ -59,6 +111,8 @@ QStringList MemoryPasteboard::readTargets(PasteboardType type)
         return {u"UTF8_STRING"_s, u"text/plain;charset=utf-8"_s, u"text/plain"_s, u"STRING"_s};
     case PasteboardType::RTF:
         return {u"text/rtf"_s, u"application/rtf"_s, u"text/richtext"_s};
+    case PasteboardType::HTML:
+        return {htmlTarget};
     case PasteboardType::PNG:
         return {u"image/png"_s};
     case PasteboardType::TIFF:
@@ -75,11 +129,8 @@ std::optional<QString> MemoryPasteboard::firstTarget(PasteboardType type) const
         if (!m_content.contains(target))
             continue;
         // A uri-list stands for a web link only when it holds one that is not a file.
-        if (type == PasteboardType::URL && target == uriListTarget) {
-            const auto urls = parseUriList(m_content.value(target));
-            if (std::none_of(urls.cbegin(), urls.cend(), [](const QUrl &url) { return !url.isLocalFile(); }))
-                continue;
-        }
+        if (type == PasteboardType::URL && target == uriListTarget && !firstLinkEntry(m_content.value(target)))
+            continue;
         return target;
     }
     return std::nullopt;
@@ -99,6 +150,8 @@ std::optional<QByteArray> MemoryPasteboard::data(PasteboardType type) const
     const auto target = firstTarget(type);
     if (!target)
         return std::nullopt;
+    if (type == PasteboardType::HTML)
+        return htmlAsUtf8(m_content.value(*target));
     return m_content.value(*target);
 }
 
@@ -112,13 +165,8 @@ std::optional<QString> MemoryPasteboard::string(PasteboardType type) const
         return QString::fromLatin1(bytes);
     if (*target == mozUrlTarget)
         return decodeMozUrl(bytes);
-    if (*target == uriListTarget) {
-        for (const QUrl &url : parseUriList(bytes)) {
-            if (!url.isLocalFile())
-                return QString::fromUtf8(url.toEncoded());
-        }
-        return std::nullopt;
-    }
+    if (*target == uriListTarget)
+        return QString::fromUtf8(*firstLinkEntry(bytes));
     auto cached = m_decoded.constFind(*target);
     if (cached == m_decoded.cend()) {
         // Bytes that are not valid UTF-8 decode with replacement characters: the copy
@@ -131,20 +179,11 @@ std::optional<QString> MemoryPasteboard::string(PasteboardType type) const
 std::optional<QList<QUrl>> MemoryPasteboard::fileURLs() const
 {
     QList<QUrl> files;
-    if (m_content.contains(uriListTarget)) {
-        for (const QUrl &url : parseUriList(m_content.value(uriListTarget))) {
-            if (url.isLocalFile())
-                files << url;
-        }
-    }
+    if (m_content.contains(uriListTarget))
+        files = fileUrls(uriListEntries(m_content.value(uriListTarget)));
     // GNOME's own list: "copy" or "cut", then one URL per line.
-    if (files.isEmpty() && m_content.contains(gnomeFilesTarget)) {
-        const QList<QByteArray> lines = m_content.value(gnomeFilesTarget).split('\n');
-        for (const QUrl &url : parseUriList(lines.mid(1).join('\n'))) {
-            if (url.isLocalFile())
-                files << url;
-        }
-    }
+    if (files.isEmpty() && m_content.contains(gnomeFilesTarget))
+        files = fileUrls(uriListEntries(m_content.value(gnomeFilesTarget)).mid(1));
     if (files.isEmpty())
         return std::nullopt;
     return files;
@@ -183,6 +222,9 @@ void MemoryPasteboard::setData(const QByteArray &data, PasteboardType type)
     case PasteboardType::RTF:
         // Word processors differ in the name they look for.
         add({{u"text/rtf"_s, data}, {u"application/rtf"_s, data}, {u"text/richtext"_s, data}});
+        break;
+    case PasteboardType::HTML:
+        add({{htmlTarget, data}});
         break;
     case PasteboardType::PNG:
         add({{u"image/png"_s, data}});

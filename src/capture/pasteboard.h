@@ -12,10 +12,18 @@
 enum class PasteboardType {
     String, ///< plain text
     RTF,    ///< rich text as RTF bytes
+    HTML,   ///< rich text as HTML, the form browsers and most toolkits offer
     PNG,    ///< image bytes
     TIFF,   ///< image bytes
     URL,    ///< a link as text
 };
+
+/// The form a rich text item's bytes are in. Items keep RTF or HTML, whichever the
+/// copy offered; RTF always begins with "{\rtf", HTML never does.
+[[nodiscard]] inline PasteboardType richTextType(const QByteArray &richText)
+{
+    return QByteArrayView(richText).trimmed().startsWith("{\\rtf") ? PasteboardType::RTF : PasteboardType::HTML;
+}
 
 /// The system clipboard as the rest of jotterly sees it. Every call is made on the main
 /// thread and returns at once: reads come from content that is already in memory.

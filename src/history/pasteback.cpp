@@ -18,6 +18,11 @@ std::optional<QString> decodeUtf8(const QByteArray &bytes)
     return text;
 }
 
+bool isTiff(const QByteArray &bytes)
+{
+    return bytes.startsWith(QByteArrayView("II*\0", 4)) || bytes.startsWith(QByteArrayView("MM\0*", 4));
+}
+
 } // namespace
 
 void writeItemToPasteboard(Pasteboard &pasteboard, const ClipItem &item)
@@ -32,26 +37,25 @@ void writeItemToPasteboard(Pasteboard &pasteboard, const ClipItem &item)
     case ClipContentType::RichText:
         if (const auto text = decodeUtf8(content))
             pasteboard.setString(*text, PasteboardType::String);
-        if (const auto rtf = item.richTextData())
-            pasteboard.setData(*rtf, PasteboardType::RTF);
+        if (const auto rich = item.richTextData())
+            pasteboard.setData(*rich, richTextType(*rich));
         break;
     case ClipContentType::Image:
-        // Written as PNG whatever it was captured as.
-        pasteboard.setData(content, PasteboardType::PNG);
+        // Under the type its bytes are in: a TIFF labelled PNG is refused by every reader.
+        pasteboard.setData(content, isTiff(content) ? PasteboardType::TIFF : PasteboardType::PNG);
         break;
     case ClipContentType::FileURL:
-        if (const auto path = decodeUtf8(content))
+        if (const auto path = decodeUtf8(content)) {
             pasteboard.writeURLs({QUrl::fromLocalFile(*path)});
+            // Editors and terminals paste the path, as from a file manager.
+            pasteboard.setString(*path, PasteboardType::String);
+        }
         break;
     case ClipContentType::URL:
-        if (const auto text = decodeUtf8(content)) {
+        // Text only, as a browser's "Copy Link" offers it: programs here take a URL list
+        // (text/uri-list, text/x-moz-url) for files to open or insert, not text.
+        if (const auto text = decodeUtf8(content))
             pasteboard.setString(*text, PasteboardType::String);
-            const QUrl url(*text, QUrl::StrictMode);
-            if (url.isValid() && !url.scheme().isEmpty()) {
-                pasteboard.setString(*text, PasteboardType::URL);
-                pasteboard.writeURLs({url});
-            }
-        }
         break;
     }
 }

@@ -2,6 +2,7 @@
 #include "support/imagetesting.h"
 #include "capture/imagecapture.h"
 #include "capture/memorypasteboard.h"
+#include "support/offers.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -46,7 +47,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind"); // empty: nothing is recorded
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("preview");
-        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QByteArray>("rtf"); // the rich data: RTF or HTML
 
         const QByteArray png = encodedImage(30, 10, "png");
         const QByteArray tiff = encodedImage(30, 10, "tiff");
@@ -74,6 +75,46 @@ private Q_SLOTS:
                                      << u"fileURL"_s << QByteArray("/home/u/My Notes.txt") << u"My Notes.txt"_s << QByteArray();
         QTest::newRow("GNOME file list") << ClipboardContent{{u"x-special/gnome-copied-files"_s, "copy\nfile:///a/b%C3%A9.txt"}}
                                          << u"fileURL"_s << u"/a/bé.txt"_s.toUtf8() << u"bé.txt"_s << QByteArray();
+        QTest::newRow("file list ending in NUL") << ClipboardContent{{u"text/uri-list"_s, QByteArray("file:///etc/hostname\0", 21)}}
+                                                 << u"fileURL"_s << QByteArray("/etc/hostname") << u"hostname"_s << QByteArray();
+        QTest::newRow("file list with LF, a comment, an unescaped space")
+            << ClipboardContent{{u"text/uri-list"_s, "# copied\nfile:///tmp/a b\nfile:///tmp/c\n"}} << u"fileURL"_s
+            << QByteArray("/tmp/a b") << u"a b"_s << QByteArray();
+        QTest::newRow("link only in a uri-list, kept as written")
+            << ClipboardContent{{u"text/uri-list"_s, "https://Example.COM/%7euser\r\n"}} << u"url"_s
+            << QByteArray("https://Example.COM/%7euser") << u"https://Example.COM/%7euser"_s << QByteArray();
+        QTest::newRow("capital scheme only in a uri-list") << ClipboardContent{{u"text/uri-list"_s, "HTTPS://Example.COM/\r\n"}}
+                                                           << QString() << QByteArray() << QString() << QByteArray();
+        QTest::newRow("text with html") << ClipboardContent{{u"UTF8_STRING"_s, "bold"}, {u"text/html"_s, "<b>bold</b>"}}
+                                        << u"richText"_s << QByteArray("bold") << u"bold"_s << QByteArray("<b>bold</b>");
+        const QString utf16Html = QChar(QChar::ByteOrderMark) + u"<b>Grüße</b>"_s;
+        QTest::newRow("UTF-16 html becomes UTF-8")
+            << ClipboardContent{{u"UTF8_STRING"_s, "Grüße"}, {u"text/html"_s, QByteArray(reinterpret_cast<const char *>(utf16Html.utf16()), utf16Html.size() * 2)}}
+            << u"richText"_s << u"Grüße"_s.toUtf8() << u"Grüße"_s
+            << u"<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\"><b>Grüße</b>"_s.toUtf8();
+        QTest::newRow("blank html") << ClipboardContent{{u"UTF8_STRING"_s, "words"}, {u"text/html"_s, " \n"}}
+                                    << u"text"_s << QByteArray("words") << u"words"_s << QByteArray();
+
+        // What real programs offered (tests/data/offers).
+        const QByteArray greeting = u"Grüße, world"_s.toUtf8();
+        const QByteArray file = u"/tmp/i13a/home/files/a b ü.txt"_s.toUtf8();
+        const auto real = [](const char *name, const QString &kind, const QByteArray &content, const QString &preview,
+                             const QByteArray &rich = {}) {
+            QTest::newRow(name) << recordedOffer(QString::fromLatin1(name)) << kind << content << preview << rich;
+        };
+        real("featherpad-text", u"text"_s, greeting, QString::fromUtf8(greeting));
+        real("mousepad-text", u"text"_s, greeting, QString::fromUtf8(greeting));
+        real("xterm-text", u"text"_s, greeting + '\n', QString::fromUtf8(greeting + '\n'));
+        real("firefox-text", u"richText"_s, u"Plain bold italic red a link Grüße"_s.toUtf8(), u"Plain bold italic red a link Grüße"_s,
+             recordedOffer(u"firefox-text"_s).value(u"text/html"_s));
+        real("firefox-link", u"url"_s, "https://example.com/docs/%7Euser?q=a%20b", u"https://example.com/docs/%7Euser?q=a%20b"_s);
+        real("firefox-image", u"image"_s, recordedOffer(u"firefox-image"_s).value(u"image/png"_s), u"Image"_s);
+        real("libreoffice-text", u"richText"_s, u"Plain bold italic red Grüße"_s.toUtf8(), u"Plain bold italic red Grüße"_s,
+             recordedOffer(u"libreoffice-text"_s).value(u"text/rtf"_s));
+        real("libreoffice-image", u"image"_s, recordedOffer(u"libreoffice-image"_s).value(u"image/png"_s), u"Image"_s);
+        for (const char *name : {"pcmanfm-one-file-non-ascii", "pcmanfm-three-files", "thunar-one-file-non-ascii", "thunar-three-files"})
+            real(name, u"fileURL"_s, file, u"a b ü.txt"_s);
+
         QTest::newRow("uri-list of web links") << ClipboardContent{{u"text/uri-list"_s, "# comment\r\nhttps://c.example/x\r\n"}}
                                                << u"url"_s << QByteArray("https://c.example/x") << u"https://c.example/x"_s << QByteArray();
         QTest::newRow("png") << ClipboardContent{{u"image/png"_s, png}} << u"image"_s << png << u"Image"_s << QByteArray();
@@ -95,6 +136,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QString, preview);
         QFETCH(QByteArray, rtf);
+        QVERIFY(!clipboard.isEmpty());
 
         const ClipItemPtr item = capture(clipboard);
         if (kind.isEmpty()) {

@@ -2,6 +2,7 @@
 // applications do, or misbehaves on purpose.
 //
 //   testowner [--silent] [--die-mid-transfer] TARGET=TEXT | TARGET=@FILE ...
+//   (with a file, the target name may contain '=' too)
 //
 // --silent: takes the clipboard and never answers a request.
 // --die-mid-transfer: sends large data incrementally and exits after the first part.
@@ -61,7 +62,9 @@ int main(int argc, char *argv[])
             dieMidTransfer = true;
             continue;
         }
-        const size_t equals = arg.find('=');
+        // A target name may hold '=' itself (text/plain;charset=utf-8): a file follows the last "=@".
+        const size_t fileAt = arg.rfind("=@");
+        const size_t equals = fileAt != std::string::npos ? fileAt : arg.find('=');
         if (equals == std::string::npos)
             return 2;
         std::string value = arg.substr(equals + 1);

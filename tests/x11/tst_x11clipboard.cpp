@@ -121,6 +121,10 @@ private Q_SLOTS:
         row("text with RTF", u"owner \"UTF8_STRING=plain words\" text/rtf=@$DIR/words.rtf"_s, u"richText"_s, "plain words",
             u"plain words"_s, rtf);
         row("tiff", u"xclip -selection clipboard -t image/tiff < $DIR/picture.tiff"_s, u"image"_s, tiff, u"Image"_s, {}, true);
+        row("file list ending in NUL", u"printf 'file:///etc/hostname\\0' | xclip -selection clipboard -t text/uri-list"_s,
+            u"fileURL"_s, "/etc/hostname", u"hostname"_s);
+        row("text with HTML", u"owner \"UTF8_STRING=bold words\" \"text/html=<b>bold</b> words\""_s, u"richText"_s, "bold words",
+            u"bold words"_s, "<b>bold</b> words");
         row("png and tiff", u"owner image/tiff=@$DIR/picture.tiff image/png=@$DIR/picture.png"_s, u"image"_s, png, u"Image"_s, {}, true);
     }
 
@@ -174,12 +178,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QByteArray>("pasted");
         const QByteArray png = encodedImage(5, 5, "png");
+        const QByteArray tiff = encodedImage(5, 5, "tiff");
         QTest::newRow("rich text") << u"richText"_s << QByteArray("rich") << u"text/rtf"_s << QByteArray("{\\rtf1 rich}");
         QTest::newRow("image") << u"image"_s << png << u"image/png"_s << png;
+        QTest::newRow("tiff image") << u"image"_s << tiff << u"image/tiff"_s << tiff;
         QTest::newRow("file") << u"fileURL"_s << QByteArray("/etc/hosts") << u"x-special/gnome-copied-files"_s
                               << QByteArray("copy\nfile:///etc/hosts");
-        QTest::newRow("link") << u"url"_s << QByteArray("https://example.org/x") << u"text/uri-list"_s
-                              << QByteArray("https://example.org/x\r\n");
+        // Qt would make up a plain text from the URL list: the path is offered instead.
+        QTest::newRow("file as text") << u"fileURL"_s << u"/tmp/a b ü"_s.toUtf8() << u"UTF8_STRING"_s << u"/tmp/a b ü"_s.toUtf8();
+        // No URL list: programs here read one as files to open.
+        QTest::newRow("link") << u"url"_s << QByteArray("https://example.org/x") << u"TARGETS"_s << QByteArray();
     }
 
     void pastesBackEachKindWithoutRecordingIt()
@@ -199,7 +207,13 @@ private Q_SLOTS:
         const qsizetype count = storedCount();
 
         list.copyToClipboard(item);
-        QCOMPARE(paste(target), pasted);
+        if (target == u"TARGETS"_s) {
+            const QByteArray targets = paste(target);
+            QVERIFY2(targets.contains("UTF8_STRING") && !targets.contains("uri-list") && !targets.contains("moz-url"), targets);
+            QCOMPARE(paste(u"UTF8_STRING"_s), content);
+        } else {
+            QCOMPARE(paste(target), pasted);
+        }
         QTest::qWait(int(ClipListViewModel::resumeDelay.count()) + 100);
         QVERIFY(!m_monitor->isPaused());
         QCOMPARE(storedCount(), count);

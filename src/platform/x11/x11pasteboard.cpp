@@ -23,6 +23,7 @@ X11ClipboardWatcher::Options watchedTargets()
         {{u"text/x-moz-url"_s}, false},
         {MemoryPasteboard::readTargets(PasteboardType::String), false},
         {MemoryPasteboard::readTargets(PasteboardType::RTF), false},
+        {MemoryPasteboard::readTargets(PasteboardType::HTML), false},
     };
     return options;
 }
