@@ -235,8 +235,10 @@ private Q_SLOTS:
         });
         QVERIFY(startTestOwner(owner, arguments));
         QTest::qWait(300);
-        // The main thread kept running throughout; the change is dropped, the next is kept.
-        QVERIFY2(probe.longestStallMs() < 100, qPrintable(QString::number(probe.longestStallMs())));
+        // The main thread kept running throughout (a wait for the owner would stall it for
+        // the whole reply timeout, 3 s; the bound leaves room for a loaded machine); the
+        // change is dropped, the next is kept.
+        QVERIFY2(probe.longestStallMs() < 1000, qPrintable(QString::number(probe.longestStallMs())));
         settle();
         QCOMPARE(storedCount(), count + 1);
     }
