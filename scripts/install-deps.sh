@@ -9,9 +9,11 @@ build_packages=(
     qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qttest
     qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts qt6-svg-dev
     libsqlite3-dev libssl-dev libxcb1-dev libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xinput-dev libxcb-xtest0-dev qt6-image-formats-plugins
+    libwayland-dev libwayland-bin
 )
 test_packages=(
     xvfb xauth xclip xsel xdotool trayer
+    sway wl-clipboard wayland-utils
 )
 
 packages=("${build_packages[@]}")
