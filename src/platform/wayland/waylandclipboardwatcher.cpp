@@ -179,6 +179,8 @@ public:
 
     void selection(wl_proxy *offer) override
     {
+        if (m_read && !offer)
+            salvageRead();
         m_read.reset(); // a newer copy: what was being read is out of date
         if (m_selection)
             forgetOffer(m_selection);
@@ -415,9 +417,11 @@ private:
         report(content);
     }
 
-    void progressRead()
+    enum class Drained { Waiting, Ended, Failed, TooLarge };
+
+    // Reads what the current pipe holds now, without waiting for more.
+    Drained drain(Read &read)
     {
-        Read &read = *m_read;
         for (;;) {
             constexpr qsizetype chunk = 256 * 1024;
             if (read.data.capacity() < read.data.size() + chunk)
@@ -428,29 +432,53 @@ private:
             read.data.resize(before + std::max<ssize_t>(got, 0));
             if (got > 0) {
                 read.deadline = steady_clock::now() + m_options.stallTimeout;
-                if (read.data.size() > m_options.maximumBytes) {
-                    qCInfo(lcWayland) << "a copy larger than" << m_options.maximumBytes << "bytes was dropped";
-                    dropRead();
-                    return;
-                }
+                if (read.data.size() > m_options.maximumBytes)
+                    return Drained::TooLarge;
                 continue;
             }
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0 && errno == EAGAIN)
-                return;
+                return Drained::Waiting;
             read.fd.reset();
-            if (got == 0) {
-                const TargetGroup &group = m_options.groups[read.group];
-                read.content.insert(read.mimeType, std::exchange(read.data, {}));
-                if (group.conclusive && !read.content.value(read.mimeType).isEmpty())
-                    read.group = m_options.groups.size(); // nothing more is wanted
-                else
-                    ++read.group, read.target = 0;
-            } // on a read error, try the group's next type
-            readNext();
-            return;
+            if (got < 0)
+                return Drained::Failed;
+            read.content.insert(read.mimeType, std::exchange(read.data, {}));
+            return Drained::Ended;
         }
+    }
+
+    void progressRead()
+    {
+        Read &read = *m_read;
+        switch (drain(read)) {
+        case Drained::Waiting:
+            return;
+        case Drained::TooLarge:
+            qCInfo(lcWayland) << "a copy larger than" << m_options.maximumBytes << "bytes was dropped";
+            dropRead();
+            return;
+        case Drained::Ended:
+            if (m_options.groups[read.group].conclusive && !read.content.value(read.mimeType).isEmpty())
+                read.group = m_options.groups.size(); // nothing more is wanted
+            else
+                ++read.group, read.target = 0;
+            break;
+        case Drained::Failed:
+            break; // try the group's next type
+        }
+        readNext();
+    }
+
+    // The owner quit while we were reading (one that serves a single paste does so at
+    // once): what it had sent before it went is the copy.
+    void salvageRead()
+    {
+        Read &read = *m_read;
+        if (read.fd.get() >= 0 && drain(read) != Drained::Ended)
+            return;
+        if (!read.content.isEmpty())
+            report(read.content);
     }
 
     // Writes what the pipe takes now; closes it when done or when the reader is gone.
