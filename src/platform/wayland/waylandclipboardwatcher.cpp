@@ -179,9 +179,9 @@ public:
 
     void selection(wl_proxy *offer) override
     {
-        if (m_read && !offer)
+        if (m_read)
             salvageRead();
-        m_read.reset(); // a newer copy: what was being read is out of date
+        m_read.reset(); // a newer copy: the rest of this one is not waited for
         if (m_selection)
             forgetOffer(m_selection);
         m_selection = offer;
@@ -470,8 +470,8 @@ private:
         readNext();
     }
 
-    // The owner quit while we were reading (one that serves a single paste does so at
-    // once): what it had sent before it went is the copy.
+    // A newer copy, or the owner quit, while we were reading (one that serves a single
+    // paste quits at once): what had fully arrived by then is still this copy.
     void salvageRead()
     {
         Read &read = *m_read;
