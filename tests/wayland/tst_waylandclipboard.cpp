@@ -339,6 +339,41 @@ private Q_SLOTS:
         QCOMPARE(abandoned.constFirst().at(0).toString(), u"text/plain"_s);
     }
 
+    void oversizedCopyIsDropped()
+    {
+        WaylandClipboardWatcher::Options small = options();
+        small.maximumBytes = 1 << 20;
+        WaylandClipboardWatcher watcher(small);
+        QSignalSpy dropped(&watcher, &WaylandClipboardWatcher::copyDropped);
+        QSignalSpy smallCopies(&watcher, &WaylandClipboardWatcher::contentChanged);
+        QVERIFY(shell(u"wl-copy < %1"_s.arg(file(u"oversized.txt"_s, QByteArray(2 << 20, 'x')))));
+        QVERIFY(dropped.wait(10000));
+        QVERIFY(settle());
+        QTRY_COMPARE(smallCopies.count(), 1); // the marker only
+        QVERIFY(smallCopies.constFirst().at(0).value<Content>().value(u"UTF8_STRING"_s).startsWith("marker"));
+    }
+
+    void noCompositorNoWatching_data()
+    {
+        QTest::addColumn<QString>("display");
+        QTest::newRow("outside a Wayland session") << QString();
+        QTest::newRow("no such socket") << m_dir.filePath(u"wayland-none"_s);
+    }
+
+    void noCompositorNoWatching()
+    {
+        QFETCH(QString, display);
+        const QByteArray session = qgetenv("WAYLAND_DISPLAY");
+        qunsetenv("WAYLAND_DISPLAY");
+        WaylandClipboardWatcher::Options options;
+        options.display = display;
+        WaylandClipboardWatcher watcher(options);
+        if (!session.isEmpty())
+            qputenv("WAYLAND_DISPLAY", session);
+        QVERIFY(!watcher.isAvailable());
+        watcher.setSelection({{u"text/plain"_s, "nowhere"_ba}}); // ignored, not a crash
+    }
+
     void resentIdenticalOfferIsNoNewCopy()
     {
         QVERIFY(shell(u"printf 'same again' | wl-copy"_s));

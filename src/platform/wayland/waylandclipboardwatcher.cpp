@@ -108,8 +108,12 @@ public:
     // is now as already known.
     bool connect()
     {
-        const QByteArray name = m_options.display.toLocal8Bit();
-        m_display = wl_display_connect(name.isEmpty() ? nullptr : name.constData());
+        // Without a display named, only a Wayland session's own: libwayland would try
+        // "wayland-0" even outside one.
+        const QByteArray name = m_options.display.isEmpty() ? qgetenv("WAYLAND_DISPLAY") : m_options.display.toLocal8Bit();
+        if (name.isEmpty())
+            return false;
+        m_display = wl_display_connect(name.constData());
         if (!m_display)
             return false;
         m_registry = wl_display_get_registry(m_display);
@@ -179,6 +183,8 @@ public:
 
     void selection(wl_proxy *offer) override
     {
+        if (offer && offer == m_selection)
+            return; // the same offer announced again: nothing changed
         if (m_read)
             salvageRead();
         m_read.reset(); // a newer copy: the rest of this one is not waited for
