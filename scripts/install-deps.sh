@@ -9,11 +9,12 @@ build_packages=(
     qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qttest
     qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts qt6-svg-dev
     libsqlite3-dev libssl-dev libxcb1-dev libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xinput-dev libxcb-xtest0-dev qt6-image-formats-plugins
-    dpkg-dev file
+    dpkg-dev file libwayland-dev libwayland-bin
 )
 test_packages=(
     xvfb xauth xclip xsel xdotool trayer pcmanfm mousepad
     appstream desktop-file-utils libglib2.0-bin
+    sway wl-clipboard wayland-utils
 )
 
 packages=("${build_packages[@]}")
