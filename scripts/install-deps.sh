@@ -11,7 +11,7 @@ build_packages=(
     libsqlite3-dev libssl-dev libxcb1-dev libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xinput-dev libxcb-xtest0-dev qt6-image-formats-plugins
 )
 test_packages=(
-    xvfb xauth xclip xsel xdotool trayer
+    xvfb xauth xclip xsel xdotool trayer xterm mousepad
 )
 
 packages=("${build_packages[@]}")
