@@ -5,11 +5,10 @@
 #include "history/pasteback.h"
 #include "store/historystore.h"
 
-ClipboardRefill::ClipboardRefill(Pasteboard *pasteboard, Scheduler *scheduler, ClipboardMonitor *monitor,
-                                 ModelContext *context, QObject *parent)
+ClipboardRefill::ClipboardRefill(Pasteboard *pasteboard, ClipboardMonitor *monitor, ModelContext *context,
+                                 QObject *parent)
     : QObject(parent)
     , m_pasteboard(pasteboard)
-    , m_scheduler(scheduler)
     , m_monitor(monitor)
     , m_context(context)
 {
@@ -23,12 +22,13 @@ void ClipboardRefill::refill()
     const ClipItemPtr newest = fetchNewestItem(*m_context);
     if (!newest)
         return;
-    // Written like a copy back, but the item keeps its place in the history.
+    // Not recorded: the monitor adopts the count that includes this write. It resumes at
+    // once, since nothing of this write comes back later, so that a copy made right
+    // after is recorded; a pause that another writer began is left to that writer.
+    const bool wasPaused = m_monitor && m_monitor->isPaused();
     if (m_monitor)
         m_monitor->setIsPaused(true);
     writeItemToPasteboard(*m_pasteboard, *newest);
-    m_scheduler->after(resumeDelay, this, [this] {
-        if (m_monitor)
-            m_monitor->resumeMonitoring();
-    });
+    if (m_monitor && !wasPaused)
+        m_monitor->resumeMonitoring();
 }

@@ -1,11 +1,7 @@
 #pragma once
 
-#include "platform/scheduler.h"
-
 #include <QObject>
 #include <QPointer>
-
-#include <chrono>
 
 class ClipboardMonitor;
 class ModelContext;
@@ -19,17 +15,12 @@ class ClipboardRefill : public QObject
     Q_OBJECT
 
 public:
-    /// How long the clipboard monitor stays paused after the write.
-    static constexpr std::chrono::milliseconds resumeDelay{500};
-
-    ClipboardRefill(Pasteboard *pasteboard, Scheduler *scheduler, ClipboardMonitor *monitor, ModelContext *context,
-                    QObject *parent = nullptr);
+    ClipboardRefill(Pasteboard *pasteboard, ClipboardMonitor *monitor, ModelContext *context, QObject *parent = nullptr);
 
 private:
     void refill();
 
     Pasteboard *m_pasteboard;
-    Scheduler *m_scheduler;
     QPointer<ClipboardMonitor> m_monitor;
     QPointer<ModelContext> m_context;
 };

@@ -204,7 +204,7 @@ private Q_SLOTS:
     // not, without being recorded again or moved; an empty history leaves it empty.
     void refillsAClipboardItsOwnerEmptied()
     {
-        ClipboardRefill refill(m_pasteboard.get(), m_scheduler.get(), m_monitor.get(), m_store->context.get());
+        ClipboardRefill refill(m_pasteboard.get(), m_monitor.get(), m_store->context.get());
         m_monitor->startMonitoring();
         Q_EMIT m_pasteboard->emptiedByOwnerExit();
         QVERIFY(m_pasteboard->content().isEmpty());
@@ -216,11 +216,16 @@ private Q_SLOTS:
         m_pasteboard->replaceContent({});
         Q_EMIT m_pasteboard->emptiedByOwnerExit();
         QCOMPARE(m_pasteboard->string(PasteboardType::String).value_or(QString()), u"newest"_s);
-        m_scheduler->advance(ClipboardRefill::resumeDelay);
-        QVERIFY(!m_monitor->isPaused());
         m_scheduler->advance(ClipboardMonitor::pollingInterval);
         QCOMPARE(m_store->context->fetchCount({}).value_or(-1), qsizetype(2));
         QCOMPARE(newest->timestamp(), stamp);
+        // A copy right after is recorded; a pause another writer began stays theirs.
+        m_pasteboard->replaceContent({{u"text/plain"_s, "right after"}});
+        m_scheduler->advance(ClipboardMonitor::pollingInterval);
+        QCOMPARE(m_store->context->fetchCount({}).value_or(-1), qsizetype(3));
+        m_monitor->setIsPaused(true);
+        Q_EMIT m_pasteboard->emptiedByOwnerExit();
+        QVERIFY(m_monitor->isPaused());
     }
 };
 

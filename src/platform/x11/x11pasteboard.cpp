@@ -68,6 +68,7 @@ void X11Pasteboard::takeSnapshot(const ClipboardSnapshot &snapshot)
     if ((m_ownWindow && snapshot.owner == m_ownWindow) || snapshot.announcedAt < m_lastWrite)
         return;
     replaceContent(snapshot.content);
-    if (snapshot.owner == 0)
+    // Unless someone has copied since: their copy must stay.
+    if (snapshot.owner == 0 && m_watcher->currentOwner() == 0)
         Q_EMIT emptiedByOwnerExit();
 }
