@@ -49,6 +49,10 @@ public:
     /// Adds URLs: file references, or one parsed web link.
     virtual void writeURLs(const QList<QUrl> &urls) = 0;
 
+    /// Whether another application has taken the clipboard in a change that has not
+    /// reached changeCount() yet (its content is still on its way).
+    [[nodiscard]] virtual bool hasIncomingChange() const { return false; }
+
     /// Whether contentRead() is announced. Where it is not, nobody can tell when
     /// another application has pasted what jotterly wrote.
     [[nodiscard]] virtual bool reportsReads() const { return false; }

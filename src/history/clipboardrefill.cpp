@@ -22,6 +22,12 @@ void ClipboardRefill::refill()
     const ClipItemPtr newest = fetchNewestItem(*m_context);
     if (!newest)
         return;
+    // A large item is read from the store first; a copy made meanwhile by someone else
+    // must stay on the clipboard, so the check comes right before the write.
+    (void)newest->content();
+    (void)newest->richTextData();
+    if (m_pasteboard->hasIncomingChange())
+        return;
     // Not recorded: the monitor adopts the count that includes this write. It resumes at
     // once, since nothing of this write comes back later, so that a copy made right
     // after is recorded; a pause that another writer began is left to that writer.

@@ -44,6 +44,12 @@ bool X11Pasteboard::isWatching() const
     return m_watcher->isWatching();
 }
 
+bool X11Pasteboard::hasIncomingChange() const
+{
+    const quint32 owner = m_watcher->currentOwner();
+    return owner != 0 && owner != m_ownWindow;
+}
+
 void X11Pasteboard::contentWritten(const ClipboardContent &content)
 {
     auto *mime = new QMimeData;
@@ -68,7 +74,6 @@ void X11Pasteboard::takeSnapshot(const ClipboardSnapshot &snapshot)
     if ((m_ownWindow && snapshot.owner == m_ownWindow) || snapshot.announcedAt < m_lastWrite)
         return;
     replaceContent(snapshot.content);
-    // Unless someone has copied since: their copy must stay.
-    if (snapshot.owner == 0 && m_watcher->currentOwner() == 0)
+    if (snapshot.owner == 0)
         Q_EMIT emptiedByOwnerExit();
 }
