@@ -12,7 +12,7 @@ build_packages=(
     dpkg-dev file libwayland-dev libwayland-bin
 )
 test_packages=(
-    xvfb xauth xclip xsel xdotool trayer pcmanfm mousepad
+    xvfb xauth xclip xsel xdotool trayer xterm pcmanfm mousepad
     appstream desktop-file-utils libglib2.0-bin
     sway wl-clipboard wayland-utils
 )

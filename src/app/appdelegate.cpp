@@ -7,6 +7,7 @@
 #include "app/rowslog.h"
 #include "app/trayitem.h"
 #include "capture/clipboardmonitor.h"
+#include "history/clipboardrefill.h"
 #include "history/cliplistviewmodel.h"
 #include "history/imageproviders.h"
 #include "hotkey/hotkeymanager.h"
@@ -132,6 +133,8 @@ void AppDelegate::setupManagers()
 
     m_clipListViewModel = std::make_unique<ClipListViewModel>(m_pasteboard.get(), m_scheduler.get());
     m_clipListViewModel->configure(m_store->context.get(), m_clipboardMonitor.get(), *m_preferences);
+    m_clipboardRefill = std::make_unique<ClipboardRefill>(m_pasteboard.get(), m_clipboardMonitor.get(),
+                                                          m_store->context.get());
 
     m_settingsViewModel = std::make_unique<SettingsViewModel>(m_preferences.get(), m_notifications.get(),
                                                               m_loginItem.get(), m_applications.get());

@@ -11,6 +11,7 @@ class Alerts;
 class AutostartLoginItem;
 class ClipListViewModel;
 class ClipboardMonitor;
+class ClipboardRefill;
 class DesktopEntries;
 class HotkeyManager;
 class NotificationCenter;
@@ -96,6 +97,7 @@ private:
     std::unique_ptr<HotkeyManager> m_hotkeyManager;
     std::unique_ptr<PasteQueueManager> m_pasteQueueManager;
     std::unique_ptr<ClipListViewModel> m_clipListViewModel;
+    std::unique_ptr<ClipboardRefill> m_clipboardRefill;
     std::unique_ptr<SettingsViewModel> m_settingsViewModel;
     std::unique_ptr<RowsLog> m_rowsLog;
     std::unique_ptr<QQmlEngine> m_engine;

@@ -57,15 +57,24 @@ public:
     /// Adds URLs: file references, or one parsed web link.
     virtual void writeURLs(const QList<QUrl> &urls) = 0;
 
+    /// Whether another application has taken the clipboard in a change that has not
+    /// reached changeCount() yet (its content is still on its way).
+    [[nodiscard]] virtual bool hasIncomingChange() const { return false; }
+
     /// Whether contentRead() is announced. Where it is not, nobody can tell when
-    /// another application has taken what jotterly wrote.
+    /// another application has pasted what jotterly wrote.
     [[nodiscard]] virtual bool reportsReads() const { return false; }
 
 Q_SIGNALS:
     /// The change count moved. Announced as soon as the change is known, so a watcher
     /// need not wait for its next poll.
     void changed();
-    /// Another application has read what jotterly last wrote (once per representation
-    /// it asked for). Announced on the main thread, while the answer is being sent.
+    /// The application the user works in (the active window's) has read what jotterly
+    /// last wrote: it pasted it. Once per representation it asked for; reads by other
+    /// clients (clipboard managers, scripts in the background) and by jotterly itself
+    /// are not announced. On the main thread, before the answer is sent.
     void contentRead();
+    /// The clipboard became empty because the application that owned it went away
+    /// (it quit without handing its content over). Announced after changed().
+    void emptiedByOwnerExit();
 };

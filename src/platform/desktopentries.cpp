@@ -102,19 +102,34 @@ std::optional<DesktopEntry> DesktopEntries::find(const QString &id)
     return std::nullopt;
 }
 
-std::optional<QString> DesktopEntries::idForWindowClass(const QString &windowClass)
+std::optional<QString> DesktopEntries::idForWindow(const WindowIdentity &window)
 {
-    if (windowClass.isEmpty())
-        return std::nullopt;
     refreshIfChanged();
-    for (const DesktopEntry &entry : std::as_const(m_entries)) {
-        if (entry.startupWMClass == windowClass)
-            return entry.id;
+    for (const QString &id : window.announcedIds) {
+        if (!id.isEmpty() && find(id))
+            return id;
     }
-    for (const DesktopEntry &entry : std::as_const(m_entries)) {
-        if (entry.id.compare(windowClass, Qt::CaseInsensitive) == 0
-            || entry.id.section(u'.', -1).compare(windowClass, Qt::CaseInsensitive) == 0)
-            return entry.id;
+    // The class first: it names the application, where the instance often names only
+    // the program that runs it (LibreOffice's "libreoffice", Firefox's "Navigator").
+    QStringList names;
+    for (const QString &name : {window.windowClass, window.instance}) {
+        if (!name.isEmpty())
+            names << name;
     }
-    return std::nullopt;
+    if (names.isEmpty())
+        return std::nullopt;
+    for (const QString &name : std::as_const(names)) {
+        for (const DesktopEntry &entry : std::as_const(m_entries)) {
+            if (entry.startupWMClass.compare(name, Qt::CaseInsensitive) == 0)
+                return entry.id;
+        }
+    }
+    for (const QString &name : std::as_const(names)) {
+        for (const DesktopEntry &entry : std::as_const(m_entries)) {
+            if (entry.id.compare(name, Qt::CaseInsensitive) == 0
+                || entry.id.section(u'.', -1).compare(name, Qt::CaseInsensitive) == 0)
+                return entry.id;
+        }
+    }
+    return names.constFirst();
 }

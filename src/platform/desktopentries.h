@@ -19,6 +19,16 @@ struct DesktopEntry {
     bool noDisplay = false;
 };
 
+/// What a window says about the application it belongs to.
+struct WindowIdentity {
+    /// Desktop-file ids the window announces (_GTK_APPLICATION_ID, and
+    /// _KDE_NET_WM_DESKTOP_FILE without ".desktop"), in the order to try them.
+    QStringList announcedIds;
+    /// The two halves of WM_CLASS.
+    QString instance;
+    QString windowClass;
+};
+
 /// The applications installed in the XDG application folders. Files in earlier folders
 /// (the user's own first) hide files with the same id in later ones. The folders are
 /// read on first use and again when one of them has changed.
@@ -32,10 +42,14 @@ public:
     [[nodiscard]] QList<DesktopEntry> all();
     /// The entry with this desktop-file id.
     [[nodiscard]] std::optional<DesktopEntry> find(const QString &id);
-    /// The id of the application a window with this WM_CLASS belongs to: an entry
-    /// naming the class as its StartupWMClass, else an entry whose id, or the last
-    /// part of a reverse-DNS id, is the class (ignoring case).
-    [[nodiscard]] std::optional<QString> idForWindowClass(const QString &windowClass);
+    /// The id of the application a window belongs to, as the application picker names
+    /// it: an announced id that names an installed entry (toolkits announce ids that
+    /// name no desktop file, e.g. "org.libreoffice" for every LibreOffice window); else
+    /// the entry whose StartupWMClass is the window's class or instance; else the entry
+    /// whose id, or the last part of a reverse-DNS id, is the class or instance
+    /// (ignoring case); else the class itself (the instance when there is no class).
+    /// None when the window says nothing about itself.
+    [[nodiscard]] std::optional<QString> idForWindow(const WindowIdentity &window);
 
     /// Parses one .desktop file; none unless it describes an application.
     [[nodiscard]] static std::optional<DesktopEntry> parse(const QString &filePath, const QString &id);

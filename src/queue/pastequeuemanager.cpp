@@ -22,14 +22,7 @@ PasteQueueManager::PasteQueueManager(Pasteboard *pasteboard, Scheduler *schedule
     , m_keyMonitor(keyMonitor)
     , m_alerts(alerts)
 {
-    // Each read of the paste starts the settle again: an application may ask for one
-    // form after another; the deadline still bounds the wait.
-    connect(m_pasteboard, &Pasteboard::contentRead, this, [this] {
-        if (!m_pasteAwaitingRead)
-            return;
-        m_pasteSettle.cancel();
-        m_pasteSettle = m_scheduler->after(pasteReadSettle, this, [this] { finishPaste(); });
-    });
+    connect(m_pasteboard, &Pasteboard::contentRead, this, &PasteQueueManager::contentRead);
 }
 
 PasteQueueManager::~PasteQueueManager()
@@ -70,10 +63,20 @@ void PasteQueueManager::startQueue(const QList<ClipItemPtr> &items)
 {
     if (items.isEmpty())
         return;
-    // A keystroke of a queue this one replaces must not advance it.
+    // A paste of a queue this one replaces must not advance it.
     m_pasteAwaitingRead = false;
     m_pasteDeadline.cancel();
     m_pasteSettle.cancel();
+    // What the items hold now is what gets pasted, even if one of them is deleted or
+    // trimmed from the history before its turn: a removed record's large content can no
+    // longer be read from the store. The copies share the bytes with the items.
+    m_pasteContents.clear();
+    for (const ClipItemPtr &item : items) {
+        ClipItemPtr copy = ClipItem::create(item->content(), ClipContentType::Text, std::nullopt, std::nullopt,
+                                            item->richTextData(), item->contentHash());
+        copy->setContentTypeRaw(item->contentTypeRaw());
+        m_pasteContents << copy;
+    }
     setQueuedItems(items);
     setCurrentIndex(0);
     setIsActive(true);
@@ -104,7 +107,7 @@ void PasteQueueManager::pasteCurrentItem()
     // Written like a copy back, but the item keeps its place in the history.
     if (m_clipboardMonitor)
         m_clipboardMonitor->setIsPaused(true);
-    writeItemToPasteboard(*m_pasteboard, *m_queuedItems.at(m_currentIndex));
+    writeItemToPasteboard(*m_pasteboard, *m_pasteContents.at(m_currentIndex));
     m_scheduler->after(resumeDelay, this, [this] {
         if (m_clipboardMonitor)
             m_clipboardMonitor->resumeMonitoring();
@@ -114,6 +117,8 @@ void PasteQueueManager::pasteCurrentItem()
 void PasteQueueManager::startKeyMonitor()
 {
     stopKeyMonitor();
+    if (m_pasteboard->reportsReads())
+        return; // the pastes themselves are seen
     QPointer<PasteQueueManager> self(this);
     m_globalMonitor = m_keyMonitor->addMonitor([self](const GlobalKeyDown &event) {
         if (self)
@@ -139,18 +144,20 @@ void PasteQueueManager::keyDown(const GlobalKeyDown &event)
     // Ctrl+V, whatever else is held, as long as the key types "v" (with Shift it is "V").
     if (!(event.modifierFlags & ModifierFlag::command) || event.charactersIgnoringModifiers != u"v"_s)
         return;
-    if (!m_pasteboard->reportsReads()) {
-        m_scheduler->after(std::chrono::milliseconds(0), this, [this] { advanceQueue(); });
+    m_scheduler->after(std::chrono::milliseconds(0), this, [this] { advanceQueue(); });
+}
+
+void PasteQueueManager::contentRead()
+{
+    if (!m_isActive)
         return;
+    // Each read of the paste starts the settle again; the deadline bounds the wait.
+    if (!m_pasteAwaitingRead) {
+        m_pasteAwaitingRead = true;
+        m_pasteDeadline = m_scheduler->after(pasteReadTimeout, this, [this] { finishPaste(); });
     }
-    // A keystroke before the last one was served: that one pasted nothing, move on.
-    if (m_pasteAwaitingRead) {
-        finishPaste();
-        if (!m_isActive)
-            return; // that was the last item
-    }
-    m_pasteAwaitingRead = true;
-    m_pasteDeadline = m_scheduler->after(pasteReadTimeout, this, [this] { finishPaste(); });
+    m_pasteSettle.cancel();
+    m_pasteSettle = m_scheduler->after(pasteReadSettle, this, [this] { finishPaste(); });
 }
 
 void PasteQueueManager::finishPaste()
@@ -183,6 +190,7 @@ void PasteQueueManager::stopQueue()
     m_pasteDeadline.cancel();
     m_pasteSettle.cancel();
     setIsActive(false);
+    m_pasteContents.clear();
     setQueuedItems({});
     setCurrentIndex(0);
     stopKeyMonitor();

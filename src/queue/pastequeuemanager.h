@@ -15,10 +15,14 @@ class GlobalKeyMonitor;
 class Pasteboard;
 struct GlobalKeyDown;
 
-/// Pastes several history items one after another with the ordinary paste keystroke:
-/// the first item goes on the clipboard, and each Ctrl+V the user presses in another
-/// application replaces it with the next. It never sends keystrokes itself. After the
-/// last item has been pasted the queue ends by itself.
+/// Pastes several history items one after another: the first item goes on the
+/// clipboard, and each paste into another application replaces it with the next. It
+/// never sends keystrokes itself. After the last item has been pasted the queue ends by
+/// itself.
+///
+/// Where the clipboard tells when the active application read it (X11), that read is
+/// the paste, whatever keystroke or menu asked for it; the keyboard is not watched.
+/// Elsewhere each Ctrl+V pressed in another application counts as a paste.
 class PasteQueueManager : public QObject
 {
     Q_OBJECT
@@ -33,10 +37,9 @@ class PasteQueueManager : public QObject
 public:
     /// How long the clipboard monitor stays paused after each write.
     static constexpr std::chrono::milliseconds resumeDelay{300};
-    /// On X11 the application that got the Ctrl+V asks for the clipboard only after the
-    /// keystroke, so the next item may go on it only once the current one was read:
-    /// shortly after the last read (an application may ask for several forms), or, when
-    /// nothing reads it (the keystroke did not paste), after the longer wait.
+    /// An application may ask for several forms of one paste, one after another: the
+    /// next item goes on the clipboard once it has asked for nothing more for a moment,
+    /// and at the latest this long after its first read.
     static constexpr std::chrono::milliseconds pasteReadSettle{50};
     static constexpr std::chrono::milliseconds pasteReadTimeout{500};
 
@@ -74,7 +77,9 @@ private:
     void startKeyMonitor();
     void stopKeyMonitor();
     void keyDown(const GlobalKeyDown &event);
-    /// The keystroke that waited for its paste has been served (or waited long enough).
+    /// The active application read the clipboard.
+    void contentRead();
+    /// The paste whose reads were being gathered is complete.
     void finishPaste();
     void advanceQueue();
     void setIsActive(bool active);
@@ -91,6 +96,7 @@ private:
 
     bool m_isActive = false;
     QList<ClipItemPtr> m_queuedItems;
+    QList<ClipItemPtr> m_pasteContents; // detached copies of m_queuedItems, what is written
     int m_currentIndex = 0;
     std::optional<int> m_globalMonitor;
     bool m_pasteAwaitingRead = false;

@@ -226,22 +226,29 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(icon) != idleIcon, 5000); // the tray shows the queue
         QVERIFY(saveScreenshot(u"09-queue-running"_s));
 
-        Pastepad pad;
-        QVERIFY(pad.start());
-        QVERIFY(pad.focus());
+        // A terminal pastes with Ctrl+Shift+V or Shift+Insert: each paste moves the queue on.
+        Terminal terminal;
+        QVERIFY(terminal.start(m_home.filePath(u"pasted.txt"_s)));
         QString expected;
-        for (const QString &text : {u"bold words"_s, u"https://example.org/page"_s, u"plain words"_s}) {
-            QVERIFY(pressKeys(u"ctrl+v"_s));
-            expected += text;
-            QVERIFY2(pad.waitForText(expected), qPrintable(pad.text()));
+        const QStringList keys{u"ctrl+shift+v"_s, u"shift+Insert"_s, u"ctrl+shift+v"_s};
+        const QStringList texts{u"bold words"_s, u"https://example.org/page"_s, u"plain words"_s};
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(pressKeys(keys.at(i)));
+            expected += texts.at(i);
+            QTRY_COMPARE_WITH_TIMEOUT(terminal.pasted(), expected, 5000);
+            if (i == 0) {
+                // A read by a program that is not the active window is no paste.
+                QTRY_COMPARE_WITH_TIMEOUT(clipboardContent(), texts.at(1).toUtf8(), 5000);
+                QTest::qWait(300);
+            }
         }
         QVERIFY(m_app->waitForLog("paste queue idle", 5000, 0));
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(icon) == idleIcon, 5000);
         QVERIFY(saveScreenshot(u"10-pasted"_s));
 
-        // A fourth Ctrl+V pastes the last item again; nothing was recorded or moved.
-        QVERIFY(pressKeys(u"ctrl+v"_s));
-        QVERIFY(pad.waitForText(expected + u"plain words"_s));
+        // A fourth paste pastes the last item again; nothing was recorded or moved.
+        QVERIFY(pressKeys(u"shift+Insert"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(terminal.pasted(), expected + u"plain words"_s, 5000);
         QTest::qWait(1000);
         QCOMPARE(m_app->count(recordedLine), recorded);
         QCOMPARE(m_app->labels(), (QStringList{u"bold words"_s, u"https://example.org/page"_s, u"plain words"_s, u"Image"_s}));

@@ -79,7 +79,10 @@ private Q_SLOTS:
         QVERIFY(entry.open(QIODevice::WriteOnly));
         entry.write("[Desktop Entry]\nType=Application\nName=Pastepad\nExec=" PASTEPAD_PATH "\n");
         entry.close();
-        QDir().mkpath(m_home.filePath(u"system"_s));
+        // And Mousepad, as its package installs it.
+        QDir().mkpath(m_home.filePath(u"system/applications"_s));
+        QVERIFY(QFile::copy(u"/usr/share/applications/org.xfce.mousepad.desktop"_s,
+                            m_home.filePath(u"system/applications/org.xfce.mousepad.desktop"_s)));
 
         m_app = std::make_unique<JotterlyProcess>(m_home.path());
         QProcessEnvironment env;
@@ -120,26 +123,53 @@ private Q_SLOTS:
         QVERIFY(clickAndWaitForPopup(inSettings(63, 454))); // "Add App..."
         QTest::qWait(300); // the dialog fades in
         QVERIFY(saveScreenshot(u"21-settings-add-app"_s));
-        // The picker lists the installed applications; the pastepad is the only one.
+        // The picker lists the installed applications, Mousepad first; the desktop-file
+        // id is what it stores.
         QVERIFY(clickAt(inSettings(225, 104)));
-        QTRY_VERIFY_WITH_TIMEOUT(settingsText().contains(u"pastepad"_s), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(settingsText().contains(u"org.xfce.mousepad"_s), 5000);
         QVERIFY(saveScreenshot(u"22-settings-excluded"_s));
 
+        // Mousepad's window (WM_CLASS "mousepad", "Mousepad"; no D-Bus session here, so
+        // no announced id) is resolved to its entry: its copy is not recorded.
         const int before = m_app->count(recordedLine);
-        {
-            Pastepad pad;
-            QVERIFY(pad.start(u"a password"_s));
-            QVERIFY(pad.focus());
-            QVERIFY(pressKeys(u"ctrl+a ctrl+c"_s));
-            QTRY_COMPARE_WITH_TIMEOUT(clipboardContent(), QByteArray("a password"), 5000);
-            QTest::qWait(1500);
-            QCOMPARE(m_app->count(recordedLine), before);
-        }
+        QFile document(m_home.filePath(u"secret.txt"_s));
+        QVERIFY(document.open(QIODevice::WriteOnly));
+        document.write("a password");
+        document.close();
+        QProcess mousepad;
+        mousepad.start(u"mousepad"_s, {document.fileName()});
+        QVERIFY(mousepad.waitForStarted());
+        const QString window =
+            shellOutput(u"xdotool search --sync --onlyvisible --pid %1 | head -n1"_s.arg(mousepad.processId())).trimmed();
+        QVERIFY(activateWindow(window));
+        QVERIFY(pressKeys(u"ctrl+a ctrl+c"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(clipboardContent(), QByteArray("a password"), 5000);
+        const QByteArray rich = clipboardContent(u"application/x-gtk-text-buffer-rich-text"_s);
+        QVERIFY(!rich.isEmpty());
+        QTest::qWait(1500);
+        QCOMPARE(m_app->count(recordedLine), before);
+
+        // Quitting, Mousepad hands its clipboard over: it stays, in all the forms GTK
+        // gives to other programs, its own rich text among them.
+        QVERIFY(pressKeys(u"ctrl+q"_s));
+        QVERIFY(mousepad.waitForFinished(10000));
+        QCOMPARE(clipboardContent(), QByteArray("a password"));
+        QCOMPARE(clipboardContent(u"application/x-gtk-text-buffer-rich-text"_s), rich);
         QVERIFY(!stored().contains(u"a password"_s));
 
-        // With the pastepad gone, copies are recorded again.
-        copyRecorded("after the password");
+        // With Mousepad gone, copies are recorded again; when the program that copied
+        // quits without handing over, the newest item goes back on the clipboard.
+        QProcess xclip;
+        xclip.start(u"xclip"_s, {u"-quiet"_s, u"-selection"_s, u"clipboard"_s});
+        QVERIFY(xclip.waitForStarted());
+        xclip.write("after the password");
+        xclip.closeWriteChannel();
+        QTRY_COMPARE_WITH_TIMEOUT(stored().constFirst(), u"after the password"_s, 10000);
+        xclip.kill();
+        xclip.waitForFinished();
+        QTRY_COMPARE_WITH_TIMEOUT(clipboardContent(), QByteArray("after the password"), 5000);
         QCOMPARE(stored().constFirst(), u"after the password"_s);
+        QCOMPARE(stored().count(u"after the password"_s), 1);
     }
 
     void launchAtLoginWritesAndRemovesTheAutostartEntry()

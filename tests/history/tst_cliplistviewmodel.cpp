@@ -2,6 +2,7 @@
 #include "capture/clipboardmonitor.h"
 #include "capture/imagecapture.h"
 #include "capture/memorypasteboard.h"
+#include "history/clipboardrefill.h"
 #include "history/cliplistviewmodel.h"
 #include "history/pasteback.h"
 #include "platform/fakeworkspace.h"
@@ -224,6 +225,34 @@ private Q_SLOTS:
             QCOMPARE(again->content(), content);
             QCOMPARE(again->richTextData(), item->richTextData());
         }
+    }
+
+    // The owner of the clipboard went away: the newest item goes back on it, pinned or
+    // not, without being recorded again or moved; an empty history leaves it empty.
+    void refillsAClipboardItsOwnerEmptied()
+    {
+        ClipboardRefill refill(m_pasteboard.get(), m_monitor.get(), m_store->context.get());
+        m_monitor->startMonitoring();
+        Q_EMIT m_pasteboard->emptiedByOwnerExit();
+        QVERIFY(m_pasteboard->content().isEmpty());
+
+        add(u"older"_s);
+        const ClipItemPtr newest = add(u"newest"_s, true);
+        QVERIFY(m_store->context->save());
+        const QDateTime stamp = newest->timestamp();
+        m_pasteboard->replaceContent({});
+        Q_EMIT m_pasteboard->emptiedByOwnerExit();
+        QCOMPARE(m_pasteboard->string(PasteboardType::String).value_or(QString()), u"newest"_s);
+        m_scheduler->advance(ClipboardMonitor::pollingInterval);
+        QCOMPARE(m_store->context->fetchCount({}).value_or(-1), qsizetype(2));
+        QCOMPARE(newest->timestamp(), stamp);
+        // A copy right after is recorded; a pause another writer began stays theirs.
+        m_pasteboard->replaceContent({{u"text/plain"_s, "right after"}});
+        m_scheduler->advance(ClipboardMonitor::pollingInterval);
+        QCOMPARE(m_store->context->fetchCount({}).value_or(-1), qsizetype(3));
+        m_monitor->setIsPaused(true);
+        Q_EMIT m_pasteboard->emptiedByOwnerExit();
+        QVERIFY(m_monitor->isPaused());
     }
 };
 

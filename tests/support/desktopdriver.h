@@ -201,6 +201,71 @@ private:
 };
 #endif
 
+/// Gives a window the keyboard and names it the active window, as a window manager
+/// would (the tests' X server has none).
+inline bool activateWindow(const QString &window)
+{
+    QElapsedTimer timer;
+    timer.start();
+    // The window may not be mapped yet: try again a while.
+    while (!runShell(QStringLiteral("xdotool windowfocus --sync %1").arg(window))) {
+        if (timer.elapsed() > 5000)
+            return false;
+        QTest::qWait(100);
+    }
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const QByteArray name("_NET_ACTIVE_WINDOW");
+    const auto atom = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData()), nullptr);
+    const xcb_window_t id = window.toUInt();
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, atom ? atom->atom : XCB_ATOM_NONE, XCB_ATOM_WINDOW, 32, 1, &id);
+    std::free(atom);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)); // a round trip
+    xcb_disconnect(connection);
+    return true;
+}
+
+/// A real terminal, xterm, that pastes the clipboard with Ctrl+Shift+V and Shift+Insert
+/// (as a user sets it up: by default xterm pastes the primary selection) into `cat`,
+/// which writes what was pasted to a file.
+class Terminal
+{
+public:
+    ~Terminal()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+
+    bool start(const QString &outputFile)
+    {
+        m_outputFile = outputFile;
+        m_process.start(QStringLiteral("xterm"),
+                        {QStringLiteral("-xrm"),
+                         QStringLiteral("XTerm*VT100.translations: #override Ctrl Shift <Key>V: insert-selection(CLIPBOARD) "
+                                        "\\n Shift <Key>Insert: insert-selection(CLIPBOARD)"),
+                         QStringLiteral("-geometry"), QStringLiteral("60x8+40+400"), QStringLiteral("-e"), QStringLiteral("sh"),
+                         QStringLiteral("-c"), QStringLiteral("stty -icanon -echo; exec cat > '%1'").arg(outputFile)});
+        if (!m_process.waitForStarted())
+            return false;
+        m_window = shellOutput(QStringLiteral("xdotool search --sync --onlyvisible --pid %1 | head -n1").arg(m_process.processId()))
+                       .trimmed();
+        return !m_window.isEmpty() && activateWindow(m_window);
+    }
+
+    /// What has been pasted into it.
+    [[nodiscard]] QString pasted() const
+    {
+        QFile file(m_outputFile);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+private:
+    QProcess m_process;
+    QString m_outputFile;
+    QString m_window;
+};
+
 #ifdef SCREENSHOT_PATH
 /// Clicks and waits until the screen below and right of the point changes, as it does
 /// when a menu, a list or a dialog opens there; false when nothing opened.

@@ -8,6 +8,7 @@
 #include <xcb/xfixes.h>
 
 #include <cstdlib>
+#include <deque>
 #include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -65,6 +66,12 @@ public:
         m_targets = internAtom(m_connection, "TARGETS");
         m_incr = internAtom(m_connection, "INCR");
         m_property = internAtom(m_connection, "JOTTERLY_CLIPBOARD");
+        m_clipboardManager = internAtom(m_connection, "CLIPBOARD_MANAGER");
+        m_saveTargets = internAtom(m_connection, "SAVE_TARGETS");
+        m_timestamp = internAtom(m_connection, "TIMESTAMP");
+        for (const char *name : {"TARGETS", "TIMESTAMP", "MULTIPLE", "SAVE_TARGETS", "DELETE", "INSERT_SELECTION",
+                                 "INSERT_PROPERTY"})
+            m_metaTargets.push_back(internAtom(m_connection, name));
 
         const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
         m_window = xcb_generate_id(m_connection);
@@ -75,6 +82,7 @@ public:
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
                                               | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
                                               | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        becomeClipboardManager(screen->root);
         xcb_flush(m_connection);
         m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         return m_wakeFd >= 0 && !xcb_connection_has_error(m_connection);
@@ -97,13 +105,21 @@ public:
     {
         while (!m_stopping) {
             if (!m_pending) {
-                EventPtr event = nextEvent(std::nullopt);
-                if (event)
+                EventPtr event = xcbPtr<xcb_generic_event_t>(nullptr);
+                if (!m_deferred.empty()) {
+                    event = std::move(m_deferred.front());
+                    m_deferred.pop_front();
+                } else {
+                    event = nextEvent(std::nullopt);
+                }
+                if (event && !answerRequest(event.get()))
                     noteOwnerChange(event.get());
                 continue;
             }
             const Change change = *std::exchange(m_pending, std::nullopt);
-            if (change.owner != XCB_NONE && change.owner == m_watcher->m_ignoredOwner.load())
+            // Our own writes, and what we keep for an application that has quit, are
+            // already known.
+            if (change.owner != XCB_NONE && (change.owner == m_watcher->m_ignoredOwner.load() || change.owner == m_window))
                 continue;
             ClipboardSnapshot snapshot;
             snapshot.owner = change.owner;
@@ -149,6 +165,7 @@ private:
 
     // The first event that `matches`, within the reply timeout. Null when the owner took
     // too long (the read is given up), a new owner was announced, or we are stopping.
+    // Requests to us wait until the read is over.
     template<typename Matches>
     EventPtr waitForEvent(Matches matches)
     {
@@ -159,11 +176,155 @@ private:
                 m_gaveUp = !m_stopping;
                 return event;
             }
+            const uint8_t type = event->response_type & 0x7f;
+            if (type == XCB_SELECTION_REQUEST || type == XCB_SELECTION_CLEAR) {
+                m_deferred.push_back(std::move(event));
+                continue;
+            }
             if (noteOwnerChange(event.get()))
                 return xcbPtr<xcb_generic_event_t>(nullptr);
             if (matches(event.get()))
                 return event;
         }
+    }
+
+    // Takes the freedesktop clipboard manager's part, unless another client has it:
+    // applications that quit then hand their clipboard to us instead of emptying it.
+    void becomeClipboardManager(xcb_window_t root)
+    {
+        const auto owner = xcbPtr(xcb_get_selection_owner_reply(
+            m_connection, xcb_get_selection_owner(m_connection, m_clipboardManager), nullptr));
+        if (!owner || owner->owner != XCB_NONE)
+            return;
+        xcb_set_selection_owner(m_connection, m_window, m_clipboardManager, XCB_CURRENT_TIME);
+        const auto check = xcbPtr(xcb_get_selection_owner_reply(
+            m_connection, xcb_get_selection_owner(m_connection, m_clipboardManager), nullptr));
+        if (!check || check->owner != m_window)
+            return;
+        // Announced to the root window as a new manager (ICCCM 2.8).
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = root;
+        message.type = internAtom(m_connection, "MANAGER");
+        message.data.data32[0] = XCB_CURRENT_TIME;
+        message.data.data32[1] = m_clipboardManager;
+        message.data.data32[2] = m_window;
+        xcb_send_event(m_connection, 0, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char *>(&message));
+    }
+
+    // Answers a request for a selection we own, or notes that we lost one; false for
+    // any other event.
+    bool answerRequest(const xcb_generic_event_t *event)
+    {
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_SELECTION_CLEAR) {
+            const auto *clear = reinterpret_cast<const xcb_selection_clear_event_t *>(event);
+            if (clear->selection == m_clipboard)
+                m_kept.clear();
+            return true;
+        }
+        if (type != XCB_SELECTION_REQUEST)
+            return false;
+        const auto *request = reinterpret_cast<const xcb_selection_request_event_t *>(event);
+        // Clients older than ICCCM 2.0 name no property: the target then stands for it.
+        const xcb_atom_t property = request->property == XCB_ATOM_NONE ? request->target : request->property;
+        bool answered = false;
+        if (request->selection == m_clipboardManager) {
+            if (request->target == m_saveTargets)
+                answered = keepClipboard(*request);
+            else if (request->target == m_targets)
+                answered = putAtoms(*request, property, {m_targets, m_saveTargets});
+        } else if (request->selection == m_clipboard && !m_kept.isEmpty()) {
+            answered = serveKept(*request, property);
+        }
+        xcb_selection_notify_event_t notify{};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request->time;
+        notify.requestor = request->requestor;
+        notify.selection = request->selection;
+        notify.target = request->target;
+        notify.property = answered ? property : xcb_atom_t(XCB_ATOM_NONE);
+        xcb_send_event(m_connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&notify));
+        xcb_flush(m_connection);
+        return true;
+    }
+
+    bool putAtoms(const xcb_selection_request_event_t &request, xcb_atom_t property, const QList<xcb_atom_t> &atoms)
+    {
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32,
+                            uint32_t(atoms.size()), atoms.constData());
+        return true;
+    }
+
+    // An application that quits hands its clipboard over (SAVE_TARGETS): we read every
+    // form it offers, or those it names, take the clipboard and serve them from now on.
+    bool keepClipboard(const xcb_selection_request_event_t &request)
+    {
+        QList<xcb_atom_t> targets;
+        if (request.property != XCB_ATOM_NONE) {
+            const auto named = xcbPtr(xcb_get_property_reply(
+                m_connection,
+                xcb_get_property(m_connection, 0, request.requestor, request.property, XCB_ATOM_ATOM, 0, 4096), nullptr));
+            if (named && named->format == 32) {
+                const auto *atoms = static_cast<const xcb_atom_t *>(xcb_get_property_value(named.get()));
+                targets = QList<xcb_atom_t>(atoms, atoms + xcb_get_property_value_length(named.get()) / 4);
+            }
+        }
+        m_gaveUp = false;
+        if (targets.isEmpty()) {
+            const std::optional<QByteArray> offered = convert(m_targets, XCB_CURRENT_TIME);
+            if (!offered)
+                return false;
+            const auto *atoms = reinterpret_cast<const xcb_atom_t *>(offered->constData());
+            targets = QList<xcb_atom_t>(atoms, atoms + offered->size() / qsizetype(sizeof(xcb_atom_t)));
+        }
+        QMap<xcb_atom_t, Kept> kept;
+        for (const xcb_atom_t target : std::as_const(targets)) {
+            if (m_metaTargets.contains(target) || kept.contains(target))
+                continue;
+            Kept value;
+            const std::optional<QByteArray> data = convert(target, XCB_CURRENT_TIME, &value.type, &value.format);
+            if (m_gaveUp || m_pending || m_stopping)
+                return false;
+            if (!data)
+                continue;
+            value.data = *data;
+            kept.insert(target, value);
+        }
+        if (kept.isEmpty())
+            return false;
+        xcb_set_selection_owner(m_connection, m_window, m_clipboard, XCB_CURRENT_TIME);
+        const auto owner = xcbPtr(
+            xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr));
+        if (!owner || owner->owner != m_window)
+            return false;
+        m_kept = kept;
+        return true;
+    }
+
+    // Serves what an application that quit handed over, under its own target names.
+    bool serveKept(const xcb_selection_request_event_t &request, xcb_atom_t property)
+    {
+        if (request.target == m_targets) {
+            QList<xcb_atom_t> atoms{m_targets, m_timestamp};
+            atoms << m_kept.keys();
+            return putAtoms(request, property, atoms);
+        }
+        if (request.target == m_timestamp) {
+            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_INTEGER, 32,
+                                1, &m_keptSince);
+            return true;
+        }
+        const auto it = m_kept.constFind(request.target);
+        // What does not fit into one request is refused rather than sent in increments.
+        const qsizetype limit = qsizetype(xcb_get_maximum_request_length(m_connection)) * 4 - 64;
+        if (it == m_kept.cend() || it->data.size() > limit)
+            return false;
+        const uint8_t format = it->format == 16 || it->format == 32 ? it->format : 8;
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property, it->type, format,
+                            uint32_t(it->data.size() / (format / 8)), it->data.constData());
+        return true;
     }
 
     // Remembers a new clipboard owner announced by `event`; true if it was one.
@@ -174,6 +335,10 @@ private:
         const auto *notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(event);
         if (notify->selection != m_clipboard)
             return false;
+        if (notify->owner == m_window)
+            m_keptSince = notify->selection_timestamp;
+        else
+            m_kept.clear(); // another owner: what we kept is gone
         Change change;
         change.announcedAt = steady_clock::now();
         if (notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER) {
@@ -225,7 +390,8 @@ private:
 
     // Asks the owner for one target and reads the answer, in increments if the owner
     // sends it so. None when refused, too slow, too large, cut short or stopping.
-    std::optional<QByteArray> convert(xcb_atom_t target, xcb_timestamp_t time)
+    std::optional<QByteArray> convert(xcb_atom_t target, xcb_timestamp_t time, xcb_atom_t *valueType = nullptr,
+                                      uint8_t *valueFormat = nullptr)
     {
         xcb_delete_property(m_connection, m_window, m_property);
         xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, time);
@@ -240,17 +406,19 @@ private:
             return std::nullopt; // given up, cut short, or the owner refused this target
 
         xcb_atom_t type = XCB_ATOM_NONE;
-        std::optional<QByteArray> value = takeProperty(&type);
+        std::optional<QByteArray> value = takeProperty(&type, valueFormat);
         if (!value)
             m_gaveUp = true;
+        if (valueType)
+            *valueType = type;
         if (!value || type != m_incr)
             return value;
-        return readIncrements();
+        return readIncrements(valueType, valueFormat);
     }
 
     // Reads and deletes our property; deleting it also tells an incremental sender
     // to go on.
-    std::optional<QByteArray> takeProperty(xcb_atom_t *type)
+    std::optional<QByteArray> takeProperty(xcb_atom_t *type, uint8_t *format = nullptr)
     {
         const auto reply = xcbPtr(xcb_get_property_reply(m_connection,
                                    xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY,
@@ -260,11 +428,13 @@ private:
         if (!reply || reply->bytes_after > 0)
             return std::nullopt;
         *type = reply->type;
+        if (format)
+            *format = reply->format;
         const auto *bytes = static_cast<const char *>(xcb_get_property_value(reply.get()));
         return QByteArray(bytes, xcb_get_property_value_length(reply.get()));
     }
 
-    std::optional<QByteArray> readIncrements()
+    std::optional<QByteArray> readIncrements(xcb_atom_t *valueType, uint8_t *valueFormat)
     {
         QByteArray data;
         for (;;) {
@@ -277,7 +447,9 @@ private:
             if (!event)
                 return std::nullopt;
             xcb_atom_t type = XCB_ATOM_NONE;
-            const std::optional<QByteArray> chunk = takeProperty(&type);
+            const std::optional<QByteArray> chunk = takeProperty(&type, valueFormat);
+            if (valueType && chunk && !chunk->isEmpty())
+                *valueType = type;
             if (!chunk || data.size() + chunk->size() > m_options.maximumBytes) {
                 m_gaveUp = true;
                 return std::nullopt;
@@ -300,6 +472,20 @@ private:
     xcb_atom_t m_property = XCB_ATOM_NONE;
     xcb_window_t m_window = XCB_WINDOW_NONE;
     std::optional<Change> m_pending;
+    std::deque<EventPtr> m_deferred; // requests to us that came during a read
+
+    // The clipboard of an application that quit, as it handed it over.
+    struct Kept {
+        xcb_atom_t type = XCB_ATOM_NONE;
+        uint8_t format = 8;
+        QByteArray data;
+    };
+    xcb_atom_t m_clipboardManager = XCB_ATOM_NONE;
+    xcb_atom_t m_saveTargets = XCB_ATOM_NONE;
+    xcb_atom_t m_timestamp = XCB_ATOM_NONE;
+    QList<xcb_atom_t> m_metaTargets; // targets that carry no content of their own
+    QMap<xcb_atom_t, Kept> m_kept;
+    xcb_timestamp_t m_keptSince = XCB_CURRENT_TIME;
     bool m_gaveUp = false; // the current read timed out or grew too large
     QHash<xcb_atom_t, QString> m_atomNames;
 };

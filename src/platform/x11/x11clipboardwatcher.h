@@ -31,7 +31,14 @@ Q_DECLARE_METATYPE(ClipboardSnapshot)
 /// owner's targets and reads the wanted ones (large ones in increments). A newer owner
 /// cuts a read short, and an owner that stops answering is given up after a timeout:
 /// that change is then dropped. Each complete read is reported by contentChanged() on
-/// the watcher's thread of creation.
+/// the watcher's thread of creation; an owner that went away (or gave the clipboard up)
+/// is reported as empty content without an owner.
+///
+/// Unless another client holds it, the watcher also takes the freedesktop clipboard
+/// manager's part (the CLIPBOARD_MANAGER selection): an application that quits hands
+/// its clipboard over (SAVE_TARGETS), and the watcher keeps serving every form of it
+/// under the application's own target names. That hand-over is not reported: the
+/// content is what the application had copied.
 class X11ClipboardWatcher : public QObject
 {
     Q_OBJECT

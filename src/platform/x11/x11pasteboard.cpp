@@ -1,11 +1,11 @@
 #include "platform/x11/x11pasteboard.h"
 
 #include "platform/x11/x11clipboardwatcher.h"
+#include "platform/x11/x11pastedetector.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QPointer>
 
 using namespace Qt::StringLiterals;
 
@@ -28,28 +28,6 @@ X11ClipboardWatcher::Options watchedTargets()
     return options;
 }
 
-// What jotterly puts on the clipboard. Qt asks it for its bytes each time another
-// client requests one of its forms, which is how a paste becomes visible to us.
-class ServedMimeData : public QMimeData
-{
-public:
-    explicit ServedMimeData(QPointer<X11Pasteboard> pasteboard)
-        : m_pasteboard(std::move(pasteboard))
-    {
-    }
-
-protected:
-    QVariant retrieveData(const QString &mimeType, QMetaType type) const override
-    {
-        if (m_pasteboard)
-            Q_EMIT m_pasteboard->contentRead();
-        return QMimeData::retrieveData(mimeType, type);
-    }
-
-private:
-    QPointer<X11Pasteboard> m_pasteboard;
-};
-
 } // namespace
 
 X11Pasteboard::X11Pasteboard(QObject *parent)
@@ -57,6 +35,7 @@ X11Pasteboard::X11Pasteboard(QObject *parent)
     , m_watcher(new X11ClipboardWatcher(watchedTargets(), this))
 {
     connect(m_watcher, &X11ClipboardWatcher::contentChanged, this, &X11Pasteboard::takeSnapshot);
+    connect(new X11PasteDetector(this), &X11PasteDetector::pasted, this, &Pasteboard::contentRead);
 }
 
 X11Pasteboard::~X11Pasteboard() = default;
@@ -66,9 +45,15 @@ bool X11Pasteboard::isWatching() const
     return m_watcher->isWatching();
 }
 
+bool X11Pasteboard::hasIncomingChange() const
+{
+    const quint32 owner = m_watcher->currentOwner();
+    return owner != 0 && owner != m_ownWindow;
+}
+
 void X11Pasteboard::contentWritten(const ClipboardContent &content)
 {
-    auto *mime = new ServedMimeData(this);
+    auto *mime = new QMimeData;
     for (auto it = content.cbegin(); it != content.cend(); ++it) {
         if (it.key() == u"text/plain;charset=utf-8"_s)
             mime->setText(QString::fromUtf8(it.value())); // Qt offers it as UTF8_STRING, STRING and TEXT too
@@ -90,4 +75,6 @@ void X11Pasteboard::takeSnapshot(const ClipboardSnapshot &snapshot)
     if ((m_ownWindow && snapshot.owner == m_ownWindow) || snapshot.announcedAt < m_lastWrite)
         return;
     replaceContent(snapshot.content);
+    if (snapshot.owner == 0)
+        Q_EMIT emptiedByOwnerExit();
 }

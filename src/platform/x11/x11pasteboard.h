@@ -25,6 +25,7 @@ public:
     ~X11Pasteboard() override;
 
     [[nodiscard]] bool reportsReads() const override { return true; }
+    [[nodiscard]] bool hasIncomingChange() const override;
 
     /// Whether other applications' copies are seen (the display and XFixes are there).
     [[nodiscard]] bool isWatching() const;

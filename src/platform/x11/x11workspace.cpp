@@ -46,24 +46,15 @@ std::optional<QString> X11Workspace::frontmostApplicationID() const
     if (window == XCB_WINDOW_NONE)
         return std::nullopt;
 
-    if (const QByteArray id = property(window, m_gtkApplicationIdAtom, m_utf8StringAtom); !id.isEmpty())
-        return QString::fromUtf8(id);
-    if (QString file = QString::fromUtf8(property(window, m_kdeDesktopFileAtom, m_utf8StringAtom)); !file.isEmpty()) {
-        if (file.endsWith(QLatin1StringView(".desktop")))
-            file.chop(8);
-        return file;
-    }
+    WindowIdentity identity;
+    identity.announcedIds << QString::fromUtf8(property(window, m_gtkApplicationIdAtom, m_utf8StringAtom));
+    QString file = QString::fromUtf8(property(window, m_kdeDesktopFileAtom, m_utf8StringAtom));
+    if (file.endsWith(QLatin1StringView(".desktop")))
+        file.chop(8);
+    identity.announcedIds << file;
     // WM_CLASS holds two NUL-terminated strings: the instance, then the class.
     const QList<QByteArray> names = property(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0');
-    const QString instance = names.size() > 0 ? QString::fromLocal8Bit(names.at(0)) : QString();
-    const QString windowClass = names.size() > 1 ? QString::fromLocal8Bit(names.at(1)) : QString();
-    if (windowClass.isEmpty() && instance.isEmpty())
-        return std::nullopt;
-    if (m_applications) {
-        if (auto id = m_applications->idForWindowClass(windowClass))
-            return id;
-        if (auto id = m_applications->idForWindowClass(instance))
-            return id;
-    }
-    return windowClass.isEmpty() ? instance : windowClass;
+    identity.instance = names.size() > 0 ? QString::fromLocal8Bit(names.at(0)) : QString();
+    identity.windowClass = names.size() > 1 ? QString::fromLocal8Bit(names.at(1)) : QString();
+    return m_applications->idForWindow(identity);
 }

@@ -8,13 +8,12 @@
 struct xcb_connection_t;
 
 /// The application in front on an X11 desktop: the window the window manager names in
-/// _NET_ACTIVE_WINDOW, identified by the desktop-file id it announces
-/// (_GTK_APPLICATION_ID, _KDE_NET_WM_DESKTOP_FILE), else by its WM_CLASS matched
-/// against the installed applications, else by the WM_CLASS class itself.
+/// _NET_ACTIVE_WINDOW, resolved to the installed application it belongs to (see
+/// DesktopEntries::idForWindow), so that it is named as the application picker names it.
 class X11Workspace : public Workspace
 {
 public:
-    /// Connects to the display named by DISPLAY.
+    /// Connects to the display named by DISPLAY; `applications` must outlive it.
     explicit X11Workspace(DesktopEntries *applications);
     ~X11Workspace() override;
     X11Workspace(const X11Workspace &) = delete;
