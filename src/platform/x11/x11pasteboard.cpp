@@ -56,6 +56,7 @@ X11Pasteboard::X11Pasteboard(QObject *parent)
     , m_watcher(new X11ClipboardWatcher(watchedTargets(), this))
 {
     connect(m_watcher, &X11ClipboardWatcher::contentChanged, this, &X11Pasteboard::takeSnapshot);
+    connect(m_watcher, &X11ClipboardWatcher::copyTooLarge, this, &X11Pasteboard::copyTooLarge);
 }
 
 X11Pasteboard::~X11Pasteboard() = default;
