@@ -174,16 +174,21 @@ void SingleInstance::takeConnections()
             socket->abort();
             socket->deleteLater();
         });
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        const auto serve = [this, socket] {
             const QByteArray received = socket->readAll();
             if (received.contains(activateMessage))
                 Q_EMIT activationRequested();
-            if (received.contains('\n')) {
-                socket->disconnectFromServer();
+            if (received.contains('\n') || socket->state() != QLocalSocket::ConnectedState) {
+                socket->abort();
                 socket->deleteLater();
             }
-        });
+        };
+        connect(socket, &QLocalSocket::readyRead, this, serve);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // While it waited in the queue, the message (and the end of the connection) may
+        // have arrived already, with no one listening.
+        if (socket->bytesAvailable() > 0 || socket->state() != QLocalSocket::ConnectedState)
+            serve();
     }
 }
 

@@ -102,8 +102,9 @@ class TestLaunch : public QObject
         QVERIFY(store->context->save());
     }
 
-    // Starts jotterly and waits until its launch sequence has run.
-    void launch(QProcess &app, const QString &tag)
+    // Starts jotterly and waits until its launch sequence has run; `log` gets what it
+    // wrote meanwhile.
+    void launch(QProcess &app, const QString &tag, QByteArray *log = nullptr)
     {
         app.setProcessEnvironment(environment(tag));
         app.start(QStringLiteral(JOTTERLY_PATH), {});
@@ -113,6 +114,8 @@ class TestLaunch : public QObject
                                      || app.state() != QProcess::Running,
                                  20000);
         QCOMPARE(app.state(), QProcess::Running);
+        if (log)
+            *log = output;
     }
 
     void terminate(QProcess &app)
@@ -261,9 +264,9 @@ private Q_SLOTS:
         QVERIFY(holder.holds());
         const QString tag = u"alert"_s;
         QProcess app;
-        launch(app, tag);
         QByteArray log;
-        QVERIFY(waitForLog(app, log, "shortcut alert shown"));
+        launch(app, tag, &log);
+        QVERIFY2(waitForLog(app, log, "shortcut alert shown"), log.constData());
         QVERIFY(runShell(u"printf 'while the alert waits' | xclip -selection clipboard"_s));
         QVERIFY2(waitForLog(app, log, "recorded "), log.constData());
         terminate(app);
@@ -329,7 +332,8 @@ private Q_SLOTS:
     {
         const QString tag = u"flood"_s;
         QProcess app;
-        launch(app, tag);
+        QByteArray log;
+        launch(app, tag, &log);
         // The limit a session usually gives a program.
         const rlimit limit{1024, 1024};
         QCOMPARE(::prlimit(pid_t(app.processId()), RLIMIT_NOFILE, &limit, nullptr), 0);
@@ -350,7 +354,6 @@ private Q_SLOTS:
         }
         QVERIFY(flood.size() > 8);
 
-        QByteArray log;
         QVERIFY(runShell(u"printf 'during the flood' | xclip -selection clipboard"_s));
         QVERIFY2(waitForLog(app, log, "recorded "), log.constData());
         QVERIFY(QFileInfo::exists(QFile::decodeName(socketPath)));
@@ -362,7 +365,7 @@ private Q_SLOTS:
         second.start(QStringLiteral(JOTTERLY_PATH), {});
         QVERIFY(second.waitForFinished(20000));
         QCOMPARE(second.exitCode(), 0);
-        QVERIFY(waitForLog(app, log, "activation requested"));
+        QVERIFY2(waitForLog(app, log, "activation requested"), log.constData());
         terminate(app);
     }
 
