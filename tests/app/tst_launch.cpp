@@ -104,9 +104,9 @@ class TestLaunch : public QObject
 
     // Starts jotterly and waits until its launch sequence has run; `log` gets what it
     // wrote meanwhile.
-    void launch(QProcess &app, const QString &tag, QByteArray *log = nullptr)
+    void launch(QProcess &app, const QString &tag, QByteArray *log = nullptr, const QProcessEnvironment &env = {})
     {
-        app.setProcessEnvironment(environment(tag));
+        app.setProcessEnvironment(env.isEmpty() ? environment(tag) : env);
         app.start(QStringLiteral(JOTTERLY_PATH), {});
         QVERIFY(app.waitForStarted());
         QByteArray output; // read as it comes: a line may arrive in parts
@@ -271,6 +271,47 @@ private Q_SLOTS:
         QVERIFY2(waitForLog(app, log, "recorded "), log.constData());
         terminate(app);
         QCOMPARE(DiskView(storePath(tag)).previews(), QStringList{u"while the alert waits"_s});
+    }
+
+    // The history on a disk that fills up: the user hears it once per run of failures,
+    // copies wait in memory and are written once there is room; what never could be is
+    // lost with a word and a failure status.
+    void keepsCopiesWhileTheDiskIsFull()
+    {
+        FullDisk disk;
+        QString why;
+        if (!disk.mount(4 << 20, &why))
+            QSKIP(qPrintable(why));
+        const QString tag = u"fulldisk"_s;
+        QProcessEnvironment env = environment(tag);
+        env.insert(u"XDG_DATA_HOME"_s, disk.filePath(u"data"_s));
+        QProcess app;
+        QByteArray log;
+        launch(app, tag, &log, env);
+        const auto copy = [&](const char *text, const QByteArray &expected) {
+            const qsizetype seen = log.count(expected);
+            QVERIFY(runShell(u"printf '%1' | xclip -selection clipboard"_s.arg(QLatin1StringView(text))));
+            QTRY_VERIFY_WITH_TIMEOUT((log += app.readAllStandardError()).count(expected) > seen, 10000);
+        };
+        disk.fill();
+        copy("A", "kept unsaved");
+        copy("B", "kept unsaved");
+        QCOMPARE(log.count("told the user: jotterly cannot save its history"), 1);
+        disk.free();
+        copy("C", "recorded");
+        const QString store = disk.filePath(u"data/jotterly/history.sqlite"_s);
+        QCOMPARE(DiskView(store).previews(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
+
+        disk.fill();
+        copy("D", "kept unsaved");
+        QCOMPARE(log.count("told the user: jotterly cannot save its history"), 2);
+        ::kill(pid_t(app.processId()), SIGTERM);
+        QVERIFY(app.waitForFinished(20000));
+        QVERIFY(app.exitCode() != 0);
+        log += app.readAllStandardError();
+        QVERIFY2(log.contains("1 changes to the history could not be saved and are lost"), log.constData());
+        disk.free();
+        QCOMPARE(DiskView(store).previews(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
     }
 
     // Each a folder someone else could use to stop jotterly or to take its socket: it
