@@ -70,7 +70,9 @@ private Q_SLOTS:
         store.context.reset();
         store.container.reset();
 
-        // Opened through a link, the log files lie beside the file itself, private too.
+        // Opened through a link, the log files lie beside the file itself, private too,
+        // also when the file was left open to others (restored from a backup, say).
+        QVERIFY(QFile::setPermissions(path, QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther));
         const QString link = m_dir.filePath(u"linked/history.sqlite"_s);
         QVERIFY(QDir().mkpath(QFileInfo(link).absolutePath()));
         QVERIFY(QFile::link(path, link));
