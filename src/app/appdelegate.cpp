@@ -5,6 +5,7 @@
 #include "app/messageboxalerts.h"
 #include "app/popover.h"
 #include "app/rowslog.h"
+#include "app/savewatch.h"
 #include "app/trayitem.h"
 #include "capture/clipboardmonitor.h"
 #include "history/clipboardrefill.h"
@@ -31,6 +32,8 @@
 #include "updates/updateservices.h"
 
 #include <QGuiApplication>
+#include <QLocale>
+#include <QMessageBox>
 #include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -92,6 +95,8 @@ bool AppDelegate::applicationDidFinishLaunching(QString *error)
     m_store = createHistoryStore(defaultHistoryStorePath(), error);
     if (!m_store)
         return false;
+    m_saveWatch = std::make_unique<SaveWatch>(m_store->context.get(), m_scheduler.get());
+    connect(m_saveWatch.get(), &SaveWatch::failureBegan, this, &AppDelegate::notifyUser);
     setupManagers();
     setupStatusItem();
     setupPopover();
@@ -143,24 +148,43 @@ void AppDelegate::setupManagers()
     m_rowsLog = std::make_unique<RowsLog>(m_clipListViewModel.get());
 
     m_clipboardMonitor->setOnNewItem([self] {
-        if (!self)
-            return;
-        // The hash names what was stored without printing it.
-        if (lcApp().isDebugEnabled()) {
-            if (const ClipItemPtr newest = fetchNewestItem(*self->m_store->context))
-                qCDebug(lcApp) << "recorded" << newest->contentHash();
-        }
-        self->m_clipListViewModel->loadItems();
+        if (self)
+            self->m_clipListViewModel->loadItems();
     });
+    // A copy too large to keep is dropped, but never silently: told once, until a copy is
+    // kept again.
+    connect(m_pasteboard.get(), &X11Pasteboard::copyTooLarge, this, [this](qint64 maximumBytes) {
+        const QString size = QLocale().formattedDataSize(maximumBytes, 0);
+        qCWarning(lcApp).noquote() << "a copy was not kept: it is larger than" << size;
+        if (m_tooLargeTold)
+            return;
+        m_tooLargeTold = true;
+        notifyUser(tr("A copy was not kept"),
+                   tr("What you copied is larger than %1, more than jotterly keeps. Everything else is recorded as usual.")
+                       .arg(size));
+    });
+    connect(m_clipboardMonitor.get(), &ClipboardMonitor::itemStored, this, [this] { m_tooLargeTold = false; });
+    // The hash names what was stored without printing it; only what reached the file is
+    // "recorded".
+    connect(m_clipboardMonitor.get(), &ClipboardMonitor::itemStored, this,
+            [](const QString &hash, const QString &saveError) {
+                if (saveError.isNull())
+                    qCDebug(lcApp) << "recorded" << hash;
+                else
+                    qCDebug(lcApp) << "kept unsaved" << hash;
+            });
 
     m_hotkeyManager = std::make_unique<HotkeyManager>(m_hotkeyService.get(), m_notifications.get(), m_preferences.get());
     m_hotkeyManager->setOnHotkeyPressed([self] {
         if (self)
             self->togglePopover();
     });
+    // The alert waits for the event loop: launch goes on and capture runs while it is up,
+    // which at login may be for hours before anyone sees it.
     m_hotkeyManager->setOnRegistrationFailed([self] {
+        qCDebug(lcApp) << "shortcut unavailable";
         if (self)
-            self->showShortcutUnavailableAlert();
+            QMetaObject::invokeMethod(self, &AppDelegate::showShortcutUnavailableAlert, Qt::QueuedConnection);
     });
     m_hotkeyManager->setup();
 }
@@ -276,22 +300,43 @@ void AppDelegate::updateStatusItemIcon()
 
 void AppDelegate::showShortcutUnavailableAlert()
 {
-    qCDebug(lcApp) << "shortcut unavailable";
+    // Two failed registrations in a row (key and modifiers changed) show one alert.
+    if (m_shortcutAlertShowing)
+        return;
+    m_shortcutAlertShowing = true;
+    qCDebug(lcApp) << "shortcut alert shown";
     m_alerts->run({u"Shortcut Unavailable"_s,
                    u"The global shortcut could not be registered. It may conflict with another app or system "
                    "shortcut. You can change it in Settings."_s,
                    {u"OK"_s}, Alert::Style::Warning});
+    m_shortcutAlertShowing = false;
+}
+
+void AppDelegate::notifyUser(const QString &title, const QString &message)
+{
+    qCInfo(lcApp).noquote() << "told the user:" << title;
+    if (m_tray && m_tray->isAvailable()) {
+        m_tray->showMessage(title, message);
+        return;
+    }
+    auto *box = new QMessageBox(QMessageBox::Warning, QGuiApplication::applicationDisplayName(), title);
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(message);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
 void AppDelegate::runLaunchAutoClearCheck()
 {
-    const QString option = m_preferences->string(PreferenceKeys::autoClearOption);
+    const QString option = storedAutoClearOption(*m_preferences);
     if (option != AutoClearOption::daily && option != AutoClearOption::weekly)
         return;
     const QDateTime now = QDateTime::currentDateTime();
     if (isLaunchClearDue(option, m_preferences->date(PreferenceKeys::lastAutoClearDate), now)) {
         qCDebug(lcApp) << "clearing the history:" << option;
-        m_settingsViewModel->clearAllHistory();
+        if (!m_settingsViewModel->clearAllHistory())
+            qCWarning(lcApp).noquote() << m_settingsViewModel->clearError();
     }
     m_preferences->setDate(PreferenceKeys::lastAutoClearDate, now);
 }
@@ -312,16 +357,20 @@ void AppDelegate::handleHistoryLimitChanged()
         Qt::QueuedConnection);
 }
 
-void AppDelegate::applicationWillTerminate()
+bool AppDelegate::applicationWillTerminate()
 {
     if (m_terminated || !m_store)
-        return;
+        return true;
     m_terminated = true;
     m_clipboardMonitor->stopMonitoring();
     m_hotkeyManager->unregister();
-    if (m_preferences->string(PreferenceKeys::autoClearOption) == AutoClearOption::onQuit) {
+    if (storedAutoClearOption(*m_preferences) == AutoClearOption::onQuit) {
         qCDebug(lcApp) << "clearing the history on quit";
-        m_settingsViewModel->clearAllHistory();
+        if (!m_settingsViewModel->clearAllHistory())
+            qCWarning(lcApp).noquote() << m_settingsViewModel->clearError();
     }
+    // Whatever earlier saves could not write gets a last try.
+    const bool saved = m_saveWatch->finish();
     qCDebug(lcApp) << "terminated";
+    return saved;
 }

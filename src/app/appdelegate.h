@@ -23,6 +23,7 @@ class TrayItem;
 class Preferences;
 class QtScheduler;
 class RowsLog;
+class SaveWatch;
 class SettingsViewModel;
 class UpdaterController;
 class X11GlobalKeyMonitor;
@@ -44,8 +45,9 @@ public:
     /// The launch sequence. False, with the reason in `error`, when the history store
     /// cannot be opened: the application must not run then.
     [[nodiscard]] bool applicationDidFinishLaunching(QString *error);
-    /// The termination sequence: stops capture and clears on quit when asked to. Runs once.
-    void applicationWillTerminate();
+    /// The termination sequence: stops capture, clears on quit when asked to and writes
+    /// what is still unsaved. Runs once. False when changes to the history were lost.
+    bool applicationWillTerminate();
     /// Another launch asked for the panel.
     void activate();
     /// Opens the panel, or closes it when it is open.
@@ -78,6 +80,9 @@ public Q_SLOTS:
 
 private:
     void showShortcutUnavailableAlert();
+    /// Tells the user something went wrong without stopping them: a tray message, or a
+    /// window that does not block the program when there is no tray.
+    void notifyUser(const QString &title, const QString &message);
     void runLaunchAutoClearCheck();
     void handleHistoryLimitChanged();
 
@@ -93,6 +98,7 @@ private:
     std::unique_ptr<X11GlobalKeyMonitor> m_globalKeyMonitor;
     std::unique_ptr<X11HotkeyService> m_hotkeyService;
     std::optional<HistoryStore> m_store;
+    std::unique_ptr<SaveWatch> m_saveWatch;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<HotkeyManager> m_hotkeyManager;
     std::unique_ptr<PasteQueueManager> m_pasteQueueManager;
@@ -106,4 +112,6 @@ private:
     std::unique_ptr<QQuickWindow> m_settingsWindow;
     std::unique_ptr<QQuickWindow> m_onboardingWindow;
     bool m_terminated = false;
+    bool m_shortcutAlertShowing = false;
+    bool m_tooLargeTold = false;
 };

@@ -62,8 +62,15 @@ int main(int argc, char *argv[])
 
     // A second launch asks the running jotterly for its panel and leaves.
     SingleInstance instance;
-    if (!instance.claim())
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Running:
+        break;
+    case SingleInstance::Claim::HandedOver:
         return EXIT_SUCCESS;
+    case SingleInstance::Claim::Failed:
+        std::fprintf(stderr, "jotterly: %s\n", qPrintable(instance.errorString()));
+        return EXIT_FAILURE;
+    }
 
     AppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::activationRequested, &delegate, &AppDelegate::activate);
@@ -79,6 +86,8 @@ int main(int argc, char *argv[])
     QObject::connect(&quitSignals, &UnixSignalWatcher::signalReceived, &app, &QCoreApplication::quit);
 
     const int status = QApplication::exec();
-    delegate.applicationWillTerminate();
+    // Copies that could never be saved are lost: the exit status says so.
+    if (!delegate.applicationWillTerminate())
+        return EXIT_FAILURE;
     return status;
 }

@@ -2,11 +2,16 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -15,23 +20,43 @@ namespace {
 
 const QByteArray activateMessage = "activate\n";
 
-QString runtimeFolder(const QString &folder)
+QString systemError(int error)
 {
-    if (!folder.isEmpty())
-        return folder;
-    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
-        runtime = QDir::tempPath() + u"/jotterly-%1"_s.arg(::getuid());
-    QDir().mkpath(runtime);
-    return runtime;
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Why writing a file into `folder` fails (a full disk, a read-only folder), or empty.
+QString writeProblem(const QString &folder)
+{
+    const QByteArray probe = QFile::encodeName(folder + u"/.jotterly-probe"_s);
+    const int fd = ::open(probe.constData(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return systemError(errno);
+    const bool written = ::write(fd, "probe\n", 6) == 6;
+    const int error = errno;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return written ? QString() : systemError(error);
+}
+
+// $XDG_RUNTIME_DIR, else a folder of ours in /tmp. Anyone can make a folder of that
+// name there first: checkFolder() makes sure the one we use is ours.
+QString runtimeFolder(const QString &given)
+{
+    if (!given.isEmpty())
+        return given;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return runtime.isEmpty() ? QDir::tempPath() + u"/jotterly-%1"_s.arg(::getuid()) : runtime;
 }
 
 } // namespace
 
 SingleInstance::SingleInstance(QString folder, QObject *parent)
     : QObject(parent)
-    , m_socketPath(runtimeFolder(folder) + u"/jotterly.socket"_s)
-    , m_lock(runtimeFolder(folder) + u"/jotterly.lock"_s)
+    , m_folder(runtimeFolder(folder))
+    , m_createFolder(!folder.isEmpty() || qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+    , m_socketPath(m_folder + u"/jotterly.socket"_s)
+    , m_lock(m_folder + u"/jotterly.lock"_s)
 {
 }
 
@@ -41,29 +66,130 @@ SingleInstance::~SingleInstance()
         m_server->close();
 }
 
-bool SingleInstance::claim()
+bool SingleInstance::isListening() const
 {
+    return m_server && m_server->isListening();
+}
+
+bool SingleInstance::checkFolder()
+{
+    const QByteArray path = QFile::encodeName(m_folder);
+    if (m_createFolder && ::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+        m_error = tr("cannot create the folder %1 for its lock: %2").arg(m_folder, systemError(errno));
+        return false;
+    }
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0) {
+        m_error = tr("cannot use the runtime folder %1: %2").arg(m_folder, systemError(errno));
+        return false;
+    }
+    const QString advice = tr("remove it, or set XDG_RUNTIME_DIR to a folder of your own");
+    if (!S_ISDIR(info.st_mode)) {
+        m_error = tr("%1 is not a folder; %2").arg(m_folder, advice);
+        return false;
+    }
+    if (info.st_uid != ::getuid()) {
+        m_error = tr("the runtime folder %1 belongs to another user (uid %2); %3").arg(m_folder).arg(info.st_uid).arg(advice);
+        return false;
+    }
+    // Whoever may write here could replace the lock or the socket.
+    if (info.st_mode & (S_IWGRP | S_IWOTH)) {
+        m_error = tr("other users may write to the runtime folder %1 (mode %2); it must be private (mode 0700)")
+                      .arg(m_folder)
+                      .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
+        return false;
+    }
+    return true;
+}
+
+SingleInstance::Claim SingleInstance::claim()
+{
+    if (!checkFolder())
+        return Claim::Failed;
+
     // The lock decides who runs. QLockFile takes over a lock whose process has died;
     // a live owner is never displaced, even when it does not answer.
     m_lock.setStaleLockTime(0);
     if (!m_lock.tryLock(0)) {
-        askRunningInstance();
-        return false;
+        if (m_lock.error() == QLockFile::LockFailedError) {
+            if (askRunningInstance())
+                return Claim::HandedOver;
+            qint64 pid = 0;
+            m_lock.getLockInfo(&pid, nullptr, nullptr);
+            m_error = tr("another jotterly (process %1) holds %2 but does not answer").arg(pid).arg(m_lock.fileName());
+            return Claim::Failed;
+        }
+        QString reason = writeProblem(m_folder);
+        if (reason.isEmpty())
+            reason = m_lock.error() == QLockFile::PermissionError ? tr("permission denied") : tr("unknown error");
+        m_error = tr("cannot create the lock file %1: %2").arg(m_lock.fileName(), reason);
+        return Claim::Failed;
     }
-    QLocalServer::removeServer(m_socketPath); // left by an instance that crashed
+
+    // Something else at the socket's place is not ours to remove.
+    struct stat info {};
+    if (::lstat(QFile::encodeName(m_socketPath).constData(), &info) == 0 && !S_ISSOCK(info.st_mode)) {
+        m_error = tr("%1 is in the way of jotterly's socket; remove it").arg(m_socketPath);
+        m_lock.unlock();
+        return Claim::Failed;
+    }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains(activateMessage))
-                    Q_EMIT activationRequested();
-            });
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        }
+    // Accepted connections beyond these wait in the system's queue, not in descriptors of ours.
+    m_server->setMaxPendingConnections(maximumConnections);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::takeConnections);
+    if (!listen()) {
+        m_error = tr("cannot listen on %1: %2").arg(m_socketPath, m_server->errorString());
+        m_lock.unlock();
+        return Claim::Failed;
+    }
+    // The server stops listening for good after an error (it removes its socket too):
+    // listen again, so a later launch still finds us.
+    m_watchdog = new QTimer(this);
+    connect(m_watchdog, &QTimer::timeout, this, [this] {
+        if (!m_server->isListening() && listen())
+            qWarning("jotterly: listening again on %s", qPrintable(m_socketPath));
     });
-    m_server->listen(m_socketPath);
-    return true;
+    m_watchdog->start(std::chrono::seconds(5));
+    return Claim::Running;
+}
+
+bool SingleInstance::listen()
+{
+    QLocalServer::removeServer(m_socketPath); // left by an instance that crashed
+    return m_server->listen(m_socketPath);
+}
+
+void SingleInstance::takeConnections()
+{
+    while (m_connections < maximumConnections && m_server->hasPendingConnections()) {
+        QLocalSocket *socket = m_server->nextPendingConnection();
+        ++m_connections;
+        connect(socket, &QObject::destroyed, this, [this] {
+            --m_connections;
+            takeConnections();
+        });
+        // One message per connection, then it is closed; a silent one is closed soon.
+        QTimer::singleShot(connectionTimeout, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        const auto serve = [this, socket] {
+            const QByteArray received = socket->readAll();
+            if (received.contains(activateMessage))
+                Q_EMIT activationRequested();
+            if (received.contains('\n') || socket->state() != QLocalSocket::ConnectedState) {
+                socket->abort();
+                socket->deleteLater();
+            }
+        };
+        connect(socket, &QLocalSocket::readyRead, this, serve);
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // While it waited in the queue, the message (and the end of the connection) may
+        // have arrived already, with no one listening.
+        if (socket->bytesAvailable() > 0 || socket->state() != QLocalSocket::ConnectedState)
+            serve();
+    }
 }
 
 bool SingleInstance::askRunningInstance()

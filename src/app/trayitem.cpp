@@ -68,3 +68,9 @@ QString TrayItem::accessibleDescription() const
 {
     return m_icon ? m_icon->toolTip() : QString();
 }
+
+void TrayItem::showMessage(const QString &title, const QString &message)
+{
+    if (m_icon)
+        m_icon->showMessage(title, message, QSystemTrayIcon::Warning);
+}

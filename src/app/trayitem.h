@@ -23,6 +23,8 @@ public:
     /// Shows the queue-active look, or the idle one.
     void setQueueActive(bool active);
     [[nodiscard]] QString accessibleDescription() const;
+    /// A passing message from the icon (a desktop notification where the tray offers them).
+    void showMessage(const QString &title, const QString &message);
 
     /// One of our symbols drawn as an icon in `color`.
     [[nodiscard]] static QIcon symbolIcon(const QString &name, const QColor &color);

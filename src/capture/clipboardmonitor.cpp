@@ -139,8 +139,10 @@ void ClipboardMonitor::saveCapturedItem(const ClipItemPtr &item, ModelContext &c
     if (newest && newest->contentHash() == item->contentHash())
         return;
     context.insert(item);
-    (void)context.save(); // a failure leaves the item pending for the next save
+    // A failure leaves the item pending: the next save that succeeds writes it.
+    const SaveResult saved = context.save();
     trimHistory(context, m_historyLimit);
+    Q_EMIT itemStored(item->contentHash(), saved.error);
     notifyNewItem();
 }
 

@@ -74,6 +74,9 @@ Q_SIGNALS:
     void lastChangeCountChanged();
     void isPausedChanged();
     void historyLimitChanged();
+    /// A new item joined the history: `saveError` is null when it is in the file, else
+    /// it waits in the store context for the next save that succeeds.
+    void itemStored(const QString &contentHash, const QString &saveError);
 
 private:
     void scheduleCheck();

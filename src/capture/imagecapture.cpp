@@ -83,6 +83,8 @@ ClipItemPtr captureImage(const Pasteboard &pasteboard, ClipboardMonitor *monitor
                 if (!monitor)
                     return;
                 item->setThumbnailData(thumbnail);
+                // A failure is heard by whoever watches the context's saves; the
+                // thumbnail stays pending with the rest.
                 if (ModelContext *context = monitor->modelContext())
                     (void)context->save();
                 monitor->notifyNewItem();

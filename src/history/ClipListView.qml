@@ -201,6 +201,18 @@ Rectangle {
 
         Divider {}
 
+        // Why the last change did not reach the history file
+        Text {
+            objectName: "storeError"
+            visible: text.length > 0
+            text: panel.viewModel.storeError
+            Layout.fillWidth: true
+            Layout.margins: 8
+            wrapMode: Text.Wrap
+            font.pixelSize: 11
+            color: "#d62f2f"
+        }
+
         // Empty state
         ColumnLayout {
             objectName: "emptyState"

@@ -2,17 +2,10 @@
 
 #include "capture/clipboardmonitor.h"
 #include "history/pasteback.h"
+#include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "store/modelcontext.h"
-
-qint64 storedHistoryLimit(const Preferences &preferences)
-{
-    const qint64 limit = preferences.integer(PreferenceKeys::historyLimit);
-    if (limit >= 0)
-        return limit;
-    return preferences.registeredDefaults().value(PreferenceKeys::historyLimit, 100).toLongLong();
-}
 
 ClipListViewModel::ClipListViewModel(Pasteboard *pasteboard, Scheduler *scheduler, QObject *parent)
     : QObject(parent)
@@ -144,8 +137,7 @@ void ClipListViewModel::copyToClipboard(const ClipItemPtr &item)
         m_clipboardMonitor->setIsPaused(true);
     writeItemToPasteboard(*m_pasteboard, *item);
     item->setTimestamp(QDateTime::currentDateTimeUtc());
-    if (m_modelContext)
-        (void)m_modelContext->save();
+    (void)save();
     loadItems();
     m_scheduler->after(resumeDelay, this, [this] {
         if (m_clipboardMonitor)
@@ -156,8 +148,7 @@ void ClipListViewModel::copyToClipboard(const ClipItemPtr &item)
 void ClipListViewModel::togglePin(const ClipItemPtr &item)
 {
     item->setIsPinned(!item->isPinned());
-    if (m_modelContext)
-        (void)m_modelContext->save();
+    (void)save();
     loadItems();
 }
 
@@ -165,9 +156,34 @@ void ClipListViewModel::deleteItem(const ClipItemPtr &item)
 {
     if (m_modelContext) {
         m_modelContext->remove(item);
-        (void)m_modelContext->save();
+        // A deletion that did not reach the file is taken back, so the panel never
+        // claims to have deleted what the history still holds.
+        if (const SaveResult saved = save(); !saved.ok()) {
+            m_modelContext->insert(item);
+            setStoreError(tr("The item could not be deleted: %1").arg(saved.error));
+        }
     }
     loadItems();
+}
+
+SaveResult ClipListViewModel::save()
+{
+    if (!m_modelContext)
+        return {};
+    SaveResult saved = m_modelContext->save();
+    if (saved.ok())
+        setStoreError({});
+    else
+        setStoreError(tr("Changes could not be saved yet: %1").arg(saved.error));
+    return saved;
+}
+
+void ClipListViewModel::setStoreError(const QString &error)
+{
+    if (m_storeError == error)
+        return;
+    m_storeError = error;
+    Q_EMIT storeErrorChanged();
 }
 
 void ClipListViewModel::setSelectedForQueue(const QSet<QUuid> &ids)

@@ -3,6 +3,7 @@
 #include "history/cliplistmodel.h"
 #include "platform/scheduler.h"
 #include "store/clipitem.h"
+#include "store/modelcontext.h"
 
 #include <QObject>
 #include <QPointer>
@@ -44,6 +45,9 @@ class ClipListViewModel : public QObject
     Q_PROPERTY(int queueSelectionCount READ queueSelectionCount NOTIFY selectedForQueueChanged)
     /// Fetch limit of the history list.
     Q_PROPERTY(qint64 historyLimit READ historyLimit WRITE setHistoryLimit NOTIFY historyLimitChanged)
+    /// Why the last deletion could not be saved (its rows are listed again); empty once
+    /// a later change of the panel's was saved.
+    Q_PROPERTY(QString storeError READ storeError NOTIFY storeErrorChanged)
 
 public:
     /// How long typing must pause before the search runs.
@@ -63,6 +67,7 @@ public:
     [[nodiscard]] const QSet<QUuid> &selectedForQueue() const { return m_selectedForQueue; }
     [[nodiscard]] int queueSelectionCount() const { return int(m_selectedForQueue.size()); }
     [[nodiscard]] qint64 historyLimit() const { return m_historyLimit; }
+    [[nodiscard]] QString storeError() const { return m_storeError; }
     /// The pinned items followed by the history: the order of the panel's rows.
     [[nodiscard]] QList<ClipItemPtr> displayedItems() const;
 
@@ -109,8 +114,13 @@ Q_SIGNALS:
     void selectedItemIDChanged();
     void selectedForQueueChanged();
     void historyLimitChanged();
+    void storeErrorChanged();
 
 private:
+    /// Saves the context; a failure keeps the changes pending (they are retried), and
+    /// its reason is shown.
+    SaveResult save();
+    void setStoreError(const QString &error);
     void select(const ClipItemPtr &item);
     void moveSelection(int step);
     void setSelectedForQueue(const QSet<QUuid> &ids);
@@ -127,8 +137,6 @@ private:
     QSet<QUuid> m_selectedForQueue;
     ScheduledTask m_searchDebounceTask;
     qint64 m_historyLimit = 100;
+    QString m_storeError;
 };
 
-/// The history limit stored in the preferences, or the default where the stored value
-/// is negative: a hand-edited file must not lead to deleting the history.
-[[nodiscard]] qint64 storedHistoryLimit(const Preferences &preferences);

@@ -75,9 +75,30 @@ public:
             if (fitted.width() < original.width())
                 reader.setScaledSize(fitted);
         }
-        const QImage image = reader.read();
+        QImage image = reader.read();
+        // Bytes that do not decode are kept as they were copied; the preview shows that
+        // there is a picture it cannot draw rather than failing.
+        if (image.isNull())
+            image = unreadablePicture(requestedSize.isValid() && !requestedSize.isEmpty() ? requestedSize : QSize(60, 60));
         if (size)
             *size = image.size();
+        return image;
+    }
+
+private:
+    static QImage unreadablePicture(QSize size)
+    {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QFile file(u":/jotterly/symbols/photo.svg"_s);
+        if (file.open(QIODevice::ReadOnly)) {
+            QByteArray svg = file.readAll();
+            svg.replace("currentColor", QColor(Qt::gray).name().toLatin1());
+            QSvgRenderer renderer(svg);
+            const int side = std::min(size.width(), size.height());
+            QPainter painter(&image);
+            renderer.render(&painter, QRectF((size.width() - side) / 2.0, (size.height() - side) / 2.0, side, side));
+        }
         return image;
     }
 };

@@ -172,6 +172,15 @@ Rectangle {
                                 onClicked: view.viewModel.showClearConfirmation = true
                             }
                         }
+                        Text {
+                            objectName: "clearError"
+                            visible: text.length > 0
+                            text: view.viewModel.clearError
+                            Layout.fillWidth: true
+                            wrapMode: Text.Wrap
+                            font.pixelSize: 11
+                            color: "#d62f2f"
+                        }
                     }
 
                     Divider {}

@@ -156,6 +156,12 @@ std::optional<QDateTime> Preferences::date(const QString &key) const
     return readAs<std::optional<QDateTime>>(m_settings, m_defaults, key, toDate, std::nullopt);
 }
 
+QString Preferences::rawText(const QString &key) const
+{
+    const QVariant value = m_settings.value(key);
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
+}
+
 void Preferences::setInteger(const QString &key, qint64 value)
 {
     write(key, value);

@@ -58,6 +58,8 @@ public:
     /// Stores a point in time as ISO 8601 with milliseconds and UTC offset; an
     /// invalid date removes the key.
     void setDate(const QString &key, const QDateTime &value);
+    /// The stored value as written in the file, for messages; empty when there is none.
+    [[nodiscard]] QString rawText(const QString &key) const;
     /// Removes the stored value, so the key reads as its default again.
     void remove(const QString &key);
 

@@ -3,6 +3,7 @@
 #include "platform/desktopentries.h"
 #include "platform/loginitem.h"
 #include "settings/notificationcenter.h"
+#include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "store/modelcontext.h"
@@ -15,11 +16,9 @@ SettingsViewModel::SettingsViewModel(Preferences *preferences, NotificationCente
     , m_loginItem(loginItem)
     , m_applications(applications)
 {
-    m_historyLimit = m_preferences->integer(PreferenceKeys::historyLimit);
+    m_historyLimit = storedHistoryLimit(*m_preferences);
     m_launchAtLogin = m_preferences->boolean(PreferenceKeys::launchAtLogin);
-    m_autoClearOption = m_preferences->string(PreferenceKeys::autoClearOption);
-    if (m_autoClearOption.isEmpty())
-        m_autoClearOption = AutoClearOption::never;
+    m_autoClearOption = storedAutoClearOption(*m_preferences);
     m_shortcutKeyCode = m_preferences->integer(PreferenceKeys::shortcutKeyCode);
     m_shortcutModifiers = m_preferences->integer(PreferenceKeys::shortcutModifiers);
     m_shortcutKeyChar = m_preferences->string(PreferenceKeys::shortcutKeyChar);
@@ -145,19 +144,32 @@ void SettingsViewModel::removeExcludedApp(const QString &bundleID)
         Q_EMIT excludedAppsChanged();
 }
 
-void SettingsViewModel::clearAllHistory()
+bool SettingsViewModel::clearAllHistory()
 {
     if (!m_modelContext)
-        return;
+        return false;
     FetchDescriptor unpinned;
     unpinned.isPinned = false;
     unpinned.sort = FetchDescriptor::Sort::None;
     const FetchResult result = m_modelContext->fetch(unpinned);
-    if (!result.ok())
-        return;
-    for (const auto &item : result.items)
-        m_modelContext->remove(item);
-    (void)m_modelContext->save();
+    QString error = result.error;
+    if (result.ok()) {
+        for (const auto &item : result.items)
+            m_modelContext->remove(item);
+        error = m_modelContext->save().error;
+        // Unsaved, the rows would vanish from the panel yet stay in the file and come
+        // back at the next launch: take the deletion back and say why.
+        if (!error.isNull()) {
+            for (const auto &item : result.items)
+                m_modelContext->insert(item);
+        }
+    }
+    const QString message = error.isNull() ? QString() : tr("The history could not be cleared: %1").arg(error);
+    if (m_clearError != message) {
+        m_clearError = message;
+        Q_EMIT clearErrorChanged();
+    }
+    return error.isNull();
 }
 
 void reconcileLaunchAtLogin(Preferences &preferences, LoginItem &loginItem)

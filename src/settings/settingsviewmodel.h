@@ -34,6 +34,8 @@ class SettingsViewModel : public QObject
     Q_PROPERTY(QVariantMap excludedAppNames READ excludedAppNamesMap NOTIFY excludedAppsChanged)
     /// The clear-history confirmation is showing.
     Q_PROPERTY(bool showClearConfirmation READ showClearConfirmation WRITE setShowClearConfirmation NOTIFY showClearConfirmationChanged)
+    /// Why the last clearing did not happen; empty after one that did.
+    Q_PROPERTY(QString clearError READ clearError NOTIFY clearErrorChanged)
 
 public:
     /// Reads the preferences and the excluded applications' names; writes nothing.
@@ -50,6 +52,7 @@ public:
     [[nodiscard]] QHash<QString, QString> excludedAppNames() const { return m_excludedAppNames; }
     [[nodiscard]] QVariantMap excludedAppNamesMap() const;
     [[nodiscard]] bool showClearConfirmation() const { return m_showClearConfirmation; }
+    [[nodiscard]] QString clearError() const { return m_clearError; }
 
     void setHistoryLimit(qint64 limit);
     void setLaunchAtLogin(bool launch);
@@ -65,8 +68,9 @@ public:
     Q_INVOKABLE void addExcludedApp(const QString &bundleID, const QString &displayName);
     /// Removes an application from the excluded list.
     Q_INVOKABLE void removeExcludedApp(const QString &bundleID);
-    /// Deletes every unpinned item and saves.
-    Q_INVOKABLE void clearAllHistory();
+    /// Deletes every unpinned item and saves. When the deletion cannot be saved it is
+    /// taken back (the items stay listed) and clearError() says why; returns false then.
+    Q_INVOKABLE bool clearAllHistory();
     /// The installed applications a user can pick to exclude, by name: each a map with
     /// "id" and "name".
     Q_INVOKABLE QVariantList installedApplications() const;
@@ -85,6 +89,7 @@ Q_SIGNALS:
     void shortcutKeyCharChanged();
     void excludedAppsChanged();
     void showClearConfirmationChanged();
+    void clearErrorChanged();
 
 private:
     void loadExcludedAppNames();
@@ -104,6 +109,7 @@ private:
     QStringList m_excludedAppBundleIDs;
     QHash<QString, QString> m_excludedAppNames;
     bool m_showClearConfirmation = false;
+    QString m_clearError;
 };
 
 /// At launch: brings the login item in line with the "launchAtLogin" preference. When

@@ -211,17 +211,19 @@ std::unique_ptr<ModelContainer> ModelContainer::open(const QString &path, QStrin
             return fail(u"cannot use %1: %2"_s.arg(quoted(path), reason));
     }
 
-    // A clipboard history holds passwords and private messages: owner only. SQLite gives
-    // the WAL files the mode of the database when it creates them.
-    for (const auto *suffix : {"", "-wal", "-shm"})
-        ::chmod(QFile::encodeName(path + QLatin1StringView(suffix)).constData(), 0600);
-
     // Write-ahead logging with a sync at every commit: a save that returned survives a
     // crash of the process and a power cut.
     {
         SqliteStatement journal(db, u"PRAGMA journal_mode = WAL"_s);
         if (journal.step() != SQLITE_ROW || journal.textColumn(0) != u"wal"_s)
             return fail(u"cannot write %1: %2"_s.arg(quoted(path), sqliteError(db)));
+    }
+    // A clipboard history holds passwords and private messages: owner only. The WAL files
+    // exist by now; they lie beside the file itself, which may be reached through a link.
+    const QString target = QFileInfo(path).canonicalFilePath();
+    for (const QString &base : {path, target}) {
+        for (const auto *suffix : {"", "-wal", "-shm"})
+            ::chmod(QFile::encodeName(base + QLatin1StringView(suffix)).constData(), 0600);
     }
     if (!sqliteExec(db, u"PRAGMA synchronous = FULL"_s))
         return fail(u"cannot write %1: %2"_s.arg(quoted(path), sqliteError(db)));

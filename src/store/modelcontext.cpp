@@ -83,10 +83,27 @@ bool ModelContext::hasChanges() const
     return !m_inserted.empty() || !m_updated.isEmpty() || !m_deleted.isEmpty();
 }
 
+qsizetype ModelContext::pendingChangeCount() const
+{
+    return qsizetype(m_inserted.size()) + m_updated.size() + m_deleted.size();
+}
+
+bool ModelContext::isSaved(const ClipItem &item) const
+{
+    return item.m_context == this && item.m_rowId != 0;
+}
+
 SaveResult ModelContext::save()
 {
     if (!hasChanges())
         return {};
+    SaveResult result = writePending();
+    Q_EMIT saveFinished(result.error);
+    return result;
+}
+
+SaveResult ModelContext::writePending()
+{
 
     sqlite3 *db = m_container->connection();
     if (!sqliteExec(db, u"BEGIN IMMEDIATE"_s))

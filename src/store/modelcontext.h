@@ -74,10 +74,19 @@ public:
 
     /// Whether any change awaits a save.
     [[nodiscard]] bool hasChanges() const;
+    /// How many records await a save (inserts, changes and removals).
+    [[nodiscard]] qsizetype pendingChangeCount() const;
+    /// Whether `item` is written in the file (a later change to it may still be pending).
+    [[nodiscard]] bool isSaved(const ClipItem &item) const;
+
+Q_SIGNALS:
+    /// Every save that had something to write: `error` is null when it succeeded.
+    void saveFinished(const QString &error);
 
 private:
     friend class ClipItem;
 
+    [[nodiscard]] SaveResult writePending();
     void itemChanged(ClipItem *item);
     void forget(ClipItem *item);
     void loadLargeFields(ClipItem *item);

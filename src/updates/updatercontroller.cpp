@@ -39,7 +39,8 @@ UpdaterController::UpdaterController(Preferences *preferences, UpdateServices se
     Q_ASSERT(preferences && m_services.scheduler && m_services.alerts);
     m_preferences->registerDefaults({{PreferenceKeys::automaticallyUpdate, true}});
     m_controller = new StandardUpdaterController(true, m_services, this);
-    setAutomaticallyDownloadsUpdates(m_preferences->boolean(PreferenceKeys::automaticallyUpdate));
+    // Read, not assigned: a setting the user never changed is not written to the file.
+    m_automaticallyDownloadsUpdates = m_preferences->boolean(PreferenceKeys::automaticallyUpdate);
     m_controller->updater()->setAutomaticallyDownloadsUpdates(m_automaticallyDownloadsUpdates);
 
     // Reports reach this object from the event loop, the first one with the current value.

@@ -1,6 +1,7 @@
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"
+#include "support/fulldisk.h"
 #include "support/storetesting.h"
 #include "support/x11testing.h"
 
@@ -11,9 +12,59 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+
+#include <xcb/xcb_keysyms.h>
+
 #include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Another X client holding Alt+Shift+V, as a desktop that took the combination does.
+class ShortcutHolder
+{
+public:
+    ShortcutHolder()
+        : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(m_connection);
+        xcb_keycode_t *keycodes = xcb_key_symbols_get_keycode(symbols, 0x76); // v
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        xcb_generic_error_t *error = xcb_request_check(
+            m_connection, xcb_grab_key_checked(m_connection, 1, root, XCB_MOD_MASK_1 | XCB_MOD_MASK_SHIFT, keycodes[0],
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        m_holds = !error;
+        std::free(error);
+        std::free(keycodes);
+        xcb_key_symbols_free(symbols);
+    }
+    ~ShortcutHolder() { xcb_disconnect(m_connection); }
+    [[nodiscard]] bool holds() const { return m_holds; }
+
+private:
+    xcb_connection_t *m_connection;
+    bool m_holds = false;
+};
+
+// Waits until `app` has written `text` to its log, keeping what it read in `log`.
+bool waitForLog(QProcess &app, QByteArray &log, const QByteArray &text, int timeoutMs = 20000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!(log += app.readAllStandardError()).contains(text)) {
+        if (deadline.hasExpired() || app.state() != QProcess::Running)
+            return false;
+        app.waitForReadyRead(100);
+    }
+    return true;
+}
+
+} // namespace
 
 // The jotterly executable as a user or the session starts it, with temporary XDG
 // folders; copies are made with xclip on the test command's X server.
@@ -51,10 +102,11 @@ class TestLaunch : public QObject
         QVERIFY(store->context->save());
     }
 
-    // Starts jotterly and waits until its launch sequence has run.
-    void launch(QProcess &app, const QString &tag)
+    // Starts jotterly and waits until its launch sequence has run; `log` gets what it
+    // wrote meanwhile.
+    void launch(QProcess &app, const QString &tag, QByteArray *log = nullptr, const QProcessEnvironment &env = {})
     {
-        app.setProcessEnvironment(environment(tag));
+        app.setProcessEnvironment(env.isEmpty() ? environment(tag) : env);
         app.start(QStringLiteral(JOTTERLY_PATH), {});
         QVERIFY(app.waitForStarted());
         QByteArray output; // read as it comes: a line may arrive in parts
@@ -62,6 +114,8 @@ class TestLaunch : public QObject
                                      || app.state() != QProcess::Running,
                                  20000);
         QCOMPARE(app.state(), QProcess::Running);
+        if (log)
+            *log = output;
     }
 
     void terminate(QProcess &app)
@@ -201,6 +255,178 @@ private Q_SLOTS:
             QVERIFY(last && qAbs(last->secsTo(QDateTime::currentDateTime())) < 60);
         else
             QCOMPARE(Preferences(configPath(tag)).string(PreferenceKeys::lastAutoClearDate), lastClear);
+    }
+
+    // At login the alert may wait unseen for hours: copies are recorded meanwhile.
+    void recordsWhileTheShortcutAlertWaits()
+    {
+        ShortcutHolder holder;
+        QVERIFY(holder.holds());
+        const QString tag = u"alert"_s;
+        QProcess app;
+        QByteArray log;
+        launch(app, tag, &log);
+        QVERIFY2(waitForLog(app, log, "shortcut alert shown"), log.constData());
+        QVERIFY(runShell(u"printf 'while the alert waits' | xclip -selection clipboard"_s));
+        QVERIFY2(waitForLog(app, log, "recorded "), log.constData());
+        terminate(app);
+        QCOMPARE(DiskView(storePath(tag)).previews(), QStringList{u"while the alert waits"_s});
+    }
+
+    // The history on a disk that fills up: the user hears it once per run of failures,
+    // copies wait in memory and are written once there is room; what never could be is
+    // lost with a word and a failure status.
+    void keepsCopiesWhileTheDiskIsFull()
+    {
+        FullDisk disk;
+        QString why;
+        if (!disk.mount(4 << 20, &why))
+            QSKIP(qPrintable(why));
+        const QString tag = u"fulldisk"_s;
+        QProcessEnvironment env = environment(tag);
+        env.insert(u"XDG_DATA_HOME"_s, disk.filePath(u"data"_s));
+        QProcess app;
+        QByteArray log;
+        launch(app, tag, &log, env);
+        const auto copy = [&](const char *text, const QByteArray &expected) {
+            const qsizetype seen = log.count(expected);
+            QVERIFY(runShell(u"printf '%1' | xclip -selection clipboard"_s.arg(QLatin1StringView(text))));
+            QTRY_VERIFY_WITH_TIMEOUT((log += app.readAllStandardError()).count(expected) > seen, 10000);
+        };
+        disk.fill();
+        copy("A", "kept unsaved");
+        copy("B", "kept unsaved");
+        QCOMPARE(log.count("told the user: jotterly cannot save its history"), 1);
+        disk.free();
+        copy("C", "recorded");
+        const QString store = disk.filePath(u"data/jotterly/history.sqlite"_s);
+        QCOMPARE(DiskView(store).previews(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
+
+        disk.fill();
+        copy("D", "kept unsaved");
+        QCOMPARE(log.count("told the user: jotterly cannot save its history"), 2);
+        ::kill(pid_t(app.processId()), SIGTERM);
+        QVERIFY(app.waitForFinished(20000));
+        QVERIFY(app.exitCode() != 0);
+        log += app.readAllStandardError();
+        QVERIFY2(log.contains("1 changes to the history could not be saved and are lost"), log.constData());
+        disk.free();
+        QCOMPARE(DiskView(store).previews(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
+    }
+
+    // Each a folder someone else could use to stop jotterly or to take its socket: it
+    // says what is wrong and ends with a failure status.
+    void refusesAnUnsafeRuntimeFolder_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("another user's") << u"chown"_s << u"belongs to another user (uid 65534)"_s;
+        QTest::newRow("open to all") << u"chmod"_s << u"other users may write to the runtime folder"_s;
+        QTest::newRow("another user's, without XDG_RUNTIME_DIR") << u"fallback"_s << u"belongs to another user"_s;
+        QTest::newRow("a folder at the socket's place") << u"socket"_s << u"is in the way of jotterly's socket"_s;
+        QTest::newRow("full") << u"full"_s << u"cannot create the lock file"_s;
+    }
+    void refusesAnUnsafeRuntimeFolder()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, message);
+        if (::getuid() != 0 && (setup == u"chown"_s || setup == u"fallback"_s))
+            QSKIP("giving a folder to another user needs root");
+        const QString tag = u"runtime-"_s + setup;
+        QProcessEnvironment env = environment(tag);
+        const QString runtime = env.value(u"XDG_RUNTIME_DIR"_s);
+        FullDisk disk;
+        if (setup == u"chown"_s) {
+            QCOMPARE(::chown(QFile::encodeName(runtime).constData(), 65534, 65534), 0);
+        } else if (setup == u"chmod"_s) {
+            QVERIFY(QFile::setPermissions(runtime, QFileDevice::Permissions(0x7777)));
+        } else if (setup == u"fallback"_s) {
+            env.remove(u"XDG_RUNTIME_DIR"_s);
+            const QString tmp = m_home.filePath(tag + u"/tmp"_s);
+            const QString folder = tmp + u"/jotterly-%1"_s.arg(::getuid());
+            QVERIFY(QDir().mkpath(folder));
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+            env.insert(u"TMPDIR"_s, tmp);
+        } else if (setup == u"socket"_s) {
+            QVERIFY(QDir().mkpath(runtime + u"/jotterly.socket"_s));
+        } else if (setup == u"full"_s) {
+            QString why;
+            if (!disk.mount(64 * 1024, &why))
+                QSKIP(qPrintable(why));
+            disk.fill();
+            env.insert(u"XDG_RUNTIME_DIR"_s, QFileInfo(disk.filePath(u"x"_s)).absolutePath());
+        }
+        QProcess app;
+        app.setProcessEnvironment(env);
+        app.start(QStringLiteral(JOTTERLY_PATH), {});
+        QVERIFY(app.waitForFinished(20000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QVERIFY(app.exitCode() != 0);
+        const QString said = QString::fromLocal8Bit(app.readAllStandardError());
+        QVERIFY2(said.contains(u"jotterly: "_s) && said.contains(message), qPrintable(said));
+        QVERIFY(!QFileInfo::exists(storePath(tag)));
+    }
+
+    // Idle connections by the thousand neither stop capture nor keep a later launch or
+    // SIGTERM from reaching the running instance.
+    void outlastsAFloodOfIdleConnections()
+    {
+        const QString tag = u"flood"_s;
+        QProcess app;
+        QByteArray log;
+        launch(app, tag, &log);
+        // The limit a session usually gives a program.
+        const rlimit limit{1024, 1024};
+        QCOMPARE(::prlimit(pid_t(app.processId()), RLIMIT_NOFILE, &limit, nullptr), 0);
+
+        const QByteArray socketPath = QFile::encodeName(environment(tag).value(u"XDG_RUNTIME_DIR"_s) + u"/jotterly.socket"_s);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socketPath.constData(), sizeof address.sun_path - 1);
+        // As fast as the program takes them, for a few seconds or 1,100 connections.
+        QList<int> flood;
+        const QDeadlineTimer deadline(3000);
+        while (flood.size() < 1100 && !deadline.hasExpired()) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
+                flood << fd;
+            } else {
+                ::close(fd);
+                QTest::qWait(5); // the queue is full: the program gets to accept
+            }
+        }
+        QVERIFY(flood.size() > 8);
+
+        QVERIFY(runShell(u"printf 'during the flood' | xclip -selection clipboard"_s));
+        QVERIFY2(waitForLog(app, log, "recorded "), log.constData());
+        QVERIFY(QFileInfo::exists(QFile::decodeName(socketPath)));
+
+        for (const int fd : std::as_const(flood))
+            ::close(fd);
+        QProcess second;
+        second.setProcessEnvironment(environment(tag));
+        second.start(QStringLiteral(JOTTERLY_PATH), {});
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY2(waitForLog(app, log, "activation requested"), log.constData());
+        terminate(app);
+    }
+
+    // A launch writes nothing the user did not change: the file stays as they left it.
+    void leavesTheSettingsFileAsItWas()
+    {
+        const QString tag = u"settingsfile"_s;
+        const QByteArray contents = "; my notes\n[General]\nlaunchAtLogin=false\nhistoryLimit=200\n";
+        QVERIFY(QDir().mkpath(QFileInfo(configPath(tag)).absolutePath()));
+        QFile file(configPath(tag));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        file.close();
+        QProcess app;
+        launch(app, tag);
+        terminate(app);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), contents);
     }
 
     void aSecondLaunchHandsOverAndLeaves()

@@ -1,7 +1,9 @@
+#include "history/imageproviders.h"
 #include "history/rowformat.h"
 #include "history/rowhover.h"
 #include "platform/manualscheduler.h"
 
+#include <QQmlEngine>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -134,6 +136,21 @@ private Q_SLOTS:
         scheduler.advance(1ms);
         QVERIFY(!hover.showPopover());
         setViewScheduler(nullptr);
+    }
+
+    // An image row whose bytes do not decode is kept; its preview draws a stand-in.
+    void anUnreadablePictureStillHasAPreview()
+    {
+        QQmlEngine engine;
+        installImageProviders(engine);
+        auto *provider = static_cast<QQuickImageProvider *>(engine.imageProvider(u"clip"_s));
+        auto item = ClipItem::create("\x89PNG not really", ClipContentType::Image, u"Image"_s, std::nullopt,
+                                     std::nullopt, computeContentHash(ClipContentType::Image, "\x89PNG not really"));
+        const QString source = ClipImages().picture(item.get());
+        QSize size;
+        const QImage image = provider->requestImage(source.mid(QStringLiteral("image://clip/").size()), &size, QSize(120, 80));
+        QVERIFY(!image.isNull());
+        QCOMPARE(size, QSize(120, 80));
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -119,6 +120,38 @@ private Q_SLOTS:
         QFETCH(QVariant, expected);
         writeFile("[General]\n" + line + '\n');
         QCOMPARE(readValue(*open(), key, expected.isValid() ? expected.typeId() : QMetaType::QDateTime), expected);
+    }
+
+    // Only what the settings offer is honoured; anything else reads as the default and is
+    // named in the log. A hand-written 0 would otherwise delete the unpinned history.
+    void valuesOutsideTheOfferedOnes_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<QString>("autoClear");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("offered") << "historyLimit=500\nautoClearOption=weekly"_ba << qint64(500) << u"weekly"_s << false;
+        QTest::newRow("limit 0") << "historyLimit=0"_ba << qint64(100) << u"never"_s << true;
+        QTest::newRow("limit 1") << "historyLimit=1"_ba << qint64(100) << u"never"_s << true;
+        QTest::newRow("limit negative") << "historyLimit=-5"_ba << qint64(100) << u"never"_s << true;
+        QTest::newRow("limit huge") << "historyLimit=99999999999"_ba << qint64(100) << u"never"_s << true;
+        QTest::newRow("auto-clear misspelt") << "autoClearOption=Daily"_ba << qint64(100) << u"never"_s << true;
+        QTest::newRow("auto-clear empty") << "autoClearOption="_ba << qint64(100) << u"never"_s << true;
+    }
+    void valuesOutsideTheOfferedOnes()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(qint64, limit);
+        QFETCH(QString, autoClear);
+        QFETCH(bool, warned);
+        writeFile("[General]\n" + line + '\n');
+        const auto preferences = open();
+        if (warned)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"is not one jotterly offers"_s));
+        else
+            QTest::failOnWarning(QRegularExpression(u"."_s));
+        QCOMPARE(storedHistoryLimit(*preferences), limit);
+        QCOMPARE(storedAutoClearOption(*preferences), autoClear);
     }
 
     void garbageFile()

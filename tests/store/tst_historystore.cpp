@@ -67,6 +67,21 @@ private Q_SLOTS:
                  QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
         QCOMPARE(QFileInfo(path).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(DiskView(path).column(u"PRAGMA journal_mode"_s), QStringList{u"wal"_s});
+        store.context.reset();
+        store.container.reset();
+
+        // Opened through a link, the log files lie beside the file itself, private too,
+        // also when the file was left open to others (restored from a backup, say).
+        QVERIFY(QFile::setPermissions(path, QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther));
+        const QString link = m_dir.filePath(u"linked/history.sqlite"_s);
+        QVERIFY(QDir().mkpath(QFileInfo(link).absolutePath()));
+        QVERIFY(QFile::link(path, link));
+        auto linked = openStore(link);
+        for (const auto *suffix : {"", "-wal", "-shm"}) {
+            const QFileInfo file(path + QLatin1StringView(suffix));
+            QVERIFY2(file.exists(), suffix);
+            QCOMPARE(file.permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
+        }
         QCOMPARE(DiskView(path).column(u"SELECT value FROM StoreMetadata WHERE key = 'schemaVersion'"_s),
                  QStringList{u"1.0.0"_s});
         const QStringList columns = DiskView(path).column(u"SELECT name FROM pragma_table_info('ClipItem')"_s);

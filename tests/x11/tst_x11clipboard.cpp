@@ -2,6 +2,7 @@
 #include "history/cliplistviewmodel.h"
 #include "platform/desktopentries.h"
 #include "platform/qtscheduler.h"
+#include "platform/x11/x11clipboardwatcher.h"
 #include "platform/x11/x11pasteboard.h"
 #include "platform/x11/x11workspace.h"
 #include "settings/preferencedefaults.h"
@@ -16,6 +17,7 @@
 #include <QImage>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -243,6 +245,25 @@ private Q_SLOTS:
         QCOMPARE(storedCount(), count + 1);
     }
 
+
+    // A copy beyond the size kept is dropped, and said to be: never silently.
+    void saysWhenACopyIsTooLarge()
+    {
+        X11ClipboardWatcher::Options options;
+        options.groups = {{{u"UTF8_STRING"_s}, true}};
+        options.maximumBytes = 64 << 10;
+        X11ClipboardWatcher watcher(options);
+        QVERIFY(watcher.isWatching());
+        QSignalSpy tooLarge(&watcher, &X11ClipboardWatcher::copyTooLarge);
+        QSignalSpy changed(&watcher, &X11ClipboardWatcher::contentChanged);
+        const QString large = file(u"large.txt"_s, QByteArray(256 << 10, 'l'));
+        QVERIFY(runShell(u"xclip -selection clipboard < %1"_s.arg(large)));
+        QVERIFY(tooLarge.wait(10000));
+        QCOMPARE(tooLarge.at(0).at(0).toLongLong(), qint64(64) << 10);
+        settle(); // a small copy is read as usual, and is not called too large
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 10000);
+        QCOMPARE(tooLarge.size(), 1);
+    }
 };
 
 JOTTERLY_X11_TEST_MAIN(TestX11Clipboard)

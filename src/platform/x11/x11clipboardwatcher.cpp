@@ -124,8 +124,16 @@ public:
             ClipboardSnapshot snapshot;
             snapshot.owner = change.owner;
             snapshot.announcedAt = change.announcedAt;
-            if (change.owner != XCB_NONE && !readContent(change.time, snapshot.content))
-                continue; // superseded, given up, or stopping: this change is dropped
+            if (change.owner != XCB_NONE && !readContent(change.time, snapshot.content)) {
+                // Superseded, given up, or stopping: this change is dropped. Only a copy
+                // too large to keep is worth a word to the user.
+                if (m_tooLarge && !m_stopping) {
+                    QMetaObject::invokeMethod(
+                        m_watcher, [watcher = m_watcher, limit = m_options.maximumBytes] { Q_EMIT watcher->copyTooLarge(limit); },
+                        Qt::QueuedConnection);
+                }
+                continue;
+            }
             QMetaObject::invokeMethod(
                 m_watcher, [watcher = m_watcher, snapshot] { Q_EMIT watcher->contentChanged(snapshot); },
                 Qt::QueuedConnection);
@@ -354,6 +362,7 @@ private:
     bool readContent(xcb_timestamp_t time, QMap<QString, QByteArray> &content)
     {
         m_gaveUp = false;
+        m_tooLarge = false;
         const std::optional<QByteArray> targetList = convert(m_targets, time);
         if (!targetList)
             return false;
@@ -425,6 +434,8 @@ private:
                                                     0, uint32_t(m_options.maximumBytes / 4)),
                                    nullptr));
         xcb_flush(m_connection);
+        if (reply && reply->bytes_after > 0)
+            m_tooLarge = true;
         if (!reply || reply->bytes_after > 0)
             return std::nullopt;
         *type = reply->type;
@@ -451,6 +462,7 @@ private:
             if (valueType && chunk && !chunk->isEmpty())
                 *valueType = type;
             if (!chunk || data.size() + chunk->size() > m_options.maximumBytes) {
+                m_tooLarge = m_tooLarge || chunk.has_value();
                 m_gaveUp = true;
                 return std::nullopt;
             }
@@ -487,6 +499,7 @@ private:
     QMap<xcb_atom_t, Kept> m_kept;
     xcb_timestamp_t m_keptSince = XCB_CURRENT_TIME;
     bool m_gaveUp = false; // the current read timed out or grew too large
+    bool m_tooLarge = false; // the current read grew beyond the maximum size
     QHash<xcb_atom_t, QString> m_atomNames;
 };
 

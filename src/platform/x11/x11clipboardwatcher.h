@@ -74,6 +74,8 @@ public:
 
 Q_SIGNALS:
     void contentChanged(const ClipboardSnapshot &snapshot);
+    /// A copy was dropped because it is larger than `maximumBytes`.
+    void copyTooLarge(qint64 maximumBytes);
 
 private:
     class Reader;

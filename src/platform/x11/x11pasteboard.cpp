@@ -36,6 +36,7 @@ X11Pasteboard::X11Pasteboard(QObject *parent)
 {
     connect(m_watcher, &X11ClipboardWatcher::contentChanged, this, &X11Pasteboard::takeSnapshot);
     connect(new X11PasteDetector(this), &X11PasteDetector::pasted, this, &Pasteboard::contentRead);
+    connect(m_watcher, &X11ClipboardWatcher::copyTooLarge, this, &X11Pasteboard::copyTooLarge);
 }
 
 X11Pasteboard::~X11Pasteboard() = default;

@@ -30,6 +30,10 @@ public:
     /// Whether other applications' copies are seen (the display and XFixes are there).
     [[nodiscard]] bool isWatching() const;
 
+Q_SIGNALS:
+    /// Another application's copy was not read: it is larger than `maximumBytes`.
+    void copyTooLarge(qint64 maximumBytes);
+
 protected:
     void contentWritten(const ClipboardContent &content) override;
 

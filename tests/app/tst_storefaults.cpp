@@ -1,0 +1,183 @@
+#include "app/savewatch.h"
+#include "capture/clipboardmonitor.h"
+#include "capture/memorypasteboard.h"
+#include "history/cliplistviewmodel.h"
+#include "platform/fakeloginitem.h"
+#include "platform/fakeworkspace.h"
+#include "platform/manualscheduler.h"
+#include "settings/notificationcenter.h"
+#include "settings/preferencedefaults.h"
+#include "settings/preferences.h"
+#include "settings/settingsviewmodel.h"
+#include "store/historystore.h"
+#include "support/fulldisk.h"
+#include "support/storetesting.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+// The history on a file system that fills up, as a real disk does: copies are kept and
+// written once there is room, the user is told once per run of failures, and nothing is
+// shown as deleted that is still in the file.
+class TestStoreFaults : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<FullDisk> m_disk;
+    std::optional<HistoryStore> m_store;
+    std::unique_ptr<Preferences> m_preferences;
+    std::unique_ptr<MemoryPasteboard> m_pasteboard;
+    std::unique_ptr<ManualScheduler> m_scheduler;
+    std::unique_ptr<FakeWorkspace> m_workspace;
+    std::unique_ptr<ClipboardMonitor> m_monitor;
+    std::unique_ptr<SaveWatch> m_watch;
+
+    QString storePath() const { return m_disk->filePath(u"history.sqlite"_s); }
+
+    // Big enough that every save needs new room in the log.
+    void copy(const QString &text)
+    {
+        m_pasteboard->replaceContent({{u"UTF8_STRING"_s, (text + QString(8000, u'.')).toUtf8()}});
+        m_scheduler->advance(500ms);
+    }
+
+    QStringList listed() const
+    {
+        QStringList previews;
+        for (const auto &item : m_store->context->fetch({}).items)
+            previews << item->textPreviewOrEmpty().left(1);
+        return previews;
+    }
+
+    QStringList onDisk() const
+    {
+        QStringList previews;
+        for (const QString &preview : DiskView(storePath()).previews())
+            previews << preview.left(1);
+        return previews;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_disk = std::make_unique<FullDisk>();
+        QString why;
+        if (!m_disk->mount(2 << 20, &why))
+            QSKIP(qPrintable(why));
+        QString error;
+        m_store = createHistoryStore(storePath(), &error);
+        QVERIFY2(m_store, qPrintable(error));
+        m_preferences = std::make_unique<Preferences>(m_disk->filePath(u"jotterly.conf"_s));
+        registerPreferenceDefaults(*m_preferences);
+        m_pasteboard = std::make_unique<MemoryPasteboard>();
+        m_scheduler = std::make_unique<ManualScheduler>();
+        m_workspace = std::make_unique<FakeWorkspace>();
+        m_monitor = std::make_unique<ClipboardMonitor>(m_pasteboard.get(), m_scheduler.get(), m_preferences.get(),
+                                                       m_workspace.get());
+        m_monitor->setModelContext(m_store->context.get());
+        m_watch = std::make_unique<SaveWatch>(m_store->context.get(), m_scheduler.get());
+        m_monitor->startMonitoring();
+    }
+
+    void cleanup()
+    {
+        m_watch.reset();
+        m_monitor.reset();
+        m_store.reset();
+        m_disk.reset();
+    }
+
+    void copiesOnAFullDiskAreKeptAndWrittenOnceThereIsRoom()
+    {
+        QSignalSpy began(m_watch.get(), &SaveWatch::failureBegan);
+        QSignalSpy ended(m_watch.get(), &SaveWatch::failureEnded);
+        QSignalSpy stored(m_monitor.get(), &ClipboardMonitor::itemStored);
+        copy(u"A"_s);
+        m_disk->fill();
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"could not save the history: .*full"_s));
+        for (const QString &text : {u"B"_s, u"C"_s, u"D"_s})
+            copy(text);
+        QCOMPARE(listed(), (QStringList{u"D"_s, u"C"_s, u"B"_s, u"A"_s}));
+        QCOMPARE(onDisk(), QStringList{u"A"_s});
+        // Each copy says it is not saved; the user hears it once, with the reason.
+        QCOMPARE(stored.size(), 4);
+        QVERIFY(stored.at(0).at(1).toString().isNull());
+        QVERIFY(stored.at(3).at(1).toString().contains(u"full"_s));
+        QCOMPARE(began.size(), 1);
+        QVERIFY(began.at(0).at(1).toString().contains(u"full"_s));
+
+        // With room again, the retry writes them without waiting for another copy.
+        m_disk->free();
+        m_scheduler->advance(SaveWatch::retryInterval);
+        QCOMPARE(onDisk(), (QStringList{u"D"_s, u"C"_s, u"B"_s, u"A"_s}));
+        QCOMPARE(ended.size(), 1);
+
+        // A new run of failures is told again; the next change writes what waited.
+        m_disk->fill();
+        copy(u"E"_s);
+        QCOMPARE(began.size(), 2);
+        m_disk->free();
+        copy(u"F"_s);
+        QCOMPARE(onDisk().first(2), (QStringList{u"F"_s, u"E"_s}));
+        QVERIFY(m_watch->finish());
+    }
+
+    void quittingWithUnsavedCopiesSaysTheyAreLost()
+    {
+        m_disk->fill();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"could not save the history"_s));
+        copy(u"A"_s);
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(u"1 changes to the history could not be saved and are lost"_s));
+        QVERIFY(!m_watch->finish());
+
+        // Room at quit: the last try writes them.
+        m_disk->free();
+        QVERIFY(m_watch->finish());
+        QCOMPARE(onDisk(), QStringList{u"A"_s});
+    }
+
+    // The panel's Delete and the settings' Clear All History: what could not be deleted
+    // in the file stays listed, with the reason, and goes once it can.
+    void deletionsThatCannotBeSavedAreTakenBack()
+    {
+        for (const QString &text : {u"A"_s, u"B"_s, u"C"_s})
+            copy(text);
+        m_store->context->fetch({}).items.at(2)->setIsPinned(true);
+        QVERIFY(m_store->context->save());
+
+        ClipListViewModel list(m_pasteboard.get(), m_scheduler.get());
+        list.configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        NotificationCenter notifications;
+        FakeLoginItem loginItem;
+        SettingsViewModel settings(m_preferences.get(), &notifications, &loginItem, nullptr);
+        settings.setModelContext(m_store->context.get());
+
+        m_disk->fill();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"could not save the history"_s));
+        list.deleteItem(list.historyItems()->items().constFirst());
+        QCOMPARE(list.historyItems()->items().size(), 2);
+        QVERIFY(list.storeError().contains(u"full"_s));
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"could not save the history"_s));
+        QVERIFY(!settings.clearAllHistory());
+        QVERIFY(settings.clearError().contains(u"full"_s));
+        list.loadItems();
+        QCOMPARE(listed(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
+        QCOMPARE(onDisk(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
+        QVERIFY(!m_store->context->hasChanges());
+
+        m_disk->free();
+        list.deleteItem(list.historyItems()->items().constFirst());
+        QVERIFY(list.storeError().isEmpty());
+        QVERIFY(settings.clearAllHistory());
+        QVERIFY(settings.clearError().isEmpty());
+        QCOMPARE(onDisk(), QStringList{u"A"_s});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStoreFaults)
+#include "tst_storefaults.moc"
