@@ -142,13 +142,13 @@ Rectangle {
         // "Start Queue", say) never hears that the pointer left, and its hover timer
         // still fires.
         readonly property bool wanted: hover.showPopover && row.visible && row.item !== null
-                                       && row.Window.window !== null && row.Window.window.visible
+                                       && row.Window.visibility !== Window.Hidden
         onWantedChanged: {
             if (wanted) {
                 previewContent.active = true
                 showWhenReady()
             } else {
-                visible = false
+                hide() // the property alone is ignored once the panel window is hidden
                 previewContent.active = false
             }
         }

@@ -24,8 +24,11 @@ QString copiedText(const QDateTime &timestamp, const QLocale &locale)
     QString date = locale.dateFormat(QLocale::LongFormat);
     date.remove(weekday);
     date.replace(u"MMMM"_s, u"MMM"_s);
+    // The short time of some locales (C among them) has seconds; a copy's minute is enough.
+    static const QRegularExpression seconds(u"[:.]ss?"_s);
+    const QString time = locale.timeFormat(QLocale::ShortFormat).remove(seconds);
     const QDateTime local = timestamp.toLocalTime();
-    return locale.toString(local.date(), date.trimmed()) + u", "_s + locale.toString(local.time(), QLocale::ShortFormat);
+    return locale.toString(local.date(), date.trimmed()) + u", "_s + locale.toString(local.time(), time);
 }
 
 std::optional<QColor> swatchColor(const ClipItem &item)

@@ -77,6 +77,7 @@ private Q_SLOTS:
         QTest::newRow("en_US") << u"en_US"_s << u"Nov 14, 2023, 11:13 PM"_s;
         QTest::newRow("de_DE") << u"de_DE"_s << u"14. Nov. 2023, 23:13"_s;
         QTest::newRow("en_GB") << u"en_GB"_s << u"14 Nov 2023, 23:13"_s;
+        QTest::newRow("C, whose short time has seconds") << u"C"_s << u"14 Nov 2023, 23:13"_s;
     }
 
     void copiedReadsInTheLocale()

@@ -202,12 +202,16 @@ TestCase {
         row.hover.rowEntered()
         fixture.advance(1000)
         tryVerify(() => preview.visible)
+        window.hide() // the preview is open as the panel closes
+        verify(!preview.visible)
+
+        window.show()
+        tryVerify(() => preview.visible)
         row.hover.rowExited()
         fixture.advance(400)
         verify(!preview.visible)
-
-        row.hover.rowEntered()
-        window.visible = false
+        row.hover.rowEntered() // the hover timer fires after the panel closed
+        window.hide()
         fixture.advance(1000)
         verify(row.hover.showPopover)
         verify(!preview.visible)
