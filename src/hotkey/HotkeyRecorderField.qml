@@ -57,6 +57,9 @@ Rectangle {
         anchors.rightMargin: 8
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
+        // Longer texts (the placeholder, other languages) shrink to fit before they are cut.
+        fontSizeMode: Text.HorizontalFit
+        minimumPixelSize: 9
         elide: Text.ElideRight
         text: recorder.text.length > 0 ? recorder.text : recorder.placeholderText
         font.pixelSize: 12
