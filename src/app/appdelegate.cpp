@@ -240,8 +240,14 @@ void AppDelegate::showOnboardingIfNeeded()
     // Leaving the welcome screen counts: closing the window afterwards does not bring it back.
     connect(view, SIGNAL(getStartedPressed()), this, SLOT(markOnboardingShown()));
     connect(view, SIGNAL(completed()), this, SLOT(completeOnboarding()));
+    // A window the window manager decorates, so its close button and Alt+F4 close it;
+    // it floats above ordinary windows and keeps its size.
     m_onboardingWindow = centredWindowFor(view, u"Welcome to jotterly"_s,
-                                          Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint, QSize(520, 420));
+                                          Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                                              | Qt::WindowStaysOnTopHint,
+                                          QSize(520, 420));
+    m_onboardingWindow->setMinimumSize(QSize(520, 420));
+    m_onboardingWindow->setMaximumSize(QSize(520, 420));
     m_onboardingWindow->setColor(QColor(13, 17, 23));
     m_onboardingWindow->show();
     m_onboardingWindow->requestActivate();

@@ -95,6 +95,8 @@ Rectangle {
         implicitWidth: symbolSize + 8
         implicitHeight: symbolSize + 8
         hoverEnabled: true
+        // A click leaves the keys with the search field.
+        focusPolicy: Qt.NoFocus
         Accessible.name: tip
         ToolTip.visible: tip.length > 0 && hovered
         ToolTip.text: tip
@@ -195,6 +197,7 @@ Rectangle {
                     panel.viewModel.searchText = ""
                     panel.viewModel.scheduleSearch()
                     panel.viewModel.loadItems()
+                    search.forceActiveFocus()
                 }
             }
         }
@@ -334,7 +337,12 @@ Rectangle {
             }
             MenuSeparator {}
             MenuItem {
-                text: "Delete"
+                id: deleteItem
+                objectName: "deleteItem"
+                text: qsTr("Delete")
+                // A destructive action reads in the desktop's negative colour.
+                palette.windowText: Theme.negative
+                palette.highlight: Theme.negative
                 onTriggered: panel.viewModel.deleteItemObject(rowMenu.item)
             }
         }
@@ -371,19 +379,26 @@ Rectangle {
                 }
                 Button {
                     visible: panel.queueRunning
+                    focusPolicy: Qt.NoFocus
                     text: "Cancel"
                     font.pixelSize: 11
                     onClicked: panel.pasteQueueManager.stopQueue()
                 }
                 Button {
+                    objectName: "clearQueue"
                     visible: !panel.queueRunning
+                    focusPolicy: Qt.NoFocus
                     text: "Clear"
                     font.pixelSize: 11
-                    onClicked: panel.viewModel.clearQueueSelection()
+                    onClicked: {
+                        panel.viewModel.clearQueueSelection()
+                        search.forceActiveFocus()
+                    }
                 }
                 Button {
                     objectName: "startQueue"
                     visible: !panel.queueRunning
+                    focusPolicy: Qt.NoFocus
                     text: "Start Queue"
                     highlighted: true
                     font.pixelSize: 11

@@ -74,7 +74,7 @@ Rectangle {
         Image {
             id: thumbnail
             visible: RowFormat.isImage(row.item) && status === Image.Ready
-            source: RowFormat.isImage(row.item) && row.item.hasThumbnail ? ClipImages.thumbnail(row.item) : ""
+            source: RowFormat.isImage(row.item) && row.item !== null && row.item.hasThumbnail ? ClipImages.thumbnail(row.item) : ""
             Layout.maximumHeight: 18
             Layout.preferredHeight: Math.min(18, implicitHeight)
             Layout.preferredWidth: implicitHeight > 0 ? implicitWidth * Layout.preferredHeight / implicitHeight : 0
@@ -99,7 +99,8 @@ Rectangle {
         }
 
         Symbol {
-            visible: row.item.isPinned
+            // The list drops a row's item before the row itself when it reloads.
+            visible: row.item !== null && row.item.isPinned
             name: "pin.fill"
             size: 9
             tint: Theme.orange
@@ -137,13 +138,17 @@ Rectangle {
         // The content is made and measured before the window is shown, so it is placed
         // at its final size: a window moved right after it was mapped can stay where it
         // was first put (behind the panel, when it opens on the panel's side).
-        readonly property bool wanted: hover.showPopover && row.visible
+        // Only while the panel is on screen: a panel closed under the pointer (after
+        // "Start Queue", say) never hears that the pointer left, and its hover timer
+        // still fires.
+        readonly property bool wanted: hover.showPopover && row.visible && row.item !== null
+                                       && row.Window.visibility !== Window.Hidden
         onWantedChanged: {
             if (wanted) {
                 previewContent.active = true
                 showWhenReady()
             } else {
-                visible = false
+                hide() // the property alone is ignored once the panel window is hidden
                 previewContent.active = false
             }
         }

@@ -66,7 +66,7 @@ Column {
             model: [
                 ["Type", RowFormat.type(preview.item)],
                 ["Copied", RowFormat.copied(preview.item)],
-            ].concat(preview.item.isPinned ? [["Pinned", "Yes"]] : [])
+            ].concat(preview.item && preview.item.isPinned ? [["Pinned", "Yes"]] : [])
              .concat(preview.isImage ? [["Size", RowFormat.size(preview.item)]] : [])
             Row {
                 required property var modelData

@@ -16,6 +16,21 @@ QString rowLabelText(const std::optional<QString> &preview)
     return QString(*preview).replace(lineBreaks, u"↵"_s);
 }
 
+QString copiedText(const QDateTime &timestamp, const QLocale &locale)
+{
+    // QLocale has no medium date: it is the long one without the weekday and with the
+    // month abbreviated ("Dec 6, 2026", "6. Dez. 2026").
+    static const QRegularExpression weekday(u"dddd[,.]?\\s*|[,\\s]*dddd"_s);
+    QString date = locale.dateFormat(QLocale::LongFormat);
+    date.remove(weekday);
+    date.replace(u"MMMM"_s, u"MMM"_s);
+    // The short time of some locales (C among them) has seconds; a copy's minute is enough.
+    static const QRegularExpression seconds(u"[:.]ss?"_s);
+    const QString time = locale.timeFormat(QLocale::ShortFormat).remove(seconds);
+    const QDateTime local = timestamp.toLocalTime();
+    return locale.toString(local.date(), date.trimmed()) + u", "_s + locale.toString(local.time(), time);
+}
+
 std::optional<QColor> swatchColor(const ClipItem &item)
 {
     const ClipContentType type = item.contentType();
@@ -116,10 +131,7 @@ QString RowFormat::copied(QObject *item) const
     const ClipItem *clip = asItem(item);
     if (!clip)
         return {};
-    // A medium date (6 Dec 2026) and the locale's short time.
-    const QLocale locale;
-    const QDateTime local = clip->timestamp().toLocalTime();
-    return locale.toString(local.date(), u"d MMM yyyy"_s) + u", "_s + locale.toString(local.time(), QLocale::ShortFormat);
+    return copiedText(clip->timestamp(), QLocale());
 }
 
 QString RowFormat::fullText(QObject *item) const

@@ -3,6 +3,8 @@
 #include "store/clipitem.h"
 
 #include <QColor>
+#include <QDateTime>
+#include <QLocale>
 #include <QObject>
 #include <QString>
 #include <qqmlintegration.h>
@@ -20,6 +22,8 @@
 [[nodiscard]] QString typeName(ClipContentType type);
 /// The symbol of a kind: "doc.text", "photo", "folder" or "link".
 [[nodiscard]] QString kindSymbol(ClipContentType type);
+/// When an item was copied, in the locale's medium date and short time, in local time.
+[[nodiscard]] QString copiedText(const QDateTime &timestamp, const QLocale &locale);
 
 /// The row texts for QML, for one item at a time.
 class RowFormat : public QObject

@@ -3,11 +3,12 @@ import Jotterly.Hotkey
 
 // The field with which the user sets the global shortcut. It shows the shortcut as
 // modifier glyphs and key; a click makes it wait for the next key press made with a
-// modifier, which it reports through the three bound values.
+// modifier, which it reports with recorded(); its owner stores the shortcut and hands
+// it back through the three values.
 Rectangle {
     id: field
 
-    /// The stored shortcut, bound both ways to the settings.
+    /// The stored shortcut, as the owner holds it.
     property int keyCode: -1
     property int modifiers: 0
     property string keyChar: ""
@@ -15,6 +16,9 @@ Rectangle {
     readonly property alias displayText: recorder.text
 
     readonly property color orange: "#ff9500"
+
+    /// A shortcut was recorded: key code, modifier flags and key text, all at once.
+    signal recorded(double keyCode, double modifiers, string keyChar)
 
     implicitWidth: 160
     implicitHeight: 26
@@ -32,11 +36,9 @@ Rectangle {
 
     HotkeyRecorder {
         id: recorder
-        // Key code, then modifiers, then key text: the settings store and announce them in this order.
+        // The owner stores the whole shortcut in one step, then the field shows what it holds.
         onShortcutRecorded: (code, flags, text) => {
-            field.keyCode = code
-            field.modifiers = flags
-            field.keyChar = text
+            field.recorded(code, flags, text)
             recorder.updateDisplay(field.keyCode, field.modifiers, field.keyChar)
         }
     }
@@ -50,7 +52,15 @@ Rectangle {
     }
 
     Text {
-        anchors.centerIn: parent
+        anchors.fill: parent
+        anchors.leftMargin: 8
+        anchors.rightMargin: 8
+        horizontalAlignment: Text.AlignHCenter
+        verticalAlignment: Text.AlignVCenter
+        // Longer texts (the placeholder, other languages) shrink to fit before they are cut.
+        fontSizeMode: Text.HorizontalFit
+        minimumPixelSize: 9
+        elide: Text.ElideRight
         text: recorder.text.length > 0 ? recorder.text : recorder.placeholderText
         font.pixelSize: 12
         font.weight: Font.Medium

@@ -90,9 +90,14 @@ bool HotkeyRecorder::handleKeyPress(const QKeyEvent &event)
     const qint64 flags = modifierFlagsForKeyEvent(event) & ModifierFlag::deviceIndependentMask;
     // Modifier keys alone, and keys without a modifier that makes a shortcut, are
     // swallowed: recording goes on.
-    const std::optional<qint64> keyCode = keyCodeForKeyEvent(event);
-    if (isModifierKey(event.key()) || !(flags & ModifierFlag::shortcutModifiers) || !keyCode)
+    if (isModifierKey(event.key()) || !(flags & ModifierFlag::shortcutModifiers))
         return true;
+    const std::optional<qint64> keyCode = keyCodeForKeyEvent(event);
+    if (!keyCode) {
+        // A key with no place on the keyboard jotterly knows: say so, and go on recording.
+        setText(tr("Key can't be used"));
+        return true;
+    }
     m_isRecording = false;
     m_hasRecorded = true;
     Q_EMIT isRecordingChanged();

@@ -9,7 +9,8 @@ class QKeyEvent;
 /// The state behind the shortcut recorder field: resting, it shows the shortcut; a
 /// click starts recording; the next key press made with Shift, Ctrl, Alt or Super is
 /// reported as key code, modifier flags and key text, and the field rests again.
-/// Presses without one of those modifiers, and modifier keys alone, are ignored.
+/// Presses without one of those modifiers, and modifier keys alone, are ignored; a key
+/// that cannot make a shortcut says so in the field.
 class HotkeyRecorder : public QObject
 {
     Q_OBJECT
@@ -20,7 +21,8 @@ class HotkeyRecorder : public QObject
     /// Whether a recording has ended since the field was made (the text then takes the
     /// label colour).
     Q_PROPERTY(bool hasRecorded READ hasRecorded NOTIFY isRecordingChanged)
-    /// What the field shows: the shortcut, "Press shortcut..." while recording, or empty.
+    /// What the field shows: the shortcut, "Press shortcut..." while recording (or why a
+    /// key cannot be used), or empty.
     Q_PROPERTY(QString text READ text NOTIFY textChanged)
     /// Shown when the text is empty.
     Q_PROPERTY(QString placeholderText READ placeholderText CONSTANT)

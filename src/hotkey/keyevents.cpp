@@ -4,6 +4,8 @@
 
 #include <QKeyEvent>
 
+#include <string_view>
+
 namespace {
 
 constexpr quint32 x11LockMask = 0x2;
@@ -36,6 +38,21 @@ std::optional<quint32> keysymForQtKey(int key)
     }
 }
 
+// The ANSI layout's character on the key at an X key code (evdev numbering): what a
+// key types elsewhere (§, ü, a Cyrillic letter) is named by the key it sits on.
+std::optional<quint32> ansiKeysymAtKeycode(quint32 keycode)
+{
+    static constexpr struct {
+        quint32 first;
+        std::string_view keys;
+    } rows[] = {{10, "1234567890-="}, {24, "qwertyuiop[]"}, {38, "asdfghjkl;'`"}, {51, "\\zxcvbnm,./"}};
+    for (const auto &row : rows) {
+        if (keycode >= row.first && keycode - row.first < row.keys.size())
+            return quint32(row.keys[keycode - row.first]);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<qint64> keyCodeForKeyEvent(const QKeyEvent &event)
@@ -44,7 +61,11 @@ std::optional<qint64> keyCodeForKeyEvent(const QKeyEvent &event)
         if (auto code = keyCodeForKeysym(event.nativeVirtualKey()))
             return code;
     }
-    if (const auto keysym = keysymForQtKey(event.key()))
+    if (const auto keysym = keysymForQtKey(event.key())) {
+        if (auto code = keyCodeForKeysym(*keysym))
+            return code;
+    }
+    if (const auto keysym = ansiKeysymAtKeycode(event.nativeScanCode()))
         return keyCodeForKeysym(*keysym);
     return std::nullopt;
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import Jotterly.History
 import Jotterly.Onboarding
 
@@ -36,10 +37,20 @@ Rectangle {
 
     Component.onCompleted: timeline.startWelcomeSequence()
 
+    // The welcome's icon glow and "Get Started" breathe: 0 to 1 and back, 2 s each way.
+    property real pulse: 0
+    SequentialAnimation on pulse {
+        running: timeline.glowPulse
+        loops: Animation.Infinite
+        NumberAnimation { to: 1; duration: 2000; easing.type: Easing.InOutQuad }
+        NumberAnimation { to: 0; duration: 2000; easing.type: Easing.InOutQuad }
+    }
+
     function getStarted() {
         getStartedPressed()
         currentScreen = 1
         timeline.startDoneSequence()
+        finish.forceActiveFocus()
     }
 
     function complete() {
@@ -48,10 +59,116 @@ Rectangle {
             onComplete()
     }
 
-    // The window has no title bar: the background moves it.
+    // The background moves the window, as its title bar does.
     DragHandler {
         target: null
         onActiveChanged: if (active) view.Window.window.startSystemMove()
+    }
+
+    // A button of the welcome: white text and arrow on the accent colour over a shadow in
+    // the accent colour. Tab reaches it; Space and Return press it.
+    component AccentButton: AbstractButton {
+        id: button
+        property int textSize: 15
+        property int symbolSize: 13
+        property real radius: 10
+        property int shadowBlur: 12
+        property int shadowOffset: 4
+        property real shadowOpacity: 0.4
+        /// 0 to 1: the button grows by up to 2 %.
+        property real pulse: 0
+        property bool shimmer: false
+        property real shimmerPhase: 0
+
+        implicitWidth: contentItem.implicitWidth + leftPadding + rightPadding
+        implicitHeight: contentItem.implicitHeight + topPadding + bottomPadding
+        focusPolicy: Qt.StrongFocus
+        Accessible.name: text
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
+        transform: Scale {
+            origin.x: button.width / 2
+            origin.y: button.height / 2
+            xScale: 1 + 0.02 * button.pulse
+            yScale: 1 + 0.02 * button.pulse
+        }
+
+        contentItem: Row {
+            spacing: button.textSize > 15 ? 8 : 6
+            Text {
+                text: button.text
+                font.pixelSize: button.textSize
+                font.weight: Font.DemiBold
+                color: "white"
+            }
+            Symbol {
+                anchors.verticalCenter: parent.verticalCenter
+                name: "arrow.right"
+                size: button.symbolSize
+                tint: "white"
+            }
+        }
+
+        background: Item {
+            Canvas {
+                id: shadow
+                readonly property int margin: button.shadowBlur * 2 + button.shadowOffset
+                x: -margin
+                y: -margin
+                width: parent.width + 2 * margin
+                height: parent.height + 2 * margin
+                onWidthChanged: requestPaint()
+                onHeightChanged: requestPaint()
+                onPaint: {
+                    const ctx = getContext("2d")
+                    ctx.reset()
+                    ctx.shadowColor = Qt.rgba(view.accent.r, view.accent.g, view.accent.b, button.shadowOpacity)
+                    ctx.shadowBlur = button.shadowBlur
+                    ctx.shadowOffsetY = button.shadowOffset
+                    ctx.fillStyle = view.accent
+                    ctx.beginPath()
+                    ctx.roundedRect(margin, margin, button.width, button.height, button.radius, button.radius)
+                    ctx.fill()
+                }
+            }
+            Rectangle {
+                anchors.fill: parent
+                radius: button.radius
+                color: view.accent
+            }
+            // A soft band of light sweeping across, inside the rounded shape only.
+            Canvas {
+                anchors.fill: parent
+                visible: button.shimmer
+                readonly property real phase: button.shimmerPhase
+                onPhaseChanged: requestPaint()
+                onPaint: {
+                    const ctx = getContext("2d")
+                    ctx.reset()
+                    ctx.beginPath()
+                    ctx.roundedRect(0, 0, width, height, button.radius, button.radius)
+                    ctx.clip()
+                    const band = width * 0.4
+                    const left = -band + phase * (width + band)
+                    const light = ctx.createLinearGradient(left, 0, left + band, 0)
+                    light.addColorStop(0, Qt.rgba(1, 1, 1, 0))
+                    light.addColorStop(0.5, Qt.rgba(1, 1, 1, 0.28))
+                    light.addColorStop(1, Qt.rgba(1, 1, 1, 0))
+                    ctx.fillStyle = light
+                    ctx.fillRect(left, 0, band, height)
+                }
+            }
+            // Where the keyboard is.
+            Rectangle {
+                anchors.fill: parent
+                anchors.margins: -4
+                radius: button.radius + 4
+                color: "transparent"
+                border.width: 2
+                border.color: view.primaryText
+                visible: button.visualFocus
+            }
+        }
     }
 
     component Reveal: Behavior {
@@ -80,8 +197,7 @@ Rectangle {
                 Rectangle {
                     anchors.fill: parent
                     radius: 60
-                    color: Qt.rgba(view.accent.r, view.accent.g, view.accent.b, timeline.glowPulse && glowAnimation.bright ? 0.25 : 0.08)
-                    Behavior on color { ColorAnimation { duration: 2000; easing.type: Easing.InOutQuad } }
+                    color: Qt.rgba(view.accent.r, view.accent.g, view.accent.b, 0.08 + 0.17 * view.pulse)
                 }
                 Symbol {
                     anchors.centerIn: parent
@@ -93,15 +209,6 @@ Rectangle {
                     // A spring of response 0.6 s and damping 0.7: a short overshoot, settled in about 0.6 s.
                     Behavior on anchors.verticalCenterOffset { NumberAnimation { duration: 600; easing.type: Easing.OutBack; easing.overshoot: 1.2 } }
                     Behavior on opacity { NumberAnimation { duration: 600; easing.type: Easing.OutQuad } }
-                }
-                // Pulses for ever once the welcome is complete.
-                Timer {
-                    id: glowAnimation
-                    property bool bright: true
-                    interval: 2000
-                    repeat: true
-                    running: timeline.glowPulse
-                    onTriggered: bright = !bright
                 }
             }
 
@@ -158,29 +265,24 @@ Rectangle {
 
             Item { width: 1; height: 28 }
 
-            Rectangle {
+            AccentButton {
+                id: getStarted
                 objectName: "getStarted"
+                // Return presses it as soon as the window is up.
+                focus: true
                 anchors.horizontalCenter: parent.horizontalCenter
-                width: getStartedRow.implicitWidth + 64
-                height: getStartedRow.implicitHeight + 24
-                radius: 10
-                color: view.accent
+                text: qsTr("Get Started")
+                leftPadding: 32
+                rightPadding: 32
+                topPadding: 12
+                bottomPadding: 12
+                enabled: view.currentScreen === 0
+                pulse: view.pulse
                 opacity: timeline.buttonVisible ? 1 : 0
-                scale: !timeline.buttonVisible ? 0.9 : (timeline.glowPulse && glowAnimation.bright ? 1.02 : 1.0)
+                scale: timeline.buttonVisible ? 1 : 0.9
                 Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.OutQuad } }
                 Behavior on scale { NumberAnimation { duration: 300; easing.type: Easing.OutQuad } }
-                Row {
-                    id: getStartedRow
-                    anchors.centerIn: parent
-                    spacing: 6
-                    Text { text: "Get Started"; font.pixelSize: 15; font.weight: Font.DemiBold; color: "white" }
-                    Symbol { anchors.verticalCenter: parent.verticalCenter; name: "arrow.right"; size: 13; tint: "white" }
-                }
-                MouseArea {
-                    anchors.fill: parent
-                    enabled: view.currentScreen === 0
-                    onClicked: view.getStarted()
-                }
+                onClicked: view.getStarted()
             }
         }
     }
@@ -310,53 +412,34 @@ Rectangle {
 
             Item { width: 1; height: 24 }
 
-            Rectangle {
+            AccentButton {
                 id: finish
                 objectName: "startUsing"
                 anchors.horizontalCenter: parent.horizontalCenter
-                width: finishRow.implicitWidth + 72
-                height: finishRow.implicitHeight + 28
+                text: qsTr("Start Using jotterly")
+                textSize: 16
+                symbolSize: 14
                 radius: 12
-                clip: true
-                color: view.accent
+                leftPadding: 36
+                rightPadding: 36
+                topPadding: 14
+                bottomPadding: 14
+                shadowBlur: 16
+                shadowOffset: 6
+                shadowOpacity: 0.45
+                enabled: view.currentScreen === 1
+                shimmer: timeline.shimmering
                 opacity: timeline.button2Visible ? 1 : 0
                 scale: timeline.button2Visible ? 1 : 0.88
                 Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
                 Behavior on scale { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
-                // A soft band of light sweeps across, for ever.
-                Rectangle {
-                    width: parent.width * 0.4
-                    height: parent.height
-                    x: -width + shimmer.phase * (parent.width + width)
-                    gradient: Gradient {
-                        orientation: Gradient.Horizontal
-                        GradientStop { position: 0; color: "transparent" }
-                        GradientStop { position: 0.5; color: Qt.rgba(1, 1, 1, 0.28) }
-                        GradientStop { position: 1; color: "transparent" }
-                    }
-                    QtObject {
-                        id: shimmer
-                        property real phase: 0
-                        NumberAnimation on phase {
-                            running: timeline.shimmering
-                            from: 0
-                            to: 1
-                            duration: 2000
-                            loops: Animation.Infinite
-                        }
-                    }
-                }
-                Row {
-                    id: finishRow
-                    anchors.centerIn: parent
-                    spacing: 8
-                    Text { text: "Start Using jotterly"; font.pixelSize: 16; font.weight: Font.DemiBold; color: "white" }
-                    Symbol { anchors.verticalCenter: parent.verticalCenter; name: "arrow.right"; size: 14; tint: "white" }
-                }
-                MouseArea {
-                    anchors.fill: parent
-                    enabled: view.currentScreen === 1
-                    onClicked: view.complete()
+                onClicked: view.complete()
+                NumberAnimation on shimmerPhase {
+                    running: timeline.shimmering
+                    from: 0
+                    to: 1
+                    duration: 2000
+                    loops: Animation.Infinite
                 }
             }
         }

@@ -19,7 +19,7 @@ public:
     void removeEventHandler() override { handler = nullptr; }
     int registerHotkey(quint32 keyCode, quint32 modifiers, HotkeyID id) override
     {
-        if (refuses)
+        if (refuses || held.contains(std::pair{keyCode, modifiers}))
             return 10;
         registered = Registration{keyCode, modifiers, id};
         ++registrations;
@@ -38,4 +38,6 @@ public:
     std::optional<Registration> registered;
     int registrations = 0;
     bool refuses = false;
+    /// Key code and modifier pairs that another program holds.
+    QList<std::pair<quint32, quint32>> held;
 };

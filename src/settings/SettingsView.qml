@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Jotterly.History
 import Jotterly.Hotkey
+import Jotterly.Settings
 
 // The settings window's content: a tab bar and one page. Every control is bound to the
 // settings view-model, so each change is stored the moment it is made.
@@ -12,10 +13,12 @@ Rectangle {
     required property QtObject viewModel
     property QtObject updaterController: null
     property int selectedTab: 0
-    /// Links on the About page; a link without an address is not shown.
-    property string websiteUrl: ""
-    property string makerUrl: ""
-    property string contact: ""
+    /// The About page's links, contact address and fine print, as this build gives them;
+    /// an empty one is not shown.
+    property string websiteUrl: AboutInfo.websiteUrl
+    property string makerUrl: AboutInfo.makerUrl
+    property string contact: AboutInfo.contact
+    property string finePrint: AboutInfo.finePrint
 
     readonly property var tabs: [
         {id: 0, label: "General", icon: "gear"},
@@ -24,6 +27,11 @@ Rectangle {
 
     width: 450
     height: 520
+
+    // A value as it may stand inside a quoted HTML attribute.
+    function attribute(value) {
+        return value.replace(/&/g, "&amp;").replace(/"/g, "&quot;").replace(/</g, "&lt;")
+    }
     color: Theme.background
 
     component SectionHeader: Text {
@@ -43,6 +51,18 @@ Rectangle {
         wrapMode: Text.WordWrap
         font.pixelSize: 11
         color: Theme.secondary
+    }
+    // A centred line of the About page that wraps rather than runs past the page.
+    component AboutText: Text {
+        Layout.alignment: Qt.AlignHCenter
+        Layout.maximumWidth: 340
+        horizontalAlignment: Text.AlignHCenter
+        wrapMode: Text.WordWrap
+        textFormat: Text.PlainText
+        linkColor: Theme.orange
+        HoverHandler {
+            cursorShape: parent.hoveredLink.length > 0 ? Qt.PointingHandCursor : Qt.ArrowCursor
+        }
     }
     component Divider: Rectangle {
         Layout.fillWidth: true
@@ -110,9 +130,11 @@ Rectangle {
             currentIndex: view.selectedTab === 1 ? 1 : 0
 
             ScrollView {
+                id: generalPage
                 objectName: "generalPage"
                 contentWidth: availableWidth
-                ScrollBar.vertical.policy: ScrollBar.AsNeeded
+                // A page taller than the window shows its scroll bar, not only while it moves.
+                ScrollBar.vertical.policy: contentHeight > availableHeight ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
 
                 ColumnLayout {
                     width: parent.width
@@ -168,7 +190,7 @@ Rectangle {
                                 objectName: "clearAll"
                                 text: "Clear All History..."
                                 font.pixelSize: 11
-                                palette.buttonText: "#d62f2f"
+                                palette.buttonText: Theme.negative
                                 onClicked: view.viewModel.showClearConfirmation = true
                             }
                         }
@@ -200,10 +222,9 @@ Rectangle {
                                 keyCode: view.viewModel.shortcutKeyCode
                                 modifiers: view.viewModel.shortcutModifiers
                                 keyChar: view.viewModel.shortcutKeyChar
-                                // Key code, then modifiers, then key text.
-                                onKeyCodeChanged: if (keyCode !== view.viewModel.shortcutKeyCode) view.viewModel.shortcutKeyCode = keyCode
-                                onModifiersChanged: if (modifiers !== view.viewModel.shortcutModifiers) view.viewModel.shortcutModifiers = modifiers
-                                onKeyCharChanged: if (keyChar !== view.viewModel.shortcutKeyChar) view.viewModel.shortcutKeyChar = keyChar
+                                // Stored and registered in one step, whole: the new key is never
+                                // tried with the old modifiers.
+                                onRecorded: (code, flags, text) => view.viewModel.recordShortcut(code, flags, text)
                             }
                         }
                         RowLayout {
@@ -263,7 +284,7 @@ Rectangle {
                                             contentItem: Symbol {
                                                 name: "minus.circle.fill"
                                                 size: 14
-                                                tint: "#d62f2f"
+                                                tint: Theme.negative
                                             }
                                         }
                                     }
@@ -279,84 +300,95 @@ Rectangle {
                 }
             }
 
-            // About
-            ColumnLayout {
+            // About: centred in its page, 340 wide, padded 32.
+            Item {
                 objectName: "aboutPage"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                spacing: 10
-                Item { Layout.fillHeight: true }
-                Symbol {
-                    Layout.alignment: Qt.AlignHCenter
-                    name: "doc.on.clipboard"
-                    size: 48
-                    tint: Theme.orange
+
+                ColumnLayout {
+                    id: about
+                    objectName: "aboutColumn"
+                    anchors.centerIn: parent
+                    width: 340
+                    spacing: 10
+                    Symbol {
+                        Layout.alignment: Qt.AlignHCenter
+                        name: "doc.on.clipboard"
+                        size: 48
+                        tint: Theme.orange
+                    }
+                    Text {
+                        Layout.alignment: Qt.AlignHCenter
+                        text: "jotterly"
+                        font.pixelSize: 20
+                        font.bold: true
+                        color: Theme.primary
+                    }
+                    Text {
+                        Layout.alignment: Qt.AlignHCenter
+                        text: "Version " + (Qt.application.version.length > 0 ? Qt.application.version : "1.0")
+                        font.pixelSize: 13
+                        color: Theme.secondary
+                    }
+                    AboutText {
+                        text: "A searchable clipboard history that lives in your menu bar."
+                        font.pixelSize: 13
+                        color: Theme.secondary
+                    }
+                    Rectangle { Layout.alignment: Qt.AlignHCenter; implicitWidth: 200; implicitHeight: 1; color: Theme.alpha(Theme.primary, 0.1) }
+                    Button {
+                        objectName: "checkForUpdates"
+                        Layout.alignment: Qt.AlignHCenter
+                        Layout.maximumWidth: about.width
+                        text: "Check for Updates…"
+                        enabled: view.updaterController !== null && view.updaterController.canCheckForUpdates
+                        onClicked: view.updaterController.checkForUpdates()
+                    }
+                    CheckBox {
+                        objectName: "automaticUpdates"
+                        Layout.alignment: Qt.AlignHCenter
+                        Layout.maximumWidth: about.width
+                        text: "Automatically download updates"
+                        font.pixelSize: 13
+                        enabled: view.updaterController !== null
+                        checked: view.updaterController !== null && view.updaterController.automaticallyDownloadsUpdates
+                        onToggled: view.updaterController.automaticallyDownloadsUpdates = checked
+                    }
+                    Rectangle { Layout.alignment: Qt.AlignHCenter; implicitWidth: 200; implicitHeight: 1; color: Theme.alpha(Theme.primary, 0.1) }
+                    AboutText {
+                        objectName: "websiteLink"
+                        visible: view.websiteUrl.length > 0
+                        text: "<a href=\"" + view.attribute(view.websiteUrl) + "\">Jotterly Website</a>"
+                        textFormat: Text.StyledText
+                        linkColor: Theme.orange
+                        font.pixelSize: 13
+                        onLinkActivated: link => Qt.openUrlExternally(link)
+                    }
+                    AboutText {
+                        objectName: "makerLink"
+                        visible: view.makerUrl.length > 0
+                        text: "<a href=\"" + view.attribute(view.makerUrl) + "\">Explore More Quillfen</a>"
+                        textFormat: Text.StyledText
+                        linkColor: Theme.orange
+                        font.pixelSize: 13
+                        onLinkActivated: link => Qt.openUrlExternally(link)
+                    }
+                    AboutText {
+                        objectName: "contact"
+                        visible: view.contact.length > 0
+                        text: view.contact
+                        font.pixelSize: 13
+                        color: Theme.secondary
+                    }
+                    AboutText {
+                        objectName: "finePrint"
+                        visible: view.finePrint.length > 0
+                        text: view.finePrint
+                        font.pixelSize: 10
+                        color: Theme.tertiary
+                    }
                 }
-                Text {
-                    Layout.alignment: Qt.AlignHCenter
-                    text: "jotterly"
-                    font.pixelSize: 20
-                    font.bold: true
-                    color: Theme.primary
-                }
-                Text {
-                    Layout.alignment: Qt.AlignHCenter
-                    text: "Version " + (Qt.application.version.length > 0 ? Qt.application.version : "1.0")
-                    font.pixelSize: 13
-                    color: Theme.secondary
-                }
-                Text {
-                    Layout.alignment: Qt.AlignHCenter
-                    Layout.maximumWidth: 340
-                    horizontalAlignment: Text.AlignHCenter
-                    wrapMode: Text.WordWrap
-                    text: "A searchable clipboard history that lives in your menu bar."
-                    font.pixelSize: 13
-                    color: Theme.secondary
-                }
-                Rectangle { Layout.alignment: Qt.AlignHCenter; implicitWidth: 200; implicitHeight: 1; color: Theme.alpha(Theme.primary, 0.1) }
-                Button {
-                    objectName: "checkForUpdates"
-                    Layout.alignment: Qt.AlignHCenter
-                    text: "Check for Updates…"
-                    enabled: view.updaterController !== null && view.updaterController.canCheckForUpdates
-                    onClicked: view.updaterController.checkForUpdates()
-                }
-                CheckBox {
-                    objectName: "automaticUpdates"
-                    Layout.alignment: Qt.AlignHCenter
-                    text: "Automatically download updates"
-                    font.pixelSize: 13
-                    enabled: view.updaterController !== null
-                    checked: view.updaterController !== null && view.updaterController.automaticallyDownloadsUpdates
-                    onToggled: view.updaterController.automaticallyDownloadsUpdates = checked
-                }
-                Rectangle { Layout.alignment: Qt.AlignHCenter; implicitWidth: 200; implicitHeight: 1; color: Theme.alpha(Theme.primary, 0.1) }
-                Text {
-                    Layout.alignment: Qt.AlignHCenter
-                    visible: view.websiteUrl.length > 0
-                    text: "<a href=\"" + view.websiteUrl + "\">Jotterly Website</a>"
-                    linkColor: Theme.orange
-                    font.pixelSize: 13
-                    onLinkActivated: link => Qt.openUrlExternally(link)
-                }
-                Text {
-                    Layout.alignment: Qt.AlignHCenter
-                    visible: view.makerUrl.length > 0
-                    text: "<a href=\"" + view.makerUrl + "\">Explore More Quillfen</a>"
-                    linkColor: Theme.orange
-                    font.pixelSize: 13
-                    onLinkActivated: link => Qt.openUrlExternally(link)
-                }
-                Text {
-                    Layout.alignment: Qt.AlignHCenter
-                    visible: view.contact.length > 0
-                    text: view.contact
-                    textFormat: Text.PlainText
-                    font.pixelSize: 13
-                    color: Theme.secondary
-                }
-                Item { Layout.fillHeight: true }
             }
         }
     }

@@ -100,6 +100,26 @@ void SettingsViewModel::setShortcutKeyChar(const QString &keyChar)
         Q_EMIT shortcutKeyCharChanged();
 }
 
+void SettingsViewModel::recordShortcut(qint64 keyCode, qint64 modifiers, const QString &keyChar)
+{
+    const bool keyCodeChanged = m_shortcutKeyCode != keyCode;
+    const bool modifiersChanged = m_shortcutModifiers != modifiers;
+    const bool keyCharChanged = m_shortcutKeyChar != keyChar;
+    m_shortcutKeyCode = keyCode;
+    m_shortcutModifiers = modifiers;
+    m_shortcutKeyChar = keyChar;
+    m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, keyCode);
+    m_preferences->setInteger(PreferenceKeys::shortcutModifiers, modifiers);
+    m_preferences->setString(PreferenceKeys::shortcutKeyChar, keyChar);
+    m_notifications->post(Notifications::shortcutChanged);
+    if (keyCodeChanged)
+        Q_EMIT shortcutKeyCodeChanged();
+    if (modifiersChanged)
+        Q_EMIT shortcutModifiersChanged();
+    if (keyCharChanged)
+        Q_EMIT shortcutKeyCharChanged();
+}
+
 void SettingsViewModel::setShowClearConfirmation(bool show)
 {
     if (m_showClearConfirmation == show)

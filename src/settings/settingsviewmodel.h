@@ -64,6 +64,10 @@ public:
     /// Where clearAllHistory() deletes.
     void setModelContext(ModelContext *context);
 
+    /// Stores a shortcut the recorder delivered, key code, modifiers and key text
+    /// together, and announces it once: the hot key is registered again only with the
+    /// whole new shortcut, never with the new key and the old modifiers.
+    Q_INVOKABLE void recordShortcut(qint64 keyCode, qint64 modifiers, const QString &keyChar);
     /// Adds an application to the excluded list, unless it is there already.
     Q_INVOKABLE void addExcludedApp(const QString &bundleID, const QString &displayName);
     /// Removes an application from the excluded list.

@@ -72,6 +72,24 @@ private Q_SLOTS:
         QCOMPARE(sizeText(bytes), text);
     }
 
+    void copiedReadsInTheLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("en_US") << u"en_US"_s << u"Nov 14, 2023, 11:13 PM"_s;
+        QTest::newRow("de_DE") << u"de_DE"_s << u"14. Nov. 2023, 23:13"_s;
+        QTest::newRow("en_GB") << u"en_GB"_s << u"14 Nov 2023, 23:13"_s;
+        QTest::newRow("C, whose short time has seconds") << u"C"_s << u"14 Nov 2023, 23:13"_s;
+    }
+
+    void copiedReadsInTheLocale()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        // 22:13:20 UTC is 23:13 in Berlin, where the tests run; no seconds, no weekday.
+        QCOMPARE(copiedText(QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC), QLocale(locale)), text);
+    }
+
     void longTextsScroll()
     {
         RowFormat format;

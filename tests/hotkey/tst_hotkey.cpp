@@ -2,10 +2,12 @@
 #include "hotkey/hotkeyrecorder.h"
 #include "hotkey/keycodes.h"
 #include "platform/fakehotkeyservice.h"
+#include "platform/fakeloginitem.h"
 #include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
+#include "settings/settingsviewmodel.h"
 
 #include <QKeyEvent>
 #include <QSignalSpy>
@@ -20,9 +22,10 @@ constexpr quint32 lockMask = 0x2; // X11 native modifier state with Caps Lock on
 
 // A key press as the xcb platform reports it (the keysym is the native virtual key);
 // true when a filter took it before it reached `target`.
-bool press(QObject *target, int key, Qt::KeyboardModifiers modifiers, quint32 keysym, quint32 nativeModifiers = 0)
+bool press(QObject *target, int key, Qt::KeyboardModifiers modifiers, quint32 keysym, quint32 nativeModifiers = 0,
+           quint32 x11Keycode = 0)
 {
-    QKeyEvent event(QEvent::KeyPress, key, modifiers, 0, keysym, nativeModifiers);
+    QKeyEvent event(QEvent::KeyPress, key, modifiers, x11Keycode, keysym, nativeModifiers);
     return QCoreApplication::sendEvent(target, &event);
 }
 
@@ -133,6 +136,24 @@ private Q_SLOTS:
         QVERIFY(!m_service.handler);
     }
 
+    // Another program holds Alt+Shift+J; recording Ctrl+Alt+J over Alt+Shift+V registers
+    // Ctrl+Alt+J once, never J with the old modifiers, so no alert appears.
+    void aRecordedShortcutIsRegisteredOnceAndWhole()
+    {
+        m_service.held = {{38, 0xa00}};
+        CountingManager counted(this);
+        counted.manager.setup();
+        FakeLoginItem loginItem;
+        SettingsViewModel settings(m_preferences.get(), m_notifications.get(), &loginItem, nullptr);
+        const int before = m_service.registrations;
+        settings.recordShortcut(38, 0x180000, u"J"_s);
+        QCOMPARE(counted.failed, 0);
+        QCOMPARE(m_service.registrations, before + 1);
+        QCOMPARE(m_service.registered->keyCode, 38u);
+        QCOMPARE(m_service.registered->modifiers, 0x900u);
+        QCOMPARE(Preferences(m_preferences->filePath()).string(PreferenceKeys::shortcutKeyChar), u"J"_s);
+    }
+
     // A stored shortcut that cannot be registered takes no key from anyone: none at all
     // quietly, a hand-edited one with the alert.
     void registersNothingForUnusableShortcuts_data()
@@ -187,15 +208,30 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<quint32>("nativeModifiers");
+        QTest::addColumn<quint32>("keysym");
+        QTest::addColumn<quint32>("x11Keycode");
         QTest::addColumn<qint64>("keyCode"); // -1: ignored, still recording
         QTest::addColumn<qint64>("flags");
-        QTest::addColumn<QString>("keyText");
-        QTest::newRow("caps lock is kept") << int(Qt::Key_B) << int(Qt::ControlModifier) << lockMask << qint64(11)
-                                           << qint64(0x110000) << u"B"_s;
-        QTest::newRow("Shift+1") << int(Qt::Key_Exclam) << int(Qt::ShiftModifier) << 0u << qint64(18) << qint64(0x20000) << u"!"_s;
-        QTest::newRow("Ctrl+F5 by name") << int(Qt::Key_F5) << int(Qt::ControlModifier) << 0u << qint64(96) << qint64(0x100000) << u"F5"_s;
-        QTest::newRow("modifier alone") << int(Qt::Key_Shift) << int(Qt::ShiftModifier) << 0u << qint64(-1) << qint64(0) << QString();
-        QTest::newRow("keypad only") << int(Qt::Key_5) << int(Qt::KeypadModifier) << 0u << qint64(-1) << qint64(0) << QString();
+        QTest::addColumn<QString>("keyText"); // while ignored: what the field says
+        const QString waiting = u"Press shortcut..."_s;
+        QTest::newRow("caps lock is kept") << int(Qt::Key_B) << int(Qt::ControlModifier) << lockMask << 0u << 0u
+                                           << qint64(11) << qint64(0x110000) << u"B"_s;
+        QTest::newRow("Shift+1") << int(Qt::Key_Exclam) << int(Qt::ShiftModifier) << 0u << 0u << 0u << qint64(18)
+                                 << qint64(0x20000) << u"!"_s;
+        QTest::newRow("Ctrl+F5 by name") << int(Qt::Key_F5) << int(Qt::ControlModifier) << 0u << 0u << 0u << qint64(96)
+                                         << qint64(0x100000) << u"F5"_s;
+        // Keys the table lacks are named by the key they sit on: § is Shift+3 on a German
+        // layout, ф the A key on a Russian one.
+        QTest::newRow("§ by its key") << int(Qt::Key_section) << int(Qt::ControlModifier | Qt::ShiftModifier) << 0u
+                                      << 0xa7u << 12u << qint64(20) << qint64(0x120000) << u"§"_s;
+        QTest::newRow("a Cyrillic letter") << 0x444 << int(Qt::ControlModifier) << 0u << 0x6c6u << 38u << qint64(0)
+                                           << qint64(0x100000) << u"Ф"_s;
+        QTest::newRow("a key with no known place") << int(Qt::Key_section) << int(Qt::ControlModifier) << 0u << 0xa7u
+                                                   << 0u << qint64(-1) << qint64(0) << u"Key can't be used"_s;
+        QTest::newRow("modifier alone") << int(Qt::Key_Shift) << int(Qt::ShiftModifier) << 0u << 0u << 0u << qint64(-1)
+                                        << qint64(0) << waiting;
+        QTest::newRow("keypad only") << int(Qt::Key_5) << int(Qt::KeypadModifier) << 0u << 0u << 0u << qint64(-1)
+                                     << qint64(0) << waiting;
     }
 
     void recordsShortcuts()
@@ -203,6 +239,8 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(quint32, nativeModifiers);
+        QFETCH(quint32, keysym);
+        QFETCH(quint32, x11Keycode);
         QFETCH(qint64, keyCode);
         QFETCH(qint64, flags);
         QFETCH(QString, keyText);
@@ -218,11 +256,11 @@ private Q_SLOTS:
         recorder.startRecording();
         recorder.startRecording(); // a second click keeps recording
         QCOMPARE(recorder.text(), u"Press shortcut..."_s);
-        QVERIFY(press(&field, key, Qt::KeyboardModifiers(modifiers), 0, nativeModifiers));
+        QVERIFY(press(&field, key, Qt::KeyboardModifiers(modifiers), keysym, nativeModifiers, x11Keycode));
         if (keyCode < 0) {
             QVERIFY(recorder.isRecording());
             QCOMPARE(recorded.count(), 0);
-            QCOMPARE(recorder.text(), u"Press shortcut..."_s);
+            QCOMPARE(recorder.text(), keyText);
             return;
         }
         QVERIFY(!recorder.isRecording());

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Window
 import QtTest
 import Jotterly.History
 
@@ -15,6 +16,22 @@ TestCase {
         ClipListView {
             viewModel: fixture.viewModel
             pasteQueueManager: fixture.queue
+        }
+    }
+
+    // The panel in a window of its own, as the popover holds it.
+    Component {
+        id: windowComponent
+        Window {
+            property alias panel: windowPanel
+            width: 320
+            height: 600
+            visible: true
+            ClipListView {
+                id: windowPanel
+                viewModel: fixture.viewModel
+                pasteQueueManager: fixture.queue
+            }
         }
     }
 
@@ -154,5 +171,50 @@ TestCase {
         mouseClick(findChild(panel, "clearSearch"))
         compare(fixture.viewModel.searchText, "")
         compare(findChild(panel, "countBadge").children[0].text, "3")
+    }
+
+    function test_typingGoesOnAfterTheClearButtons() {
+        fixture.addText("lemon")
+        fixture.addText("abc")
+        const panel = makePanel()
+        keyClick(Qt.Key_L)
+        mouseClick(findChild(panel, "clearSearch"))
+        keyClick(Qt.Key_A)
+        keyClick(Qt.Key_B)
+        compare(fixture.viewModel.searchText, "ab")
+        fixture.advance(300)
+
+        mouseClick(rows(panel)[0], 20, 10, Qt.LeftButton, Qt.ControlModifier)
+        mouseClick(findChild(panel, "clearQueue"))
+        compare(fixture.viewModel.queueSelectionCount, 0)
+        keyClick(Qt.Key_C)
+        compare(fixture.viewModel.searchText, "abc")
+    }
+
+    // A panel closed under the pointer (after "Start Queue") leaves no preview behind.
+    function test_thePreviewGoesWithThePanel() {
+        failOnWarning(/TypeError/)
+        fixture.addText("one")
+        const window = createTemporaryObject(windowComponent, testCase)
+        waitForRendering(window.panel)
+        const row = rows(window.panel)[0]
+        const preview = findChild(row, "preview")
+        row.hover.rowEntered()
+        fixture.advance(1000)
+        tryVerify(() => preview.visible)
+        window.hide() // the preview is open as the panel closes
+        verify(!preview.visible)
+
+        window.show()
+        tryVerify(() => preview.visible)
+        row.hover.rowExited()
+        fixture.advance(400)
+        verify(!preview.visible)
+        row.hover.rowEntered() // the hover timer fires after the panel closed
+        window.hide()
+        fixture.advance(1000)
+        verify(row.hover.showPopover)
+        verify(!preview.visible)
+        fixture.addText("two") // a reload replaces the rows without a word in the log
     }
 }

@@ -16,11 +16,23 @@ TestCase {
             keyCode: 9
             modifiers: 0xa0000
             keyChar: ""
+            // The owner stores the shortcut and hands it back, as the settings do.
+            onRecorded: (code, flags, text) => {
+                keyCode = code
+                modifiers = flags
+                keyChar = text
+            }
         }
+    }
+
+    SignalSpy {
+        id: recordedSpy
+        signalName: "recorded"
     }
 
     function test_recordsAShortcutWithAModifier() {
         const field = createTemporaryObject(fieldComponent, testCase)
+        recordedSpy.target = field
         compare(field.displayText, "") // no key text yet: only the placeholder shows
         mouseClick(field)
         verify(field.isRecording)
@@ -38,6 +50,7 @@ TestCase {
 
         keyClick(Qt.Key_V, Qt.AltModifier | Qt.ShiftModifier)
         verify(!field.isRecording)
+        compare(recordedSpy.count, 1) // the whole shortcut in one report
         compare(field.keyCode, 9)
         compare(field.modifiers, 0xa0000)
         compare(field.keyChar, "V")

@@ -11,6 +11,7 @@
 
 Q_IMPORT_QML_PLUGIN(Jotterly_HotkeyPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_HistoryPlugin)
+Q_IMPORT_QML_PLUGIN(Jotterly_SettingsPlugin)
 
 class Setup : public QObject
 {

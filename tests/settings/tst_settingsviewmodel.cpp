@@ -57,7 +57,8 @@ private Q_SLOTS:
         QVERIFY(Preferences(m_preferences->filePath()).boolean(PreferenceKeys::launchAtLogin));
     }
 
-    // The key and the modifiers announce the change, so the shortcut is registered afresh.
+    // The key and the modifiers announce the change, so the shortcut is registered afresh;
+    // a recorded shortcut is stored whole and announced once.
     void aRecordedShortcutIsStoredAndAnnounced()
     {
         int announced = 0;
@@ -65,12 +66,15 @@ private Q_SLOTS:
         m_notifications.observe(Notifications::shortcutChanged, &observer, [&] { ++announced; });
         auto model = makeModel();
         model->setShortcutKeyCode(11);
-        model->setShortcutModifiers(0x100000);
         model->setShortcutKeyChar(u"B"_s);
+        QCOMPARE(announced, 1);
+        model->recordShortcut(38, 0x180000, u"J"_s);
         QCOMPARE(announced, 2);
         Preferences reread(m_preferences->filePath());
-        QCOMPARE(reread.integer(PreferenceKeys::shortcutKeyCode), 11);
-        QCOMPARE(reread.string(PreferenceKeys::shortcutKeyChar), u"B"_s);
+        QCOMPARE(reread.integer(PreferenceKeys::shortcutKeyCode), 38);
+        QCOMPARE(reread.integer(PreferenceKeys::shortcutModifiers), 0x180000);
+        QCOMPARE(reread.string(PreferenceKeys::shortcutKeyChar), u"J"_s);
+        QCOMPARE(model->shortcutModifiers(), 0x180000);
     }
 
     void keepsExcludedApplicationsWithNames()
