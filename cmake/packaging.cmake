@@ -10,7 +10,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://jotterly.github.io/)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${JOTTERLY_WEBSITE_URL})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The synopsis comes from the project's description; this is the text under it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "jotterly keeps everything you copy (plain text, rich text, images, file

@@ -39,7 +39,8 @@ Usage: jotterly [--help] [--version]
 
 In the panel: type to search; Down, Up and Return, Ctrl+1 to Ctrl+9 or a click put
 an item back on the clipboard; right-click a row to pin or delete it; Ctrl+click rows
-and press "Start Queue" to paste them one per Ctrl+V; Escape closes the panel.
+and press "Start Queue" to paste them one per paste (Ctrl+V, Ctrl+Shift+V or
+Shift+Insert); Escape closes the panel.
 
 Files:
   History    %2

@@ -8,6 +8,8 @@
 #include "settings/preferences.h"
 #include "store/historystore.h"
 
+#include <algorithm>
+
 ClipboardMonitor::ClipboardMonitor(Pasteboard *pasteboard, Scheduler *scheduler, Preferences *preferences,
                                    Workspace *workspace, QObject *parent)
     : QObject(parent)
@@ -84,7 +86,17 @@ void ClipboardMonitor::stopMonitoring()
 void ClipboardMonitor::resumeMonitoring()
 {
     setIsPaused(false);
-    setLastChangeCount(m_pasteboard->changeCount());
+    // Skips our own writes made during the pause, but not a copy another application
+    // made after them: that one is still checked. Without that knowledge, everything
+    // up to now is taken as ours.
+    const qint64 ownWrite = m_pasteboard->ownWriteChangeCount();
+    if (ownWrite < 0) {
+        setLastChangeCount(m_pasteboard->changeCount());
+        return;
+    }
+    setLastChangeCount(std::max(m_lastChangeCount, ownWrite));
+    if (m_isMonitoring && m_pasteboard->changeCount() != m_lastChangeCount)
+        scheduleCheck();
 }
 
 void ClipboardMonitor::scheduleCheck()

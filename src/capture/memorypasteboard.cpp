@@ -193,7 +193,7 @@ void MemoryPasteboard::clearContents()
 {
     m_content.clear();
     m_decoded.clear();
-    ++m_changeCount;
+    m_ownWriteChangeCount = ++m_changeCount;
     contentWritten(m_content);
     Q_EMIT changed();
 }
@@ -264,7 +264,7 @@ void MemoryPasteboard::add(const ClipboardContent &representations)
 {
     m_content.insert(representations);
     m_decoded.clear();
-    ++m_changeCount;
+    m_ownWriteChangeCount = ++m_changeCount;
     contentWritten(m_content);
     Q_EMIT changed();
 }

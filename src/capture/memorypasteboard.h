@@ -20,6 +20,7 @@ public:
     using Pasteboard::Pasteboard;
 
     [[nodiscard]] qint64 changeCount() const override { return m_changeCount; }
+    [[nodiscard]] qint64 ownWriteChangeCount() const override { return m_ownWriteChangeCount; }
     [[nodiscard]] std::optional<PasteboardType> availableType(const QList<PasteboardType> &types) const override;
     [[nodiscard]] std::optional<QByteArray> data(PasteboardType type) const override;
     [[nodiscard]] std::optional<QString> string(PasteboardType type) const override;
@@ -50,6 +51,7 @@ private:
 
     ClipboardContent m_content;
     qint64 m_changeCount = 0;
+    qint64 m_ownWriteChangeCount = -1;
     // Text already decoded from m_content, by target: capture asks for it more than once.
     mutable QHash<QString, QString> m_decoded;
 };

@@ -61,6 +61,10 @@ public:
     /// reached changeCount() yet (its content is still on its way).
     [[nodiscard]] virtual bool hasIncomingChange() const { return false; }
 
+    /// The change count right after jotterly's latest write, or -1 where that is not
+    /// known. A count beyond it is another application's copy.
+    [[nodiscard]] virtual qint64 ownWriteChangeCount() const { return -1; }
+
     /// Whether contentRead() is announced. Where it is not, nobody can tell when
     /// another application has pasted what jotterly wrote.
     [[nodiscard]] virtual bool reportsReads() const { return false; }

@@ -106,19 +106,26 @@ private Q_SLOTS:
         m_scheduler->advance(1s);
         QCOMPARE(stored(), QStringList());
 
+        // Our own write during a pause is never recorded.
         m_monitor->setIsPaused(true);
-        copyText(u"paused 1"_s);
-        m_scheduler->advance(500ms);
-        copyText(u"paused 2"_s);
+        m_pasteboard->clearContents();
+        m_pasteboard->setString(u"ours"_s, PasteboardType::String);
         m_scheduler->advance(500ms);
         m_monitor->resumeMonitoring();
         QCOMPARE(m_monitor->lastChangeCount(), m_pasteboard->changeCount());
         m_scheduler->advance(1s);
         QCOMPARE(stored(), QStringList());
 
-        copyText(u"after"_s);
-        m_scheduler->advance(500ms);
-        QCOMPARE(stored(), QStringList{u"after"_s});
+        // Another application's copy made after it, while still paused, is not lost.
+        m_monitor->setIsPaused(true);
+        m_pasteboard->clearContents();
+        m_pasteboard->setString(u"ours again"_s, PasteboardType::String);
+        copyText(u"theirs"_s);
+        m_scheduler->advance(200ms);
+        QCOMPARE(stored(), QStringList());
+        m_monitor->resumeMonitoring();
+        m_scheduler->runPending();
+        QCOMPARE(stored(), QStringList{u"theirs"_s});
     }
 
     void imageGetsItsThumbnailLater()
