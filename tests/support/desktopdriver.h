@@ -486,8 +486,9 @@ public:
             return false;
         QElapsedTimer timer;
         timer.start();
+        // As long as an opening may take: only a hang fails.
         while (panelGeometry().width() > 0) {
-            if (timer.elapsed() > 5000)
+            if (timer.elapsed() > 10000)
                 return false;
             QTest::qWait(50);
         }
