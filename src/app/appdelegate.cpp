@@ -242,7 +242,7 @@ void AppDelegate::showOnboardingIfNeeded()
     connect(view, SIGNAL(completed()), this, SLOT(completeOnboarding()));
     // A window the window manager decorates, so its close button and Alt+F4 close it;
     // it floats above ordinary windows and keeps its size.
-    m_onboardingWindow = centredWindowFor(view, u"Welcome to jotterly"_s,
+    m_onboardingWindow = centredWindowFor(view, tr("Welcome to jotterly"),
                                           Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                                               | Qt::WindowStaysOnTopHint,
                                           QSize(520, 420));
@@ -311,10 +311,10 @@ void AppDelegate::showShortcutUnavailableAlert()
         return;
     m_shortcutAlertShowing = true;
     qCDebug(lcApp) << "shortcut alert shown";
-    m_alerts->run({u"Shortcut Unavailable"_s,
-                   u"The global shortcut could not be registered. It may conflict with another app or system "
-                   "shortcut. You can change it in Settings."_s,
-                   {u"OK"_s}, Alert::Style::Warning});
+    m_alerts->run({tr("Shortcut Unavailable"),
+                   tr("The global shortcut could not be registered. It may conflict with another app or system "
+                      "shortcut. You can change it in Settings."),
+                   {tr("OK")}, Alert::Style::Warning});
     m_shortcutAlertShowing = false;
 }
 
