@@ -27,6 +27,10 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>jotterly Settings</source>
+        <translation>jotterly-Einstellungen</translation>
+    </message>
 </context>
 <context>
     <name>ClipListView</name>
@@ -137,6 +141,13 @@
     <message>
         <source>Key can&apos;t be used</source>
         <translation>Taste nicht verwendbar</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBoxAlerts</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>

@@ -219,7 +219,7 @@ void AppDelegate::openSettings()
                                        {u"updaterController"_s, QVariant::fromValue<QObject *>(m_updaterController.get())}});
         if (!view)
             return;
-        m_settingsWindow = centredWindowFor(view, u"jotterly Settings"_s,
+        m_settingsWindow = centredWindowFor(view, tr("jotterly Settings"),
                                             Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint, QSize(450, 520));
         m_settingsWindow->setMinimumSize(QSize(450, 520));
         m_settingsWindow->setMaximumSize(QSize(450, 520));
