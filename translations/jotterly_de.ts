@@ -132,7 +132,7 @@
     <name>HotkeyRecorder</name>
     <message>
         <source>Click to record shortcut</source>
-        <translation>Klicken, um Kürzel aufzunehmen</translation>
+        <translation>Zum Aufnehmen klicken</translation>
     </message>
     <message>
         <source>Press shortcut...</source>
@@ -305,7 +305,7 @@
     </message>
     <message>
         <source>Launch at login</source>
-        <translation>Bei Anmeldung starten</translation>
+        <translation>Autostart</translation>
     </message>
     <message>
         <source>Clear All History...</source>

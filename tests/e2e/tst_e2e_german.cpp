@@ -69,6 +69,8 @@ private Q_SLOTS:
         const QString settings = u"--onlyvisible --name '^jotterly-Einstellungen$'"_s;
         QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(settings).width() == 450, 5000);
         QVERIFY(saveScreenshot(u"63-de-settings"_s));
+        QVERIFY(clickAt(windowGeometry(settings).topLeft() + QPoint(330, 34))); // the "Über" tab
+        QVERIFY(saveScreenshot(u"64-de-about"_s));
     }
 };
 
