@@ -219,7 +219,7 @@ void AppDelegate::openSettings()
                                        {u"updaterController"_s, QVariant::fromValue<QObject *>(m_updaterController.get())}});
         if (!view)
             return;
-        m_settingsWindow = centredWindowFor(view, u"jotterly Settings"_s,
+        m_settingsWindow = centredWindowFor(view, tr("jotterly Settings"),
                                             Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint, QSize(450, 520));
         m_settingsWindow->setMinimumSize(QSize(450, 520));
         m_settingsWindow->setMaximumSize(QSize(450, 520));
@@ -242,7 +242,7 @@ void AppDelegate::showOnboardingIfNeeded()
     connect(view, SIGNAL(completed()), this, SLOT(completeOnboarding()));
     // A window the window manager decorates, so its close button and Alt+F4 close it;
     // it floats above ordinary windows and keeps its size.
-    m_onboardingWindow = centredWindowFor(view, u"Welcome to jotterly"_s,
+    m_onboardingWindow = centredWindowFor(view, tr("Welcome to jotterly"),
                                           Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                                               | Qt::WindowStaysOnTopHint,
                                           QSize(520, 420));
@@ -311,10 +311,10 @@ void AppDelegate::showShortcutUnavailableAlert()
         return;
     m_shortcutAlertShowing = true;
     qCDebug(lcApp) << "shortcut alert shown";
-    m_alerts->run({u"Shortcut Unavailable"_s,
-                   u"The global shortcut could not be registered. It may conflict with another app or system "
-                   "shortcut. You can change it in Settings."_s,
-                   {u"OK"_s}, Alert::Style::Warning});
+    m_alerts->run({tr("Shortcut Unavailable"),
+                   tr("The global shortcut could not be registered. It may conflict with another app or system "
+                      "shortcut. You can change it in Settings."),
+                   {tr("OK")}, Alert::Style::Warning});
     m_shortcutAlertShowing = false;
 }
 

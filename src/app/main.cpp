@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
@@ -21,6 +24,20 @@ Q_IMPORT_QML_PLUGIN(Jotterly_HistoryPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_HotkeyPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_SettingsPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_OnboardingPlugin)
+
+// Loads jotterly's own texts and Qt's (buttons of its dialogs) in the desktop's language:
+// QLocale::system() follows LANGUAGE, LC_ALL, LC_MESSAGES and LANG. English, the
+// language of the sources, needs no catalogue.
+static void installTranslations(QCoreApplication &app)
+{
+    const QLocale locale = QLocale::system();
+    auto *own = new QTranslator(&app);
+    if (own->load(locale, u"jotterly"_s, u"_"_s, u":/i18n"_s))
+        QCoreApplication::installTranslator(own);
+    auto *qt = new QTranslator(&app);
+    if (qt->load(locale, u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+}
 
 int main(int argc, char *argv[])
 {
@@ -54,6 +71,7 @@ int main(int argc, char *argv[])
     // Names the installed desktop entry, which shells use to find the windows' icon.
     QApplication::setDesktopFileName(QStringLiteral(JOTTERLY_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
+    installTranslations(app);
     // Qt's text fields answer every clipboard change by asking the new owner for its
     // formats, on the main thread, waiting up to five seconds for one that never
     // answers: a stuck application would freeze the panel. jotterly watches the

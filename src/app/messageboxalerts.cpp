@@ -17,7 +17,8 @@ int MessageBoxAlerts::run(const Alert &alert)
     if (auto *label = box.findChild<QLabel *>(u"qt_msgbox_informativelabel"_s))
         label->setTextFormat(Qt::PlainText);
 
-    const QStringList titles = alert.buttons.isEmpty() ? QStringList{u"OK"_s} : alert.buttons;
+    const QStringList titles =
+        alert.buttons.isEmpty() ? QStringList{QCoreApplication::translate("MessageBoxAlerts", "OK")} : alert.buttons;
     QList<QPushButton *> buttons;
     for (qsizetype i = 0; i < titles.size(); ++i) {
         // The last of several buttons is the way out, so Escape chooses it.

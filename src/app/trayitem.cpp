@@ -61,7 +61,7 @@ void TrayItem::setQueueActive(bool active)
     const QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
     m_icon->setIcon(active ? symbolIcon(u"paperclip.circle.fill"_s, QColor(0xff, 0x95, 0x00))
                            : symbolIcon(u"paperclip"_s, ink));
-    m_icon->setToolTip(active ? u"jotterly - Paste Queue Active"_s : u"jotterly"_s);
+    m_icon->setToolTip(active ? tr("jotterly - Paste Queue Active") : u"jotterly"_s);
 }
 
 QString TrayItem::accessibleDescription() const

@@ -175,7 +175,7 @@ Rectangle {
                 id: search
                 objectName: "search"
                 Layout.fillWidth: true
-                placeholderText: "Search clips..."
+                placeholderText: qsTr("Search clips...")
                 font.pixelSize: 13
                 background: null
                 padding: 0
@@ -237,13 +237,13 @@ Rectangle {
             Text {
                 objectName: "emptyTitle"
                 Layout.alignment: Qt.AlignHCenter
-                text: parent.searching ? "No results" : "No clips yet"
+                text: parent.searching ? qsTr("No results") : qsTr("No clips yet")
                 font.pixelSize: 14
                 color: Theme.secondary
             }
             Text {
                 Layout.alignment: Qt.AlignHCenter
-                text: parent.searching ? "Try a different search term" : "Copy something to get started"
+                text: parent.searching ? qsTr("Try a different search term") : qsTr("Copy something to get started")
                 font.pixelSize: 11
                 color: Theme.tertiary
             }
@@ -273,7 +273,8 @@ Rectangle {
                 required property string section
                 width: list.width - 20
                 x: 10 + 2
-                text: section
+                // The model names its two sections in English; the header shows them translated.
+                text: section === "PINNED" ? qsTr("PINNED") : section === "HISTORY" ? qsTr("HISTORY") : section
                 visible: section.length > 0
                 height: section.length > 0 ? implicitHeight + 8 : 0
                 topPadding: 4
@@ -328,11 +329,11 @@ Rectangle {
             // opened on is gone: otherwise nothing has the focus and Escape is lost.
             onClosed: search.forceActiveFocus()
             MenuItem {
-                text: rowMenu.item && rowMenu.item.isPinned ? "Unpin" : "Pin"
+                text: rowMenu.item && rowMenu.item.isPinned ? qsTr("Unpin") : qsTr("Pin")
                 onTriggered: panel.viewModel.togglePinItem(rowMenu.item)
             }
             MenuItem {
-                text: "Copy"
+                text: qsTr("Copy")
                 onTriggered: panel.viewModel.copyItem(rowMenu.item)
             }
             MenuSeparator {}
@@ -372,15 +373,15 @@ Rectangle {
                     objectName: "queueText"
                     Layout.fillWidth: true
                     text: panel.queueRunning
-                          ? "Pasting " + (panel.pasteQueueManager.currentIndex + 1) + "/" + panel.pasteQueueManager.queueLength
-                          : panel.viewModel.queueSelectionCount + " selected"
+                          ? qsTr("Pasting %1/%2").arg(panel.pasteQueueManager.currentIndex + 1).arg(panel.pasteQueueManager.queueLength)
+                          : qsTr("%n selected", "", panel.viewModel.queueSelectionCount)
                     font.pixelSize: 11
                     color: Theme.primary
                 }
                 Button {
                     visible: panel.queueRunning
                     focusPolicy: Qt.NoFocus
-                    text: "Cancel"
+                    text: qsTr("Cancel")
                     font.pixelSize: 11
                     onClicked: panel.pasteQueueManager.stopQueue()
                 }
@@ -388,7 +389,7 @@ Rectangle {
                     objectName: "clearQueue"
                     visible: !panel.queueRunning
                     focusPolicy: Qt.NoFocus
-                    text: "Clear"
+                    text: qsTr("Clear")
                     font.pixelSize: 11
                     onClicked: {
                         panel.viewModel.clearQueueSelection()
@@ -399,7 +400,7 @@ Rectangle {
                     objectName: "startQueue"
                     visible: !panel.queueRunning
                     focusPolicy: Qt.NoFocus
-                    text: "Start Queue"
+                    text: qsTr("Start Queue")
                     highlighted: true
                     font.pixelSize: 11
                     onClicked: panel.startQueue()
@@ -419,7 +420,7 @@ Rectangle {
             IconButton {
                 symbol: "gear"
                 symbolSize: 12
-                tip: "Settings"
+                tip: qsTr("Settings")
                 onClicked: {
                     panel.settingsRequested()
                     if (panel.onOpenSettings)
@@ -432,7 +433,7 @@ Rectangle {
             IconButton {
                 symbol: "power"
                 symbolSize: 11
-                tip: "Quit jotterly"
+                tip: qsTr("Quit jotterly")
                 onClicked: Qt.quit()
             }
         }

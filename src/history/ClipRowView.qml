@@ -86,7 +86,7 @@ Rectangle {
             objectName: "label"
             Layout.fillWidth: true
             Layout.minimumWidth: 0
-            text: RowFormat.isImage(row.item) ? "Image" : RowFormat.label(row.item)
+            text: RowFormat.isImage(row.item) ? qsTr("Image") : RowFormat.label(row.item)
             color: RowFormat.isImage(row.item) ? Theme.secondary : Theme.primary
             font.pixelSize: 13
             elide: Text.ElideRight

@@ -64,15 +64,15 @@ Column {
         spacing: 4
         Repeater {
             model: [
-                ["Type", RowFormat.type(preview.item)],
-                ["Copied", RowFormat.copied(preview.item)],
-            ].concat(preview.item && preview.item.isPinned ? [["Pinned", "Yes"]] : [])
-             .concat(preview.isImage ? [["Size", RowFormat.size(preview.item)]] : [])
+                [qsTr("Type"), RowFormat.type(preview.item)],
+                [qsTr("Copied"), RowFormat.copied(preview.item)],
+            ].concat(preview.item && preview.item.isPinned ? [[qsTr("Pinned"), qsTr("Yes")]] : [])
+             .concat(preview.isImage ? [[qsTr("Size"), RowFormat.size(preview.item)]] : [])
             Row {
                 required property var modelData
                 spacing: 4
                 Text {
-                    text: modelData[0] + ":"
+                    text: qsTr("%1:").arg(modelData[0])
                     font.pixelSize: 11
                     color: Theme.secondary
                 }

@@ -1,5 +1,6 @@
 #include "history/rowformat.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -9,7 +10,7 @@ using namespace Qt::StringLiterals;
 QString rowLabelText(const std::optional<QString> &preview)
 {
     if (!preview || preview->isEmpty())
-        return u"Unknown"_s;
+        return QCoreApplication::translate("RowFormat", "Unknown");
     // Line feed, carriage return, the Unicode line and paragraph separators and the other
     // vertical breaks each become one "↵".
     static const QRegularExpression lineBreaks(u"\\r\\n|[\\n\\r\\x{0B}\\x{0C}\\x{85}\\x{2028}\\x{2029}]"_s);
@@ -70,13 +71,13 @@ QString sizeText(qint64 bytes)
 QString typeName(ClipContentType type)
 {
     switch (type) {
-    case ClipContentType::Text: return u"Text"_s;
-    case ClipContentType::RichText: return u"Rich Text"_s;
-    case ClipContentType::Image: return u"Image"_s;
-    case ClipContentType::FileURL: return u"File"_s;
-    case ClipContentType::URL: return u"URL"_s;
+    case ClipContentType::Text: return QCoreApplication::translate("RowFormat", "Text");
+    case ClipContentType::RichText: return QCoreApplication::translate("RowFormat", "Rich Text");
+    case ClipContentType::Image: return QCoreApplication::translate("RowFormat", "Image");
+    case ClipContentType::FileURL: return QCoreApplication::translate("RowFormat", "File");
+    case ClipContentType::URL: return QCoreApplication::translate("RowFormat", "URL");
     }
-    return u"Text"_s;
+    return QCoreApplication::translate("RowFormat", "Text");
 }
 
 QString kindSymbol(ClipContentType type)

@@ -42,7 +42,7 @@ HotkeyRecorder::HotkeyRecorder(QObject *parent)
 
 QString HotkeyRecorder::placeholderText() const
 {
-    return u"Click to record shortcut"_s;
+    return tr("Click to record shortcut");
 }
 
 void HotkeyRecorder::setText(const QString &text)
@@ -59,7 +59,7 @@ void HotkeyRecorder::startRecording()
         m_isRecording = true;
         Q_EMIT isRecordingChanged();
     }
-    setText(u"Press shortcut..."_s);
+    setText(tr("Press shortcut..."));
 }
 
 void HotkeyRecorder::watch(QObject *field)

@@ -217,7 +217,7 @@ Rectangle {
             Text {
                 objectName: "welcomeTitle"
                 anchors.horizontalCenter: parent.horizontalCenter
-                text: "Welcome to jotterly"
+                text: qsTr("Welcome to jotterly")
                 font.pixelSize: 24
                 font.bold: true
                 color: view.primaryText
@@ -234,9 +234,9 @@ Rectangle {
                 spacing: 14
                 Repeater {
                     model: [
-                        {symbol: "clock.arrow.circlepath", text: "Everything you copy is saved automatically. Never lose a snippet again.", shown: timeline.bullet1Visible},
-                        {symbol: "pin.fill", text: "Pin important items so they stay at the top of your clipboard history.", shown: timeline.bullet2Visible},
-                        {symbol: "keyboard", text: "Open your clipboard history instantly with a global keyboard shortcut.", shown: timeline.bullet3Visible},
+                        {symbol: "clock.arrow.circlepath", text: qsTr("Everything you copy is saved automatically. Never lose a snippet again."), shown: timeline.bullet1Visible},
+                        {symbol: "pin.fill", text: qsTr("Pin important items so they stay at the top of your clipboard history."), shown: timeline.bullet2Visible},
+                        {symbol: "keyboard", text: qsTr("Open your clipboard history instantly with a global keyboard shortcut."), shown: timeline.bullet3Visible},
                     ]
                     Row {
                         required property var modelData
@@ -372,7 +372,7 @@ Rectangle {
             Text {
                 objectName: "headline"
                 anchors.horizontalCenter: parent.horizontalCenter
-                text: "You're all set."
+                text: qsTr("You're all set.")
                 font.pixelSize: 24
                 font.bold: true
                 color: view.primaryText
@@ -384,7 +384,7 @@ Rectangle {
 
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
-                text: "Look for the paperclip icon in your menu bar."
+                text: qsTr("Look for the paperclip icon in your menu bar.")
                 font.pixelSize: 15
                 color: view.secondaryText
                 opacity: timeline.subtextVisible ? 1 : 0
@@ -406,7 +406,7 @@ Rectangle {
                     anchors.centerIn: parent
                     spacing: 8
                     Symbol { anchors.verticalCenter: parent.verticalCenter; name: "paperclip"; size: 18; tint: view.primaryText }
-                    Text { anchors.verticalCenter: parent.verticalCenter; text: "Click to see your clipboard history"; font.pixelSize: 13; color: view.secondaryText }
+                    Text { anchors.verticalCenter: parent.verticalCenter; text: qsTr("Click to see your clipboard history"); font.pixelSize: 13; color: view.secondaryText }
                 }
             }
 

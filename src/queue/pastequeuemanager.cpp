@@ -9,10 +9,10 @@
 
 using namespace Qt::StringLiterals;
 
-const QString PasteQueueManager::permissionMessage = u"Input Monitoring Required"_s;
-const QString PasteQueueManager::permissionInformativeText =
-    u"Jotterly needs Input Monitoring permission to detect ⌘V for paste queue. Grant access in System Settings → "
-    "Privacy & Security → Input Monitoring, then try again."_s;
+const char *const PasteQueueManager::permissionMessage = QT_TR_NOOP("Input Monitoring Required");
+const char *const PasteQueueManager::permissionInformativeText =
+    QT_TR_NOOP("Jotterly needs Input Monitoring permission to detect ⌘V for paste queue. Grant access in System Settings → "
+               "Privacy & Security → Input Monitoring, then try again.");
 
 PasteQueueManager::PasteQueueManager(Pasteboard *pasteboard, Scheduler *scheduler, GlobalKeyMonitor *keyMonitor,
                                      Alerts *alerts, QObject *parent)
@@ -128,7 +128,7 @@ void PasteQueueManager::startKeyMonitor()
         return;
     stopQueue();
     // There is no settings page to open on Linux: the alert only explains.
-    m_alerts->run({permissionMessage, permissionInformativeText, {u"OK"_s}, Alert::Style::Warning});
+    m_alerts->run({tr(permissionMessage), tr(permissionInformativeText), {tr("OK")}, Alert::Style::Warning});
 }
 
 void PasteQueueManager::stopKeyMonitor()

@@ -64,8 +64,9 @@ public:
     Q_INVOKABLE void stopQueue();
 
     /// The texts of the alert shown when the keyboard cannot be watched.
-    static const QString permissionMessage;
-    static const QString permissionInformativeText;
+    // Source texts of the alert, translated when shown.
+    static const char *const permissionMessage;
+    static const char *const permissionInformativeText;
 
 Q_SIGNALS:
     void isActiveChanged();

@@ -21,8 +21,8 @@ Rectangle {
     property string finePrint: AboutInfo.finePrint
 
     readonly property var tabs: [
-        {id: 0, label: "General", icon: "gear"},
-        {id: 1, label: "About", icon: "info.circle"},
+        {id: 0, label: qsTr("General"), icon: "gear"},
+        {id: 1, label: qsTr("About"), icon: "info.circle"},
     ]
 
     width: 450
@@ -147,9 +147,9 @@ Rectangle {
                         Layout.leftMargin: 24
                         Layout.rightMargin: 24
                         spacing: 10
-                        SectionHeader { text: "General" }
+                        SectionHeader { text: qsTr("General") }
                         RowLayout {
-                            FormLabel { text: "History size" }
+                            FormLabel { text: qsTr("History size") }
                             ComboBox {
                                 objectName: "historySize"
                                 Layout.preferredWidth: 80
@@ -160,24 +160,24 @@ Rectangle {
                             }
                         }
                         RowLayout {
-                            FormLabel { text: "Auto-clear" }
+                            FormLabel { text: qsTr("Auto-clear") }
                             ComboBox {
                                 objectName: "autoClear"
                                 Layout.preferredWidth: 100
                                 textRole: "label"
                                 valueRole: "value"
                                 model: [
-                                    {label: "Never", value: "never"},
-                                    {label: "On Quit", value: "onQuit"},
-                                    {label: "Daily", value: "daily"},
-                                    {label: "Weekly", value: "weekly"},
+                                    {label: qsTr("Never"), value: "never"},
+                                    {label: qsTr("On Quit"), value: "onQuit"},
+                                    {label: qsTr("Daily"), value: "daily"},
+                                    {label: qsTr("Weekly"), value: "weekly"},
                                 ]
                                 currentIndex: Math.max(0, indexOfValue(view.viewModel.autoClearOption))
                                 onActivated: index => view.viewModel.autoClearOption = model[index].value
                             }
                         }
                         RowLayout {
-                            FormLabel { text: "Launch at login" }
+                            FormLabel { text: qsTr("Launch at login") }
                             Switch {
                                 objectName: "launchAtLogin"
                                 checked: view.viewModel.launchAtLogin
@@ -188,7 +188,7 @@ Rectangle {
                             Item { Layout.fillWidth: true }
                             Button {
                                 objectName: "clearAll"
-                                text: "Clear All History..."
+                                text: qsTr("Clear All History...")
                                 font.pixelSize: 11
                                 palette.buttonText: Theme.negative
                                 onClicked: view.viewModel.showClearConfirmation = true
@@ -212,9 +212,9 @@ Rectangle {
                         Layout.leftMargin: 24
                         Layout.rightMargin: 24
                         spacing: 10
-                        SectionHeader { text: "Shortcut" }
+                        SectionHeader { text: qsTr("Shortcut") }
                         RowLayout {
-                            FormLabel { text: "Global hotkey" }
+                            FormLabel { text: qsTr("Global hotkey") }
                             HotkeyRecorderField {
                                 objectName: "recorder"
                                 implicitWidth: 140
@@ -230,7 +230,7 @@ Rectangle {
                         RowLayout {
                             objectName: "currentRow"
                             visible: view.viewModel.shortcutKeyCode >= 0 && view.viewModel.shortcutKeyChar.length > 0
-                            FormLabel { text: "Current" }
+                            FormLabel { text: qsTr("Current") }
                             Text {
                                 text: ShortcutText.display(view.viewModel.shortcutModifiers, view.viewModel.shortcutKeyChar)
                                 font.pixelSize: 13
@@ -238,7 +238,7 @@ Rectangle {
                                 color: Theme.primary
                             }
                         }
-                        Caption { text: "Press your shortcut to open/close jotterly from any app." }
+                        Caption { text: qsTr("Press your shortcut to open/close jotterly from any app.") }
                     }
 
                     Divider {}
@@ -249,8 +249,8 @@ Rectangle {
                         Layout.rightMargin: 24
                         Layout.bottomMargin: 24
                         spacing: 10
-                        SectionHeader { text: "Privacy" }
-                        Caption { text: "Clipboard changes are ignored when these apps are frontmost." }
+                        SectionHeader { text: qsTr("Privacy") }
+                        Caption { text: qsTr("Clipboard changes are ignored when these apps are frontmost.") }
                         Rectangle {
                             objectName: "excludedList"
                             visible: view.viewModel.excludedAppBundleIDs.length > 0
@@ -293,7 +293,7 @@ Rectangle {
                         }
                         Button {
                             objectName: "addApp"
-                            text: "Add App..."
+                            text: qsTr("Add App...")
                             onClicked: picker.open()
                         }
                     }
@@ -327,12 +327,12 @@ Rectangle {
                     }
                     Text {
                         Layout.alignment: Qt.AlignHCenter
-                        text: "Version " + (Qt.application.version.length > 0 ? Qt.application.version : "1.0")
+                        text: qsTr("Version %1").arg(Qt.application.version.length > 0 ? Qt.application.version : "1.0")
                         font.pixelSize: 13
                         color: Theme.secondary
                     }
                     AboutText {
-                        text: "A searchable clipboard history that lives in your menu bar."
+                        text: qsTr("A searchable clipboard history that lives in your menu bar.")
                         font.pixelSize: 13
                         color: Theme.secondary
                     }
@@ -341,7 +341,7 @@ Rectangle {
                         objectName: "checkForUpdates"
                         Layout.alignment: Qt.AlignHCenter
                         Layout.maximumWidth: about.width
-                        text: "Check for Updates…"
+                        text: qsTr("Check for Updates…")
                         enabled: view.updaterController !== null && view.updaterController.canCheckForUpdates
                         onClicked: view.updaterController.checkForUpdates()
                     }
@@ -349,7 +349,7 @@ Rectangle {
                         objectName: "automaticUpdates"
                         Layout.alignment: Qt.AlignHCenter
                         Layout.maximumWidth: about.width
-                        text: "Automatically download updates"
+                        text: qsTr("Automatically download updates")
                         font.pixelSize: 13
                         enabled: view.updaterController !== null
                         checked: view.updaterController !== null && view.updaterController.automaticallyDownloadsUpdates
@@ -359,7 +359,7 @@ Rectangle {
                     AboutText {
                         objectName: "websiteLink"
                         visible: view.websiteUrl.length > 0
-                        text: "<a href=\"" + view.attribute(view.websiteUrl) + "\">Jotterly Website</a>"
+                        text: "<a href=\"" + view.attribute(view.websiteUrl) + "\">" + view.attribute(qsTr("Jotterly Website")) + "</a>"
                         textFormat: Text.StyledText
                         linkColor: Theme.orange
                         font.pixelSize: 13
@@ -368,7 +368,7 @@ Rectangle {
                     AboutText {
                         objectName: "makerLink"
                         visible: view.makerUrl.length > 0
-                        text: "<a href=\"" + view.attribute(view.makerUrl) + "\">Explore More Quillfen</a>"
+                        text: "<a href=\"" + view.attribute(view.makerUrl) + "\">" + view.attribute(qsTr("Explore More Quillfen")) + "</a>"
                         textFormat: Text.StyledText
                         linkColor: Theme.orange
                         font.pixelSize: 13
@@ -397,7 +397,7 @@ Rectangle {
     Dialog {
         id: confirmation
         objectName: "clearConfirmation"
-        title: "Clear History?"
+        title: qsTr("Clear History?")
         modal: true
         anchors.centerIn: parent
         width: 340
@@ -405,17 +405,17 @@ Rectangle {
         Label {
             width: parent.width
             wrapMode: Text.WordWrap
-            text: "This will delete all clipboard history except pinned items. This cannot be undone."
+            text: qsTr("This will delete all clipboard history except pinned items. This cannot be undone.")
         }
         footer: DialogButtonBox {
             Button {
                 objectName: "cancelClear"
-                text: "Cancel"
+                text: qsTr("Cancel")
                 DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
             }
             Button {
                 objectName: "confirmClear"
-                text: "Clear"
+                text: qsTr("Clear")
                 DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
                 onClicked: {
                     view.viewModel.clearAllHistory()
@@ -431,7 +431,7 @@ Rectangle {
     Dialog {
         id: picker
         objectName: "appPicker"
-        title: "Add App"
+        title: qsTr("Add App")
         modal: true
         anchors.centerIn: parent
         width: 360

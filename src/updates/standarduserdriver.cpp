@@ -3,13 +3,15 @@
 #include "platform/alerts.h"
 #include "updates/appcast.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 Alert upToDateAlert(const ApplicationInfo &application)
 {
-    const QString name = application.name.value_or(u"This app"_s);
+    const QString name = application.name.value_or(QCoreApplication::translate("StandardUserDriver", "This app"));
     const QString version = application.shortVersion.value_or(u"1.0"_s);
-    return {u"You're up to date!"_s, name + u' ' + version + u" is the latest version."_s, {u"OK"_s}};
+    return {QCoreApplication::translate("StandardUserDriver", "You're up to date!"), QCoreApplication::translate("StandardUserDriver", "%1 %2 is the latest version.").arg(name, version), {QCoreApplication::translate("StandardUserDriver", "OK")}};
 }
 
 StandardUserDriver::StandardUserDriver(UpdateServices services)
@@ -19,20 +21,20 @@ StandardUserDriver::StandardUserDriver(UpdateServices services)
 
 QString StandardUserDriver::applicationName() const
 {
-    return m_services.application.name.value_or(u"This app"_s);
+    return m_services.application.name.value_or(QCoreApplication::translate("StandardUserDriver", "This app"));
 }
 
 void StandardUserDriver::showUpdateFound(const AppcastItem &item) const
 {
     Alert alert;
-    alert.text = u"A new version of %1 is available!"_s.arg(applicationName());
-    alert.informativeText = u"%1 %2 is now available; you have %3. Would you like to download it?"_s.arg(
+    alert.text = QCoreApplication::translate("StandardUserDriver", "A new version of %1 is available!").arg(applicationName());
+    alert.informativeText = QCoreApplication::translate("StandardUserDriver", "%1 %2 is now available; you have %3. Would you like to download it?").arg(
         applicationName(), item.displayVersion, m_services.application.shortVersion.value_or(u"1.0"_s));
-    alert.buttons << u"Download"_s;
+    alert.buttons << QCoreApplication::translate("StandardUserDriver", "Download");
     const bool hasNotes = !item.releaseNotesLocation.isEmpty();
     if (hasNotes)
-        alert.buttons << u"Release Notes"_s;
-    alert.buttons << u"Later"_s;
+        alert.buttons << QCoreApplication::translate("StandardUserDriver", "Release Notes");
+    alert.buttons << QCoreApplication::translate("StandardUserDriver", "Later");
 
     const int choice = m_services.alerts->run(alert);
     if (choice == 0)
@@ -48,7 +50,7 @@ void StandardUserDriver::showUpToDate() const
 
 void StandardUserDriver::showUpdaterError() const
 {
-    m_services.alerts->run({u"Update Error!"_s,
-                            u"%1 could not read its update information. Please try again later."_s.arg(applicationName()),
-                            {u"OK"_s}});
+    m_services.alerts->run({QCoreApplication::translate("StandardUserDriver", "Update Error!"),
+                            QCoreApplication::translate("StandardUserDriver", "%1 could not read its update information. Please try again later.").arg(applicationName()),
+                            {QCoreApplication::translate("StandardUserDriver", "OK")}});
 }

@@ -1,0 +1,78 @@
+#include "support/desktopdriver.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// The program on a German desktop: the welcome, the panel and the settings speak German,
+// found by the windows' titles and the rows' kinds; screenshots show that the longer
+// words fit the fixed-size windows.
+class TestE2EGerman : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    TrayHost m_tray;
+    std::unique_ptr<JotterlyProcess> m_app;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(m_tray.start(), "trayer is needed: run the tests through scripts/test.sh");
+        m_app = std::make_unique<JotterlyProcess>(m_home.path());
+        QProcessEnvironment env;
+        env.insert(u"LANG"_s, u"de_DE.UTF-8"_s);
+        env.insert(u"LANGUAGE"_s, u"de"_s);
+        env.insert(u"LC_ALL"_s, QString());
+        env.insert(u"LC_MESSAGES"_s, QString());
+        QVERIFY(m_app->start(env));
+    }
+
+    void cleanupTestCase()
+    {
+        if (QTest::currentTestFailed() || qEnvironmentVariableIsSet("JOTTERLY_TEST_LOG"))
+            qWarning().noquote() << m_app->log();
+        if (m_app->isRunning())
+            m_app->stop();
+    }
+
+    void welcomes()
+    {
+        const QString welcome = u"--onlyvisible --name '^Willkommen bei jotterly$'"_s;
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(welcome).width() == 520, 5000);
+        const QRect window = windowGeometry(welcome);
+        QTest::qWait(2000); // the welcome animates in
+        QVERIFY(saveScreenshot(u"60-de-welcome"_s));
+        QVERIFY(clickAt(QPoint(window.center().x(), window.top() + 385))); // "Los geht's"
+        QTest::qWait(3000);
+        QVERIFY(saveScreenshot(u"61-de-welcome-done"_s));
+        QVERIFY(clickAt(QPoint(window.center().x(), window.top() + 336))); // "jotterly verwenden"
+        QVERIFY(m_app->waitForLog("onboarding completed", 10000, 0));
+    }
+
+    void showsThePanelAndTheSettings()
+    {
+        QVERIFY(copyText("file:///etc/hosts\r\n", u"text/uri-list"_s));
+        QVERIFY(m_app->waitForRowCount(1));
+        QVERIFY(copyText("ein paar Wörter"));
+        QVERIFY(m_app->waitForRowCount(2));
+        QCOMPARE(m_app->kinds(), (QStringList{u"Text"_s, u"Datei"_s}));
+
+        QVERIFY(m_app->openPanel() >= 0);
+        QTest::qWait(200);
+        QVERIFY(saveScreenshot(u"62-de-panel"_s));
+
+        const QRect panel = JotterlyProcess::panelGeometry();
+        const qsizetype from = m_app->mark();
+        QVERIFY(clickAt(QPoint(panel.left() + 24, panel.bottom() - 17))); // the gear
+        QVERIFY(m_app->waitForLog("settings shown", 10000, from));
+        const QString settings = u"--onlyvisible --name '^jotterly-Einstellungen$'"_s;
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(settings).width() == 450, 5000);
+        QVERIFY(saveScreenshot(u"63-de-settings"_s));
+        QVERIFY(clickAt(windowGeometry(settings).topLeft() + QPoint(330, 34))); // the "Über" tab
+        QVERIFY(saveScreenshot(u"64-de-about"_s));
+    }
+};
+
+JOTTERLY_X11_TEST_MAIN(TestE2EGerman)
+#include "tst_e2e_german.moc"
