@@ -148,7 +148,10 @@ private Q_SLOTS:
         QCOMPARE(m_service.registrations, before + 1);
         QCOMPARE(m_service.registered->keyCode, 38u);
         QCOMPARE(m_service.registered->modifiers, 0x900u);
-        QCOMPARE(Preferences(m_preferences->filePath()).string(PreferenceKeys::shortcutKeyChar), u"J"_s);
+        const Preferences reread(m_preferences->filePath()); // stored whole, on disk
+        QCOMPARE(reread.integer(PreferenceKeys::shortcutKeyCode), 38);
+        QCOMPARE(reread.integer(PreferenceKeys::shortcutModifiers), 0x180000);
+        QCOMPARE(reread.string(PreferenceKeys::shortcutKeyChar), u"J"_s);
     }
 
     // A stored shortcut that cannot be registered takes no key from anyone: none at all
