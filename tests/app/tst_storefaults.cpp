@@ -1,15 +1,9 @@
 #include "app/savewatch.h"
-#include "capture/clipboardmonitor.h"
-#include "capture/memorypasteboard.h"
 #include "history/cliplistviewmodel.h"
 #include "platform/fakeloginitem.h"
-#include "platform/fakeworkspace.h"
-#include "platform/manualscheduler.h"
 #include "settings/notificationcenter.h"
-#include "settings/preferencedefaults.h"
-#include "settings/preferences.h"
 #include "settings/settingsviewmodel.h"
-#include "store/historystore.h"
+#include "support/capturerig.h"
 #include "support/fulldisk.h"
 #include "support/storetesting.h"
 
@@ -27,12 +21,7 @@ class TestStoreFaults : public QObject
     Q_OBJECT
 
     std::unique_ptr<FullDisk> m_disk;
-    std::optional<HistoryStore> m_store;
-    std::unique_ptr<Preferences> m_preferences;
-    std::unique_ptr<MemoryPasteboard> m_pasteboard;
-    std::unique_ptr<ManualScheduler> m_scheduler;
-    std::unique_ptr<FakeWorkspace> m_workspace;
-    std::unique_ptr<ClipboardMonitor> m_monitor;
+    std::optional<CaptureRig> m_rig;
     std::unique_ptr<SaveWatch> m_watch;
 
     QString storePath() const { return m_disk->filePath(u"history.sqlite"_s); }
@@ -40,14 +29,14 @@ class TestStoreFaults : public QObject
     // Big enough that every save needs new room in the log.
     void copy(const QString &text)
     {
-        m_pasteboard->replaceContent({{u"UTF8_STRING"_s, (text + QString(8000, u'.')).toUtf8()}});
-        m_scheduler->advance(500ms);
+        m_rig->pasteboard.replaceContent({{u"UTF8_STRING"_s, (text + QString(8000, u'.')).toUtf8()}});
+        m_rig->scheduler.advance(500ms);
     }
 
     QStringList listed() const
     {
         QStringList previews;
-        for (const auto &item : m_store->context->fetch({}).items)
+        for (const auto &item : m_rig->store->context->fetch({}).items)
             previews << item->textPreviewOrEmpty().left(1);
         return previews;
     }
@@ -67,26 +56,16 @@ private Q_SLOTS:
         QString why;
         if (!m_disk->mount(2 << 20, &why))
             QSKIP(qPrintable(why));
-        QString error;
-        m_store = createHistoryStore(storePath(), &error);
-        QVERIFY2(m_store, qPrintable(error));
-        m_preferences = std::make_unique<Preferences>(m_disk->filePath(u"jotterly.conf"_s));
-        registerPreferenceDefaults(*m_preferences);
-        m_pasteboard = std::make_unique<MemoryPasteboard>();
-        m_scheduler = std::make_unique<ManualScheduler>();
-        m_workspace = std::make_unique<FakeWorkspace>();
-        m_monitor = std::make_unique<ClipboardMonitor>(m_pasteboard.get(), m_scheduler.get(), m_preferences.get(),
-                                                       m_workspace.get());
-        m_monitor->setModelContext(m_store->context.get());
-        m_watch = std::make_unique<SaveWatch>(m_store->context.get(), m_scheduler.get());
-        m_monitor->startMonitoring();
+        m_rig.emplace(m_disk->filePath(u"."_s));
+        QVERIFY2(m_rig->store, qPrintable(m_rig->error));
+        m_watch = std::make_unique<SaveWatch>(m_rig->store->context.get(), &m_rig->scheduler);
+        m_rig->monitor.startMonitoring();
     }
 
     void cleanup()
     {
         m_watch.reset();
-        m_monitor.reset();
-        m_store.reset();
+        m_rig.reset();
         m_disk.reset();
     }
 
@@ -94,7 +73,7 @@ private Q_SLOTS:
     {
         QSignalSpy began(m_watch.get(), &SaveWatch::failureBegan);
         QSignalSpy ended(m_watch.get(), &SaveWatch::failureEnded);
-        QSignalSpy stored(m_monitor.get(), &ClipboardMonitor::itemStored);
+        QSignalSpy stored(&m_rig->monitor, &ClipboardMonitor::itemStored);
         copy(u"A"_s);
         m_disk->fill();
 
@@ -112,7 +91,7 @@ private Q_SLOTS:
 
         // With room again, the retry writes them without waiting for another copy.
         m_disk->free();
-        m_scheduler->advance(SaveWatch::retryInterval);
+        m_rig->scheduler.advance(SaveWatch::retryInterval);
         QCOMPARE(onDisk(), (QStringList{u"D"_s, u"C"_s, u"B"_s, u"A"_s}));
         QCOMPARE(ended.size(), 1);
 
@@ -146,15 +125,15 @@ private Q_SLOTS:
     {
         for (const QString &text : {u"A"_s, u"B"_s, u"C"_s})
             copy(text);
-        m_store->context->fetch({}).items.at(2)->setIsPinned(true);
-        QVERIFY(m_store->context->save());
+        m_rig->store->context->fetch({}).items.at(2)->setIsPinned(true);
+        QVERIFY(m_rig->store->context->save());
 
-        ClipListViewModel list(m_pasteboard.get(), m_scheduler.get());
-        list.configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        ClipListViewModel list(&m_rig->pasteboard, &m_rig->scheduler);
+        list.configure(m_rig->store->context.get(), &m_rig->monitor, m_rig->preferences);
         NotificationCenter notifications;
         FakeLoginItem loginItem;
-        SettingsViewModel settings(m_preferences.get(), &notifications, &loginItem, nullptr);
-        settings.setModelContext(m_store->context.get());
+        SettingsViewModel settings(&m_rig->preferences, &notifications, &loginItem, nullptr);
+        settings.setModelContext(m_rig->store->context.get());
 
         m_disk->fill();
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"could not save the history"_s));
@@ -168,7 +147,7 @@ private Q_SLOTS:
         list.loadItems();
         QCOMPARE(listed(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
         QCOMPARE(onDisk(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
-        QVERIFY(!m_store->context->hasChanges());
+        QVERIFY(!m_rig->store->context->hasChanges());
 
         m_disk->free();
         list.deleteItem(list.historyItems()->items().constFirst());

@@ -40,12 +40,9 @@ class TestE2EPanel : public QObject
 
     [[nodiscard]] int indexOf(const QString &label) { return int(m_app->labels().indexOf(label)); }
 
-    // Copies and waits until the history has one more row.
     void copyAndWait(const std::function<bool()> &copy)
     {
-        const int before = int(m_app->rows().size());
-        QVERIFY(copy());
-        QVERIFY2(m_app->waitForRowCount(before + 1), qPrintable(m_app->labels().join(u", ")));
+        QVERIFY2(m_app->copyAndWait(copy), qPrintable(m_app->labels().join(u", ")));
     }
 
 private Q_SLOTS:
@@ -58,15 +55,12 @@ private Q_SLOTS:
 
     void cleanupTestCase()
     {
-        if (QTest::currentTestFailed() || qEnvironmentVariableIsSet("JOTTERLY_TEST_LOG"))
-            qWarning().noquote() << m_app->log();
         if (!m_openTimes.isEmpty()) {
             std::sort(m_openTimes.begin(), m_openTimes.end());
             qInfo("shortcut -> panel on screen, %lld openings: median %lld ms, max %lld ms", qint64(m_openTimes.size()),
                   m_openTimes.at(m_openTimes.size() / 2), m_openTimes.constLast());
         }
-        if (m_app->isRunning())
-            m_app->stop();
+        m_app->finish();
     }
 
     void greetsTheFirstLaunchOnly()
@@ -111,20 +105,16 @@ private Q_SLOTS:
 
     void listsEveryKindNewestFirst()
     {
-        QFile png(m_home.filePath(u"picture.png"_s));
-        QVERIFY(png.open(QIODevice::WriteOnly));
-        png.write(encodedImage(240, 160, "png"));
-        png.close();
+        const QString png = m_home.filePath(u"picture.png"_s);
+        QVERIFY(writeFile(png, encodedImage(240, 160, "png")));
 
         copyAndWait([] { return runShell(u"printf 'plain words' | xsel --clipboard --input"_s); });
         // Rich text comes with its plain form, which xclip cannot offer at the same time.
         QProcess owner;
-        QFile rtf(m_home.filePath(u"words.rtf"_s));
-        QVERIFY(rtf.open(QIODevice::WriteOnly));
-        rtf.write(R"({\rtf1\ansi {\b bold} words})");
-        rtf.close();
-        copyAndWait([&] { return startTestOwner(owner, {u"UTF8_STRING=bold words"_s, u"text/rtf=@"_s + rtf.fileName()}); });
-        copyAndWait([&] { return runShell(u"xclip -selection clipboard -t image/png < %1"_s.arg(png.fileName())); });
+        const QString rtf = m_home.filePath(u"words.rtf"_s);
+        QVERIFY(writeFile(rtf, R"({\rtf1\ansi {\b bold} words})"));
+        copyAndWait([&] { return startTestOwner(owner, {u"UTF8_STRING=bold words"_s, u"text/rtf=@"_s + rtf}); });
+        copyAndWait([&] { return runShell(u"xclip -selection clipboard -t image/png < %1"_s.arg(png)); });
         copyAndWait([] { return copyText("file:///etc/hosts\r\nfile:///etc/passwd\r\nfile:///etc/group\r\n", u"text/uri-list"_s); });
         copyAndWait([] { return copyText("https://example.org/page"); });
 

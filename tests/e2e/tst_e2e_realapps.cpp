@@ -40,9 +40,7 @@ class TestE2ERealApps : public QObject
 
     void copyAndWait(const std::function<bool()> &copy)
     {
-        const int before = int(m_app->rows().size());
-        QVERIFY(copy());
-        QVERIFY2(m_app->waitForRowCount(before + 1), qPrintable(m_app->labels().join(u", ")));
+        QVERIFY2(m_app->copyAndWait(copy), qPrintable(m_app->labels().join(u", ")));
     }
 
     // Replays a recorded offer through the test owner, target by target.
@@ -70,31 +68,19 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY2(m_tray.start(), "trayer is needed: run the tests through scripts/test.sh");
-        QDir().mkpath(path(u"config/jotterly"_s));
-        QFile config(path(u"config/jotterly/jotterly.conf"_s));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write("[General]\nonboardingShown=true\n");
-        config.close();
         m_app = std::make_unique<JotterlyProcess>(m_home.path());
+        QVERIFY(writeFile(m_app->configPath(), "[General]\nonboardingShown=true\n")); // seen the welcome before
         QVERIFY(m_app->start());
     }
 
-    void cleanupTestCase()
-    {
-        if (QTest::currentTestFailed() || qEnvironmentVariableIsSet("JOTTERLY_TEST_LOG"))
-            qWarning().noquote() << m_app->log();
-        if (m_app->isRunning())
-            m_app->stop();
-    }
+    void cleanupTestCase() { m_app->finish(); }
 
     void aFileCopiedInTheFileManagerPastesBackAsAFile()
     {
         QVERIFY(QDir().mkpath(path(u"files/from"_s)) && QDir().mkpath(path(u"files/to"_s)));
         const QString name = u"a b ü.txt"_s;
-        QFile file(path(u"files/from/"_s + name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("hello");
-        file.close();
+        const QString file = path(u"files/from/"_s + name);
+        QVERIFY(writeFile(file, "hello"));
 
         QProcess fileManager;
         const auto stop = qScopeGuard([&] {
@@ -109,8 +95,8 @@ private Q_SLOTS:
 
         copyOtherThenBack("other words");
         // As a file manager offers it: the list of files, and the path for editors and terminals.
-        QCOMPARE(clipboardContent(u"UTF8_STRING"_s), file.fileName().toUtf8());
-        QCOMPARE(clipboardContent(u"text/uri-list"_s), QUrl::fromLocalFile(file.fileName()).toEncoded() + "\r\n");
+        QCOMPARE(clipboardContent(u"UTF8_STRING"_s), file.toUtf8());
+        QCOMPARE(clipboardContent(u"text/uri-list"_s), QUrl::fromLocalFile(file).toEncoded() + "\r\n");
 
         // Pasted into another folder, the file is copied there.
         QVERIFY(pressKeysIn(u"^from$"_s, u"ctrl+l"_s));
@@ -150,16 +136,14 @@ private Q_SLOTS:
         QCOMPARE(m_app->kinds().constFirst(), u"URL"_s);
         const QByteArray link = recordedOffer(u"firefox-link"_s).value(u"UTF8_STRING"_s);
 
-        QFile note(path(u"note.txt"_s));
-        QVERIFY(note.open(QIODevice::WriteOnly));
-        note.write("before ");
-        note.close();
+        const QString note = path(u"note.txt"_s);
+        QVERIFY(writeFile(note, "before "));
         QProcess editor;
         const auto stop = qScopeGuard([&] {
             editor.kill();
             editor.waitForFinished();
         });
-        QVERIFY(startProgram(editor, u"mousepad"_s, {note.fileName()}));
+        QVERIFY(startProgram(editor, u"mousepad"_s, {note}));
         QVERIFY(runShell(u"xdotool search --sync --onlyvisible --name 'note.txt' >/dev/null"_s));
 
         copyOtherThenBack("other words for the link");
@@ -167,7 +151,7 @@ private Q_SLOTS:
         // Pasted at the end and saved: the link's text is in the file.
         QVERIFY(pressKeysIn(u"note.txt"_s, u"ctrl+End ctrl+v ctrl+s"_s));
         QTRY_COMPARE_WITH_TIMEOUT([&] {
-            QFile saved(note.fileName());
+            QFile saved(note);
             return saved.open(QIODevice::ReadOnly) ? saved.readAll().trimmed() : QByteArray();
         }(), "before " + link, 10000);
     }

@@ -69,35 +69,22 @@ private Q_SLOTS:
         QVERIFY2(m_tray.start(), "trayer is needed: run the tests through scripts/test.sh");
         // Someone who has been through the welcome before, with one application besides
         // jotterly installed: the pastepad.
-        QDir().mkpath(m_home.filePath(u"config/jotterly"_s));
-        QFile config(m_home.filePath(u"config/jotterly/jotterly.conf"_s));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write("[General]\nonboardingShown=true\n");
-        config.close();
-        QDir().mkpath(m_home.filePath(u"data/applications"_s));
-        QFile entry(m_home.filePath(u"data/applications/pastepad.desktop"_s));
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=Pastepad\nExec=" PASTEPAD_PATH "\n");
-        entry.close();
+        QVERIFY(writeFile(m_home.filePath(u"data/applications/pastepad.desktop"_s),
+                          "[Desktop Entry]\nType=Application\nName=Pastepad\nExec=" PASTEPAD_PATH "\n"));
         // And Mousepad, as its package installs it.
         QDir().mkpath(m_home.filePath(u"system/applications"_s));
         QVERIFY(QFile::copy(u"/usr/share/applications/org.xfce.mousepad.desktop"_s,
                             m_home.filePath(u"system/applications/org.xfce.mousepad.desktop"_s)));
 
         m_app = std::make_unique<JotterlyProcess>(m_home.path());
+        QVERIFY(writeFile(m_app->configPath(), "[General]\nonboardingShown=true\n")); // seen the welcome before
         QProcessEnvironment env;
         env.insert(u"XDG_DATA_DIRS"_s, m_home.filePath(u"system"_s));
         QVERIFY(m_app->start(env));
         QVERIFY(!m_app->log().contains("onboarding shown"));
     }
 
-    void cleanupTestCase()
-    {
-        if (QTest::currentTestFailed() || qEnvironmentVariableIsSet("JOTTERLY_TEST_LOG"))
-            qWarning().noquote() << m_app->log();
-        if (m_app->isRunning())
-            m_app->stop();
-    }
+    void cleanupTestCase() { m_app->finish(); }
 
     void trimsToTheChosenHistorySizeAtTheNextCopy()
     {
@@ -132,12 +119,10 @@ private Q_SLOTS:
         // Mousepad's window (WM_CLASS "mousepad", "Mousepad"; no D-Bus session here, so
         // no announced id) is resolved to its entry: its copy is not recorded.
         const int before = m_app->count(recordedLine);
-        QFile document(m_home.filePath(u"secret.txt"_s));
-        QVERIFY(document.open(QIODevice::WriteOnly));
-        document.write("a password");
-        document.close();
+        const QString document = m_home.filePath(u"secret.txt"_s);
+        QVERIFY(writeFile(document, "a password"));
         QProcess mousepad;
-        mousepad.start(u"mousepad"_s, {document.fileName()});
+        mousepad.start(u"mousepad"_s, {document});
         QVERIFY(mousepad.waitForStarted());
         const QString window =
             shellOutput(u"xdotool search --sync --onlyvisible --pid %1 | head -n1"_s.arg(mousepad.processId())).trimmed();

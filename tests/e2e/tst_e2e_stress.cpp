@@ -50,27 +50,20 @@ class TestE2EStress : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QDir().mkpath(m_home.filePath(u"config/jotterly"_s));
-        QFile config(m_home.filePath(u"config/jotterly/jotterly.conf"_s));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write("[General]\nonboardingShown=true\n");
-        config.close();
         m_app = std::make_unique<JotterlyProcess>(m_home.path());
+        QVERIFY(writeFile(m_app->configPath(), "[General]\nonboardingShown=true\n")); // seen the welcome before
         QVERIFY(m_app->start());
     }
 
     void cleanupTestCase()
     {
-        if (QTest::currentTestFailed() || qEnvironmentVariableIsSet("JOTTERLY_TEST_LOG"))
-            qWarning().noquote() << m_app->log();
         for (auto it = m_openTimes.begin(); it != m_openTimes.end(); ++it) {
             QList<qint64> times = it.value();
             std::sort(times.begin(), times.end());
             qInfo("shortcut -> panel on screen during %s: %lld openings, median %lld ms, max %lld ms", qPrintable(it.key()),
                   qint64(times.size()), times.at(times.size() / 2), times.constLast());
         }
-        if (m_app->isRunning())
-            m_app->stop();
+        m_app->finish();
     }
 
     void keepsEverythingAnnouncedWhenKilledMidBurst()
@@ -132,13 +125,11 @@ private Q_SLOTS:
         const QByteArray line = "fifty megabytes of words, line after line, to see the whole of it kept.\n";
         while (text.size() + line.size() <= 50 * 1024 * 1024)
             text += line;
-        QFile file(m_home.filePath(u"large.txt"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        file.close();
+        const QString file = m_home.filePath(u"large.txt"_s);
+        QVERIFY(writeFile(file, text));
 
         const qsizetype from = m_app->mark();
-        QVERIFY(runShell(u"xclip -selection clipboard < %1"_s.arg(file.fileName())));
+        QVERIFY(runShell(u"xclip -selection clipboard < %1"_s.arg(file)));
         QElapsedTimer timer;
         timer.start();
         openWhile(u"a 50 MB text"_s, [&] { return timer.elapsed() < 4000; });

@@ -1,20 +1,13 @@
 #include "capture/capturesteps.h"
-#include "capture/clipboardmonitor.h"
 #include "capture/imagecapture.h"
-#include "capture/memorypasteboard.h"
 #include "history/clipboardrefill.h"
 #include "history/cliplistviewmodel.h"
 #include "history/pasteback.h"
-#include "platform/fakeworkspace.h"
-#include "platform/manualscheduler.h"
-#include "settings/preferencedefaults.h"
-#include "settings/preferences.h"
-#include "store/historystore.h"
+#include "support/capturerig.h"
 #include "support/imagetesting.h"
 #include "support/storetesting.h"
 
 #include <QAbstractItemModelTester>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -23,20 +16,14 @@ class TestClipListViewModel : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::optional<HistoryStore> m_store;
-    std::unique_ptr<Preferences> m_preferences;
-    std::unique_ptr<MemoryPasteboard> m_pasteboard;
-    std::unique_ptr<ManualScheduler> m_scheduler;
-    FakeWorkspace m_workspace;
-    std::unique_ptr<ClipboardMonitor> m_monitor;
+    std::optional<CaptureRig> m_rig;
     std::unique_ptr<ClipListViewModel> m_model;
     qint64 m_clock = 1'000'000;
 
     ClipItemPtr add(const QString &text, bool pinned = false)
     {
         auto item = makeTextItem(text, m_clock += 1000, pinned);
-        m_store->context->insert(item);
+        m_rig->store->context->insert(item);
         return item;
     }
 
@@ -60,16 +47,8 @@ class TestClipListViewModel : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QString error;
-        m_store = createHistoryStore(m_dir->filePath(u"history.sqlite"_s), &error);
-        m_preferences = std::make_unique<Preferences>(m_dir->filePath(u"jotterly.conf"_s));
-        registerPreferenceDefaults(*m_preferences);
-        m_pasteboard = std::make_unique<MemoryPasteboard>();
-        m_scheduler = std::make_unique<ManualScheduler>();
-        m_monitor = std::make_unique<ClipboardMonitor>(m_pasteboard.get(), m_scheduler.get(), m_preferences.get(), &m_workspace);
-        m_monitor->setModelContext(m_store->context.get());
-        m_model = std::make_unique<ClipListViewModel>(m_pasteboard.get(), m_scheduler.get());
+        m_rig.emplace();
+        m_model = std::make_unique<ClipListViewModel>(&m_rig->pasteboard, &m_rig->scheduler);
         new QAbstractItemModelTester(m_model->pinnedItems(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_model.get());
         new QAbstractItemModelTester(m_model->historyItems(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_model.get());
     }
@@ -77,8 +56,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_model.reset();
-        m_monitor.reset();
-        m_store.reset();
+        m_rig.reset();
     }
 
     void searchLooksAtPreviewsOnly()
@@ -86,9 +64,9 @@ private Q_SLOTS:
         add(u"Red car"_s);
         add(u"tired"_s, true);
         add(u"blue"_s);
-        m_store->context->insert(ClipItem::create("red", ClipContentType::Text, std::nullopt, {}, {}, u"h"_s));
+        m_rig->store->context->insert(ClipItem::create("red", ClipContentType::Text, std::nullopt, {}, {}, u"h"_s));
         add(u"Image"_s)->setContentTypeRaw(u"image"_s);
-        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        m_model->configure(m_rig->store->context.get(), &m_rig->monitor, m_rig->preferences);
         QCOMPARE(rows().size(), 5);
 
         const auto search = [&](const QString &text) {
@@ -106,8 +84,8 @@ private Q_SLOTS:
         for (int i = 0; i < 150; ++i)
             add(u"item %1"_s.arg(i));
         add(u"item pinned"_s, true);
-        m_preferences->setInteger(u"historyLimit"_s, 100);
-        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        m_rig->preferences.setInteger(u"historyLimit"_s, 100);
+        m_model->configure(m_rig->store->context.get(), &m_rig->monitor, m_rig->preferences);
         m_model->setSearchText(u"item 4"_s);
         m_model->loadItems();
         // item 4 and items 40 to 49 are among the 50 oldest, beyond the limit.
@@ -125,7 +103,7 @@ private Q_SLOTS:
         const auto third = add(u"third"_s);
         add(u"second"_s);
         add(u"first"_s, true);
-        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
+        m_model->configure(m_rig->store->context.get(), &m_rig->monitor, m_rig->preferences);
         QCOMPARE(rows(), (QStringList{u"first"_s, u"second"_s, u"third"_s}));
 
         m_model->moveSelectionUp();
@@ -147,23 +125,6 @@ private Q_SLOTS:
         m_model->deleteItem(m_model->displayedItems().at(1));
         m_model->moveSelectionUp();
         QCOMPARE(selected(), u"first"_s); // the last row is now the first
-    }
-
-    void queueFollowsDisplayOrder()
-    {
-        const auto third = add(u"third"_s);
-        const auto second = add(u"second"_s);
-        const auto first = add(u"first"_s);
-        add(u"pinned"_s, true);
-        m_model->configure(m_store->context.get(), m_monitor.get(), *m_preferences);
-        for (const auto &item : {third, first, second})
-            m_model->toggleQueueSelection(item);
-        QCOMPARE(m_model->queuedItemsInOrder(), (QList<ClipItemPtr>{first, second, third}));
-        m_model->toggleQueueSelection(second);
-        m_model->togglePin(third); // pinned rows come first
-        QCOMPARE(m_model->queuedItemsInOrder(), (QList<ClipItemPtr>{third, first}));
-        m_model->clearQueueSelection();
-        QVERIFY(m_model->queuedItemsInOrder().isEmpty());
     }
 
     void writesEachKindBack_data()
@@ -210,16 +171,16 @@ private Q_SLOTS:
         auto item = ClipItem::create(content, ClipContentType::Text, std::nullopt, std::nullopt,
                                      rich.isNull() ? std::nullopt : std::optional<QByteArray>(rich), {});
         item->setContentTypeRaw(kind);
-        m_pasteboard->replaceContent({{u"UTF8_STRING"_s, "previous"}});
-        writeItemToPasteboard(*m_pasteboard, *item);
-        QCOMPARE(m_pasteboard->content(), expected);
+        m_rig->pasteboard.replaceContent({{u"UTF8_STRING"_s, "previous"}});
+        writeItemToPasteboard(m_rig->pasteboard, *item);
+        QCOMPARE(m_rig->pasteboard.content(), expected);
 
         // Copied again from there, it is the same item (a rich text that lost its rich
         // data long ago comes back as plain text).
         if ((expected.contains(u"text/plain;charset=utf-8"_s) || kind == u"image"_s) && (kind != u"richText"_s || !rich.isNull())) {
-            ClipItemPtr again = captureImage(*m_pasteboard, nullptr);
+            ClipItemPtr again = captureImage(m_rig->pasteboard, nullptr);
             for (const auto step : {captureFileURL, captureURL, captureText})
-                again = again ? again : step(*m_pasteboard);
+                again = again ? again : step(m_rig->pasteboard);
             QVERIFY(again);
             QCOMPARE(again->contentType(), item->contentType());
             QCOMPARE(again->content(), content);
@@ -231,28 +192,28 @@ private Q_SLOTS:
     // not, without being recorded again or moved; an empty history leaves it empty.
     void refillsAClipboardItsOwnerEmptied()
     {
-        ClipboardRefill refill(m_pasteboard.get(), m_monitor.get(), m_store->context.get());
-        m_monitor->startMonitoring();
-        Q_EMIT m_pasteboard->emptiedByOwnerExit();
-        QVERIFY(m_pasteboard->content().isEmpty());
+        ClipboardRefill refill(&m_rig->pasteboard, &m_rig->monitor, m_rig->store->context.get());
+        m_rig->monitor.startMonitoring();
+        Q_EMIT m_rig->pasteboard.emptiedByOwnerExit();
+        QVERIFY(m_rig->pasteboard.content().isEmpty());
 
         add(u"older"_s);
         const ClipItemPtr newest = add(u"newest"_s, true);
-        QVERIFY(m_store->context->save());
+        QVERIFY(m_rig->store->context->save());
         const QDateTime stamp = newest->timestamp();
-        m_pasteboard->replaceContent({});
-        Q_EMIT m_pasteboard->emptiedByOwnerExit();
-        QCOMPARE(m_pasteboard->string(PasteboardType::String).value_or(QString()), u"newest"_s);
-        m_scheduler->advance(ClipboardMonitor::pollingInterval);
-        QCOMPARE(m_store->context->fetchCount({}).value_or(-1), qsizetype(2));
+        m_rig->pasteboard.replaceContent({});
+        Q_EMIT m_rig->pasteboard.emptiedByOwnerExit();
+        QCOMPARE(m_rig->pasteboard.string(PasteboardType::String).value_or(QString()), u"newest"_s);
+        m_rig->scheduler.advance(ClipboardMonitor::pollingInterval);
+        QCOMPARE(m_rig->store->context->fetchCount({}).value_or(-1), qsizetype(2));
         QCOMPARE(newest->timestamp(), stamp);
         // A copy right after is recorded; a pause another writer began stays theirs.
-        m_pasteboard->replaceContent({{u"text/plain"_s, "right after"}});
-        m_scheduler->advance(ClipboardMonitor::pollingInterval);
-        QCOMPARE(m_store->context->fetchCount({}).value_or(-1), qsizetype(3));
-        m_monitor->setIsPaused(true);
-        Q_EMIT m_pasteboard->emptiedByOwnerExit();
-        QVERIFY(m_monitor->isPaused());
+        m_rig->pasteboard.replaceContent({{u"text/plain"_s, "right after"}});
+        m_rig->scheduler.advance(ClipboardMonitor::pollingInterval);
+        QCOMPARE(m_rig->store->context->fetchCount({}).value_or(-1), qsizetype(3));
+        m_rig->monitor.setIsPaused(true);
+        Q_EMIT m_rig->pasteboard.emptiedByOwnerExit();
+        QVERIFY(m_rig->monitor.isPaused());
     }
 };
 

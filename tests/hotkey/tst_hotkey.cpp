@@ -104,13 +104,10 @@ private Q_SLOTS:
         CountingManager counted(this);
         HotkeyManager &manager = counted.manager;
         const int &pressed = counted.pressed;
-        const int &failed = counted.failed;
         manager.setup();
         QVERIFY(m_service.registered);
         QCOMPARE(m_service.registered->keyCode, 9u);
         QCOMPARE(m_service.registered->modifiers, 0xa00u);
-        QCOMPARE(m_service.registered->id.signature, 0x4a4f544bu); // "JOTK"
-        QCOMPARE(m_service.registered->id.id, 1u);
 
         m_service.press();
         m_service.press();
@@ -126,7 +123,7 @@ private Q_SLOTS:
 
         m_service.refuses = true;
         m_notifications->post(Notifications::shortcutChanged);
-        QCOMPARE(failed, 1);
+        QCOMPARE(counted.failed, 1);
         QVERIFY(!m_service.registered);
 
         manager.unregister();
@@ -151,7 +148,10 @@ private Q_SLOTS:
         QCOMPARE(m_service.registrations, before + 1);
         QCOMPARE(m_service.registered->keyCode, 38u);
         QCOMPARE(m_service.registered->modifiers, 0x900u);
-        QCOMPARE(Preferences(m_preferences->filePath()).string(PreferenceKeys::shortcutKeyChar), u"J"_s);
+        const Preferences reread(m_preferences->filePath()); // stored whole, on disk
+        QCOMPARE(reread.integer(PreferenceKeys::shortcutKeyCode), 38);
+        QCOMPARE(reread.integer(PreferenceKeys::shortcutModifiers), 0x180000);
+        QCOMPARE(reread.string(PreferenceKeys::shortcutKeyChar), u"J"_s);
     }
 
     // A stored shortcut that cannot be registered takes no key from anyone: none at all
@@ -187,20 +187,18 @@ private Q_SLOTS:
     {
         m_service.refuses = true; // the local road works without the global one
         CountingManager counted(this);
-        HotkeyManager &manager = counted.manager;
-        const int &pressed = counted.pressed;
-        manager.setup();
+        counted.manager.setup();
         QObject window;
         QVERIFY(press(&window, Qt::Key_V, Qt::AltModifier | Qt::ShiftModifier, 0x56));
-        QCOMPARE(pressed, 1);
+        QCOMPARE(counted.pressed, 1);
         // With Caps Lock on the flags differ: an ordinary key press for the window.
         QVERIFY(!press(&window, Qt::Key_V, Qt::AltModifier | Qt::ShiftModifier, 0x56, lockMask));
         QVERIFY(!press(&window, Qt::Key_V, Qt::ShiftModifier, 0x56));
         QVERIFY(!press(&window, Qt::Key_B, Qt::AltModifier | Qt::ShiftModifier, 0x42));
-        QCOMPARE(pressed, 1);
-        manager.unregister();
+        QCOMPARE(counted.pressed, 1);
+        counted.manager.unregister();
         QVERIFY(!press(&window, Qt::Key_V, Qt::AltModifier | Qt::ShiftModifier, 0x56));
-        QCOMPARE(pressed, 1);
+        QCOMPARE(counted.pressed, 1);
     }
 
     void recordsShortcuts_data()
@@ -268,8 +266,6 @@ private Q_SLOTS:
         QCOMPARE(recorded.at(0).at(0).toLongLong(), keyCode);
         QCOMPARE(recorded.at(0).at(1).toLongLong(), flags);
         QCOMPARE(recorded.at(0).at(2).toString(), keyText);
-        recorder.updateDisplay(keyCode, flags, keyText);
-        QCOMPARE(recorder.text(), shortcutDisplayString(flags, keyText));
     }
 };
 

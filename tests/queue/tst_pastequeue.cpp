@@ -1,16 +1,9 @@
-#include "capture/clipboardmonitor.h"
-#include "capture/memorypasteboard.h"
 #include "platform/fakeglobalkeymonitor.h"
-#include "platform/fakeworkspace.h"
-#include "platform/manualscheduler.h"
 #include "platform/recordingalerts.h"
 #include "queue/pastequeuemanager.h"
-#include "settings/preferencedefaults.h"
-#include "settings/preferences.h"
-#include "store/historystore.h"
+#include "support/capturerig.h"
 #include "support/storetesting.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -33,49 +26,37 @@ class TestPasteQueue : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::optional<HistoryStore> m_store;
-    std::unique_ptr<Preferences> m_preferences;
-    MemoryPasteboard m_pasteboard;
-    ManualScheduler m_scheduler;
-    FakeWorkspace m_workspace;
+    std::optional<CaptureRig> m_rig;
     FakeGlobalKeyMonitor m_keyboard;
     RecordingAlerts m_alerts;
-    std::unique_ptr<ClipboardMonitor> m_monitor;
     std::unique_ptr<PasteQueueManager> m_queue;
     QStringList m_calls;
     QList<ClipItemPtr> m_items;
 
-    QString onClipboard() const { return m_pasteboard.string(PasteboardType::String).value_or(QString()); }
+    QString onClipboard() const { return m_rig->pasteboard.string(PasteboardType::String).value_or(QString()); }
 
     void pasteKeystroke(qint64 flags = ctrl, const QString &characters = u"v"_s)
     {
         m_keyboard.press(flags, characters);
-        m_scheduler.runPending();
+        m_rig->scheduler.runPending();
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QString error;
-        m_store = createHistoryStore(m_dir->filePath(u"history.sqlite"_s), &error);
-        m_preferences = std::make_unique<Preferences>(m_dir->filePath(u"jotterly.conf"_s));
-        registerPreferenceDefaults(*m_preferences);
-        m_monitor = std::make_unique<ClipboardMonitor>(&m_pasteboard, &m_scheduler, m_preferences.get(), &m_workspace);
-        m_monitor->setModelContext(m_store->context.get());
-        m_monitor->startMonitoring();
-        m_queue = std::make_unique<PasteQueueManager>(&m_pasteboard, &m_scheduler, &m_keyboard, &m_alerts);
-        m_queue->setClipboardMonitor(m_monitor.get());
+        m_rig.emplace();
+        m_rig->monitor.startMonitoring();
+        m_queue = std::make_unique<PasteQueueManager>(&m_rig->pasteboard, &m_rig->scheduler, &m_keyboard, &m_alerts);
+        m_queue->setClipboardMonitor(&m_rig->monitor);
         m_calls.clear();
         m_queue->setOnQueueStateChanged([this] { m_calls << (m_queue->isActive() ? u"started"_s : u"stopped"_s); });
         m_queue->setOnQueueExhausted([this] { m_calls << u"exhausted"_s; });
         m_items.clear();
         for (const QString &text : {u"first"_s, u"second"_s, u"third"_s}) {
             m_items << makeTextItem(text, 1000 + m_items.size());
-            m_store->context->insert(m_items.constLast());
+            m_rig->store->context->insert(m_items.constLast());
         }
-        QVERIFY(m_store->context->save());
+        QVERIFY(m_rig->store->context->save());
         m_keyboard.unavailable = false;
         m_alerts.shown.clear();
     }
@@ -83,8 +64,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_queue.reset();
-        m_monitor.reset();
-        m_store.reset();
+        m_rig.reset();
     }
 
     // Where the clipboard reports the active application's reads, those are the pastes,
@@ -92,7 +72,7 @@ private Q_SLOTS:
     void advancesOncePerPasteRead()
     {
         ReadReportingPasteboard pasteboard;
-        PasteQueueManager queue(&pasteboard, &m_scheduler, &m_keyboard, &m_alerts);
+        PasteQueueManager queue(&pasteboard, &m_rig->scheduler, &m_keyboard, &m_alerts);
         const auto clipboard = [&] { return pasteboard.string(PasteboardType::String).value_or(QString()); };
         queue.startQueue(m_items);
         QVERIFY(queue.isActive());
@@ -100,38 +80,38 @@ private Q_SLOTS:
 
         // Two forms of one paste, the second a little later: one advance, once it settled.
         pasteboard.readByAnotherApplication();
-        m_scheduler.advance(PasteQueueManager::pasteReadSettle - 10ms);
+        m_rig->scheduler.advance(PasteQueueManager::pasteReadSettle - 10ms);
         pasteboard.readByAnotherApplication();
-        m_scheduler.advance(PasteQueueManager::pasteReadSettle - 1ms);
+        m_rig->scheduler.advance(PasteQueueManager::pasteReadSettle - 1ms);
         QCOMPARE(clipboard(), u"first"_s);
-        m_scheduler.advance(1ms);
+        m_rig->scheduler.advance(1ms);
         QCOMPARE(clipboard(), u"second"_s);
         QCOMPARE(queue.currentIndex(), 1);
-        m_scheduler.advance(2s);
+        m_rig->scheduler.advance(2s);
         QCOMPARE(queue.currentIndex(), 1);
 
         // Reads that never stop settling still count as one paste, bounded in time.
         for (auto waited = 0ms; waited < PasteQueueManager::pasteReadTimeout; waited += 40ms) {
             pasteboard.readByAnotherApplication();
-            m_scheduler.advance(40ms);
+            m_rig->scheduler.advance(40ms);
         }
         QCOMPARE(clipboard(), u"third"_s);
-        m_scheduler.advance(2s);
+        m_rig->scheduler.advance(2s);
         QCOMPARE(queue.currentIndex(), 2);
 
         // The last paste ends the queue; later reads change nothing.
         pasteboard.readByAnotherApplication();
-        m_scheduler.advance(1s);
+        m_rig->scheduler.advance(1s);
         QVERIFY(!queue.isActive());
         pasteboard.readByAnotherApplication();
-        m_scheduler.advance(1s);
+        m_rig->scheduler.advance(1s);
         QCOMPARE(clipboard(), u"third"_s);
 
         // A queue started while a paste is being read begins at its first item.
         queue.startQueue(m_items);
         pasteboard.readByAnotherApplication();
         queue.startQueue({m_items.at(2), m_items.at(1)});
-        m_scheduler.advance(2s);
+        m_rig->scheduler.advance(2s);
         QCOMPARE(queue.currentIndex(), 0);
         QCOMPARE(clipboard(), u"third"_s);
     }
@@ -193,15 +173,15 @@ private Q_SLOTS:
         QFETCH(bool, trimmed);
         const QString large(70000, u'x');
         ClipItemPtr item = makeTextItem(large, 500);
-        m_store->context->insert(item);
-        QVERIFY(m_store->context->save());
+        m_rig->store->context->insert(item);
+        QVERIFY(m_rig->store->context->save());
         QVERIFY(!item->areLargeFieldsLoaded());
         m_queue->startQueue({m_items.at(0), item});
         if (trimmed)
-            trimHistory(*m_store->context, 3);
+            trimHistory(*m_rig->store->context, 3);
         else
-            m_store->context->remove(item);
-        QVERIFY(m_store->context->save());
+            m_rig->store->context->remove(item);
+        QVERIFY(m_rig->store->context->save());
         QVERIFY(!item->modelContext());
         pasteKeystroke();
         QCOMPARE(onClipboard(), large);

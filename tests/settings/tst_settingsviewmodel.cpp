@@ -57,9 +57,9 @@ private Q_SLOTS:
         QVERIFY(Preferences(m_preferences->filePath()).boolean(PreferenceKeys::launchAtLogin));
     }
 
-    // The key and the modifiers announce the change, so the shortcut is registered afresh;
-    // a recorded shortcut is stored whole and announced once.
-    void aRecordedShortcutIsStoredAndAnnounced()
+    // The key code announces the change, so the shortcut is registered afresh; the key's
+    // text alone does not. (A recorded shortcut: tst_hotkey.)
+    void aChangedKeyIsAnnouncedOnce()
     {
         int announced = 0;
         QObject observer;
@@ -68,13 +68,6 @@ private Q_SLOTS:
         model->setShortcutKeyCode(11);
         model->setShortcutKeyChar(u"B"_s);
         QCOMPARE(announced, 1);
-        model->recordShortcut(38, 0x180000, u"J"_s);
-        QCOMPARE(announced, 2);
-        Preferences reread(m_preferences->filePath());
-        QCOMPARE(reread.integer(PreferenceKeys::shortcutKeyCode), 38);
-        QCOMPARE(reread.integer(PreferenceKeys::shortcutModifiers), 0x180000);
-        QCOMPARE(reread.string(PreferenceKeys::shortcutKeyChar), u"J"_s);
-        QCOMPARE(model->shortcutModifiers(), 0x180000);
     }
 
     void keepsExcludedApplicationsWithNames()

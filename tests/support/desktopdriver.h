@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -34,6 +35,14 @@ inline QString shellOutput(const QString &command, int timeoutMs = 10000)
         return {};
     }
     return QString::fromUtf8(shell.readAllStandardOutput());
+}
+
+/// Writes `bytes` to the file at `path`, making its folder first.
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 /// The geometry of the last window that `xdotool search ARGUMENTS` finds; an empty
@@ -126,6 +135,12 @@ inline QImage grabScreen(const QRect &area)
 }
 #endif
 
+/// Gives a window the keyboard; it may not be mapped yet, so this tries again a while.
+inline bool focusWindow(const QString &window)
+{
+    return QTest::qWaitFor([&] { return runShell(QStringLiteral("xdotool windowfocus --sync %1").arg(window)); }, 5000);
+}
+
 #ifdef PASTEPAD_PATH
 /// Another application: a text window that pastes with Ctrl+V and copies with Ctrl+C.
 class Pastepad
@@ -151,20 +166,8 @@ public:
     /// Gives it the keyboard, and with that the place of the active window.
     bool focus()
     {
-        // The window may not be mapped yet when it says it is ready: try again a while.
-        QElapsedTimer timer;
-        timer.start();
-        while (!runShell(QStringLiteral("xdotool windowfocus --sync %1").arg(m_window))) {
-            if (timer.elapsed() > 5000)
-                return false;
-            QTest::qWait(100);
-        }
-        while (!(m_output += m_process.readAllStandardOutput()).contains("focused")) {
-            if (timer.elapsed() > 5000)
-                return false;
-            m_process.waitForReadyRead(50);
-        }
-        return true;
+        return focusWindow(m_window)
+            && QTest::qWaitFor([&] { return (m_output += m_process.readAllStandardOutput()).contains("focused"); }, 5000);
     }
 
     /// Its whole text now.
@@ -181,19 +184,6 @@ public:
         return QJsonDocument::fromJson(json).array().at(0).toString();
     }
 
-    /// Waits until its text is `expected`.
-    bool waitForText(const QString &expected, int timeoutMs = 5000)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (text() != expected) {
-            if (timer.elapsed() > timeoutMs)
-                return false;
-            m_process.waitForReadyRead(50);
-        }
-        return true;
-    }
-
 private:
     QProcess m_process;
     QByteArray m_output;
@@ -205,14 +195,8 @@ private:
 /// would (the tests' X server has none).
 inline bool activateWindow(const QString &window)
 {
-    QElapsedTimer timer;
-    timer.start();
-    // The window may not be mapped yet: try again a while.
-    while (!runShell(QStringLiteral("xdotool windowfocus --sync %1").arg(window))) {
-        if (timer.elapsed() > 5000)
-            return false;
-        QTest::qWait(100);
-    }
+    if (!focusWindow(window))
+        return false;
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     const QByteArray name("_NET_ACTIVE_WINDOW");
@@ -277,15 +261,8 @@ inline bool clickAndWaitForPopup(const QPoint &point, int button = 1)
     QTest::qWait(200);
     const QRect area(point + QPoint(2, 2), QSize(160, 100));
     const QImage before = grabScreen(area);
-    if (before.isNull() || !clickAt(point, {}, button))
+    if (before.isNull() || !clickAt(point, {}, button) || !QTest::qWaitFor([&] { return grabScreen(area) != before; }, 5000))
         return false;
-    QElapsedTimer timer;
-    timer.start();
-    while (grabScreen(area) == before) {
-        if (timer.elapsed() > 5000)
-            return false;
-        QTest::qWait(50);
-    }
     QTest::qWait(150); // an opening animation
     return true;
 }
@@ -311,10 +288,7 @@ public:
                              QStringLiteral("--tint"), QStringLiteral("0x303030")});
             if (!m_process.waitForStarted())
                 return false;
-            QElapsedTimer timer;
-            timer.start();
-            while (timer.elapsed() < 5000 && geometry().width() <= 0)
-                QTest::qWait(100);
+            QTest::qWaitFor([] { return geometry().width() > 0; }, 5000);
         }
         return geometry().width() > 0;
     }
@@ -402,6 +376,23 @@ public:
         return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
     }
 
+    /// At the end of a test case: the log when a test failed or JOTTERLY_TEST_LOG is set,
+    /// then an orderly stop.
+    void finish()
+    {
+        if (QTest::currentTestFailed() || qEnvironmentVariableIsSet("JOTTERLY_TEST_LOG"))
+            qWarning().noquote() << log();
+        if (isRunning())
+            stop();
+    }
+
+    /// Copies with `copy` and waits until the history has one more row.
+    bool copyAndWait(const std::function<bool()> &copy)
+    {
+        const qsizetype before = rows().size();
+        return copy() && waitForRowCount(int(before) + 1);
+    }
+
     /// Ends the process at once, as a crash or a power cut does.
     void kill()
     {
@@ -423,16 +414,12 @@ public:
     {
         if (from < 0)
             from = mark();
-        QElapsedTimer timer;
-        timer.start();
-        while (true) {
+        const auto logged = [&] {
             readLog();
-            if (m_log.indexOf(line, from) >= 0)
-                return true;
-            if (timer.elapsed() > timeoutMs || m_process.state() != QProcess::Running)
-                return false;
-            m_process.waitForReadyRead(20);
-        }
+            return m_log.indexOf(line, from) >= 0;
+        };
+        QTest::qWaitFor([&] { return logged() || !isRunning(); }, timeoutMs);
+        return logged();
     }
 
     /// How many times `line` was logged.
@@ -454,14 +441,8 @@ public:
     /// Waits until the logged rows satisfy `condition`.
     bool waitForRows(const std::function<bool(const QJsonArray &)> &condition, int timeoutMs = 10000)
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition(rows())) {
-            if (timer.elapsed() > timeoutMs || m_process.state() != QProcess::Running)
-                return false;
-            m_process.waitForReadyRead(20);
-        }
-        return true;
+        QTest::qWaitFor([&] { return condition(rows()) || !isRunning(); }, timeoutMs);
+        return condition(rows());
     }
     bool waitForRowCount(int count, int timeoutMs = 10000)
     {
@@ -482,17 +463,8 @@ public:
     /// Closes the panel with Escape and waits until it is gone from the screen.
     bool closePanel()
     {
-        if (!pressKeys(QStringLiteral("Escape")))
-            return false;
-        QElapsedTimer timer;
-        timer.start();
         // As long as an opening may take: only a hang fails.
-        while (panelGeometry().width() > 0) {
-            if (timer.elapsed() > 10000)
-                return false;
-            QTest::qWait(50);
-        }
-        return true;
+        return pressKeys(QStringLiteral("Escape")) && QTest::qWaitFor([] { return panelGeometry().width() <= 0; }, 10000);
     }
     [[nodiscard]] static QRect panelGeometry() { return windowGeometry(QStringLiteral("--onlyvisible --name '^jotterly$'")); }
 
