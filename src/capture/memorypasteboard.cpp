@@ -104,6 +104,20 @@ QByteArray encodeMozUrl(const QString &url)
 
 } // namespace
 
+QList<std::pair<QStringList, bool>> MemoryPasteboard::watchedTargetGroups()
+{
+    return {
+        {readTargets(PasteboardType::PNG), true},
+        {readTargets(PasteboardType::TIFF), true},
+        {{uriListTarget}, false},
+        {{gnomeFilesTarget}, false},
+        {{mozUrlTarget}, false},
+        {readTargets(PasteboardType::String), false},
+        {readTargets(PasteboardType::RTF), false},
+        {readTargets(PasteboardType::HTML), false},
+    };
+}
+
 QStringList MemoryPasteboard::readTargets(PasteboardType type)
 {
     switch (type) {

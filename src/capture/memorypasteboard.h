@@ -41,6 +41,11 @@ public:
     /// The target names read for a type, most preferred first.
     [[nodiscard]] static QStringList readTargets(PasteboardType type);
 
+    /// What a watcher reads of another application's copy, one group of target names a
+    /// representation, most preferred first, each with whether it ends the read (a
+    /// picture wins over anything else offered).
+    [[nodiscard]] static QList<std::pair<QStringList, bool>> watchedTargetGroups();
+
 protected:
     /// Called after each write of ours, with the content as it now stands.
     virtual void contentWritten(const ClipboardContent &content) { Q_UNUSED(content) }

@@ -8,18 +8,10 @@ namespace {
 
 WaylandClipboardWatcher::Options watchedTypes(const QString &display)
 {
-    // A picture ends the read: it wins over anything else the owner offers.
     WaylandClipboardWatcher::Options options;
     options.display = display;
-    options.groups = {
-        {MemoryPasteboard::readTargets(PasteboardType::PNG), true},
-        {MemoryPasteboard::readTargets(PasteboardType::TIFF), true},
-        {{u"text/uri-list"_s}, false},
-        {{u"x-special/gnome-copied-files"_s}, false},
-        {{u"text/x-moz-url"_s}, false},
-        {MemoryPasteboard::readTargets(PasteboardType::String), false},
-        {MemoryPasteboard::readTargets(PasteboardType::RTF), false},
-    };
+    for (const auto &[types, conclusive] : MemoryPasteboard::watchedTargetGroups())
+        options.groups.append({types, conclusive});
     return options;
 }
 

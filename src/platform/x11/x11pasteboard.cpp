@@ -13,18 +13,9 @@ namespace {
 
 X11ClipboardWatcher::Options watchedTargets()
 {
-    // A picture ends the read: it wins over anything else the owner offers.
     X11ClipboardWatcher::Options options;
-    options.groups = {
-        {MemoryPasteboard::readTargets(PasteboardType::PNG), true},
-        {MemoryPasteboard::readTargets(PasteboardType::TIFF), true},
-        {{u"text/uri-list"_s}, false},
-        {{u"x-special/gnome-copied-files"_s}, false},
-        {{u"text/x-moz-url"_s}, false},
-        {MemoryPasteboard::readTargets(PasteboardType::String), false},
-        {MemoryPasteboard::readTargets(PasteboardType::RTF), false},
-        {MemoryPasteboard::readTargets(PasteboardType::HTML), false},
-    };
+    for (const auto &[targets, conclusive] : MemoryPasteboard::watchedTargetGroups())
+        options.groups.append({targets, conclusive});
     return options;
 }
 
