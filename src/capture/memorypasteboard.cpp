@@ -104,7 +104,7 @@ QByteArray encodeMozUrl(const QString &url)
 
 } // namespace
 
-QList<std::pair<QStringList, bool>> MemoryPasteboard::watchedTargetGroups()
+QList<ClipboardTargetGroup> MemoryPasteboard::watchedTargetGroups()
 {
     return {
         {readTargets(PasteboardType::PNG), true},

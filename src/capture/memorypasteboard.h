@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/pasteboard.h"
+#include "platform/clipboardtargetgroup.h"
 
 #include <QHash>
 #include <QMap>
@@ -41,10 +42,8 @@ public:
     /// The target names read for a type, most preferred first.
     [[nodiscard]] static QStringList readTargets(PasteboardType type);
 
-    /// What a watcher reads of another application's copy, one group of target names a
-    /// representation, most preferred first, each with whether it ends the read (a
-    /// picture wins over anything else offered).
-    [[nodiscard]] static QList<std::pair<QStringList, bool>> watchedTargetGroups();
+    /// What a clipboard watcher reads of another application's copy.
+    [[nodiscard]] static QList<ClipboardTargetGroup> watchedTargetGroups();
 
 protected:
     /// Called after each write of ours, with the content as it now stands.

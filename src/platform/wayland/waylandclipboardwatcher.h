@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/clipboardtargetgroup.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -28,12 +30,7 @@ class WaylandClipboardWatcher : public QObject
     Q_OBJECT
 
 public:
-    /// MIME types that stand for one representation, most preferred first: at most one
-    /// of them is read. Once a conclusive group has been read, nothing more is.
-    struct TargetGroup {
-        QStringList targets;
-        bool conclusive = false;
-    };
+    using TargetGroup = ClipboardTargetGroup;
 
     struct Options {
         QList<TargetGroup> groups;

@@ -10,8 +10,7 @@ WaylandClipboardWatcher::Options watchedTypes(const QString &display)
 {
     WaylandClipboardWatcher::Options options;
     options.display = display;
-    for (const auto &[types, conclusive] : MemoryPasteboard::watchedTargetGroups())
-        options.groups.append({types, conclusive});
+    options.groups = MemoryPasteboard::watchedTargetGroups();
     return options;
 }
 

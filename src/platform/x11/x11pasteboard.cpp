@@ -14,8 +14,7 @@ namespace {
 X11ClipboardWatcher::Options watchedTargets()
 {
     X11ClipboardWatcher::Options options;
-    for (const auto &[targets, conclusive] : MemoryPasteboard::watchedTargetGroups())
-        options.groups.append({targets, conclusive});
+    options.groups = MemoryPasteboard::watchedTargetGroups();
     return options;
 }
 
