@@ -38,16 +38,7 @@ private Q_SLOTS:
 
     void welcomes()
     {
-        const QString welcome = u"--onlyvisible --name '^Willkommen bei jotterly$'"_s;
-        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(welcome).width() == 520, 5000);
-        const QRect window = windowGeometry(welcome);
-        QTest::qWait(2000); // the welcome animates in
-        QVERIFY(saveScreenshot(u"60-de-welcome"_s));
-        QVERIFY(clickAt(QPoint(window.center().x(), window.top() + 385))); // "Los geht's"
-        QTest::qWait(3000);
-        QVERIFY(saveScreenshot(u"61-de-welcome-done"_s));
-        QVERIFY(clickAt(QPoint(window.center().x(), window.top() + 336))); // "jotterly verwenden"
-        QVERIFY(m_app->waitForLog("onboarding completed", 10000, 0));
+        QVERIFY(m_app->completeWelcome(u"Willkommen bei jotterly"_s, u"60-de-welcome"_s, u"61-de-welcome-done"_s));
     }
 
     void showsThePanelAndTheSettings()

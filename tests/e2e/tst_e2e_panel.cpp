@@ -66,15 +66,7 @@ private Q_SLOTS:
     void greetsTheFirstLaunchOnly()
     {
         const QString welcome = u"--onlyvisible --name '^Welcome to jotterly$'"_s;
-        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(welcome).width() == 520, 5000);
-        const QRect window = windowGeometry(welcome);
-        QTest::qWait(2000); // the welcome animates in
-        QVERIFY(saveScreenshot(u"01-onboarding-welcome"_s));
-        QVERIFY(clickAt(QPoint(window.center().x(), window.top() + 385))); // "Get Started"
-        QTest::qWait(3000);
-        QVERIFY(saveScreenshot(u"02-onboarding-done"_s));
-        QVERIFY(clickAt(QPoint(window.center().x(), window.top() + 336))); // "Start Using jotterly"
-        QVERIFY(m_app->waitForLog("onboarding completed", 10000, 0));
+        QVERIFY(m_app->completeWelcome(u"Welcome to jotterly"_s, u"01-onboarding-welcome"_s, u"02-onboarding-done"_s));
         QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(welcome).width() <= 0, 5000);
 
         // Once completed, a restart goes straight to the tray.

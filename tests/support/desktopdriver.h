@@ -467,6 +467,21 @@ public:
         return pressKeys(QStringLiteral("Escape")) && QTest::qWaitFor([] { return panelGeometry().width() <= 0; }, 10000);
     }
     [[nodiscard]] static QRect panelGeometry() { return windowGeometry(QStringLiteral("--onlyvisible --name '^jotterly$'")); }
+    /// Goes through the welcome window titled `title` with its two buttons, saving a
+    /// screenshot of each step, until the program says the onboarding is completed.
+    bool completeWelcome(const QString &title, const QString &firstShot, const QString &secondShot)
+    {
+        const QString welcome = QStringLiteral("--onlyvisible --name '^%1$'").arg(title);
+        if (!QTest::qWaitFor([&] { return windowGeometry(welcome).width() == 520; }, 5000))
+            return false;
+        const QRect window = windowGeometry(welcome);
+        QTest::qWait(2000); // the welcome animates in
+        if (!saveScreenshot(firstShot) || !clickAt(QPoint(window.center().x(), window.top() + 385))) // first step's button
+            return false;
+        QTest::qWait(3000);
+        return saveScreenshot(secondShot) && clickAt(QPoint(window.center().x(), window.top() + 336)) // last step's button
+            && waitForLog("onboarding completed", 10000, 0);
+    }
 
 private:
     void readLog() { m_log += m_process.readAllStandardError(); }
