@@ -1,7 +1,7 @@
 #include "capture/capturesteps.h"
 #include "support/imagetesting.h"
 #include "capture/imagecapture.h"
-#include "capture/memorypasteboard.h"
+#include "platform/mimedatapasteboard.h"
 #include "support/offers.h"
 
 #include <QBuffer>
@@ -23,7 +23,7 @@ QString sha256Hex(const QByteArray &prefix, const QByteArray &content)
 // What the four steps, tried in their fixed order, make of a clipboard.
 ClipItemPtr capture(const ClipboardContent &content)
 {
-    MemoryPasteboard pasteboard;
+    MimeDataPasteboard pasteboard;
     pasteboard.replaceContent(content);
     if (auto item = captureImage(pasteboard, nullptr))
         return item;

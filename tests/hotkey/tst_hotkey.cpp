@@ -1,6 +1,7 @@
 #include "hotkey/hotkeymanager.h"
 #include "hotkey/hotkeyrecorder.h"
-#include "hotkey/keycodes.h"
+#include "hotkey/shortcuttext.h"
+#include "platform/keycodes.h"
 #include "platform/fakehotkeyservice.h"
 #include "platform/fakeloginitem.h"
 #include "settings/notificationcenter.h"

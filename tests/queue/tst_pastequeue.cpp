@@ -14,7 +14,7 @@ constexpr qint64 ctrl = 0x100000;
 constexpr qint64 shift = 0x20000;
 
 // A clipboard that says when another application read it, as the X11 one does.
-class ReadReportingPasteboard : public MemoryPasteboard
+class ReadReportingPasteboard : public MimeDataPasteboard
 {
 public:
     [[nodiscard]] bool reportsReads() const override { return true; }
