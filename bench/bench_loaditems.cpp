@@ -4,9 +4,9 @@
 //   bench_loaditems [path to the jotterly executable]
 
 #include "benchstats.h"
-#include "platform/mimedatapasteboard.h"
 #include "history/cliplistviewmodel.h"
 #include "platform/manualscheduler.h"
+#include "platform/mimedatapasteboard.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"

@@ -18,7 +18,6 @@
 #include "platform/x11/x11hotkeyservice.h"
 #include "platform/x11/x11pasteboard.h"
 #include "queue/pastequeuemanager.h"
-#include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"
@@ -75,7 +74,6 @@ void panelTimings(const QString &folder)
     Preferences preferences(folder + u"/jotterly.conf"_s);
     registerPreferenceDefaults(preferences);
     preferences.setInteger(u"historyLimit"_s, 500);
-    NotificationCenter notifications;
     QtScheduler scheduler;
     X11Pasteboard pasteboard;
     ClipListViewModel list(&pasteboard, &scheduler);
@@ -89,11 +87,11 @@ void panelTimings(const QString &folder)
     Popover popover(&engine, &list, &queue);
 
     X11HotkeyService service;
-    HotkeyManager hotkeys(&service, &notifications, &preferences);
+    HotkeyManager hotkeys(&service, &preferences);
     QElapsedTimer sincePress;
     bool framed = false;
     QObject::connect(popover.window(), &QQuickWindow::frameSwapped, [&] { framed = true; });
-    hotkeys.setOnHotkeyPressed([&] {
+    QObject::connect(&hotkeys, &HotkeyManager::hotkeyPressed, [&] {
         list.loadItems();
         popover.show({}, true);
     });

@@ -54,7 +54,7 @@ struct Rig {
         monitor->setModelContext(store->context.get());
         monitor->setHistoryLimit(1000);
         QObject::connect(&pasteboard, &Pasteboard::changed, [this] { sinceChange.restart(); });
-        monitor->setOnNewItem([this] {
+        QObject::connect(monitor.get(), &ClipboardMonitor::historyChanged, [this] {
             ++newItems;
             changeToItemMs.push_back(double(sinceChange.nsecsElapsed()) / 1e6);
         });

@@ -17,7 +17,6 @@
 #include "platform/x11/x11pasteboard.h"
 #include "platform/x11/xcbutil.h"
 #include "queue/pastequeuemanager.h"
-#include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"
@@ -96,13 +95,12 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     Preferences preferences(dir.filePath(u"jotterly.conf"_s));
     registerPreferenceDefaults(preferences);
-    NotificationCenter notifications;
     Keyboard keyboard;
 
     X11HotkeyService service;
-    HotkeyManager hotkeys(&service, &notifications, &preferences);
+    HotkeyManager hotkeys(&service, &preferences);
     int pressed = 0;
-    hotkeys.setOnHotkeyPressed([&] { ++pressed; });
+    QObject::connect(&hotkeys, &HotkeyManager::hotkeyPressed, [&] { ++pressed; });
     hotkeys.setup();
     std::vector<double> shortcut;
     for (int i = 0; i < 50; ++i) {

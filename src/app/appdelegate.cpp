@@ -19,7 +19,6 @@
 #include "platform/qtscheduler.h"
 #include "platform/scheduler.h"
 #include "queue/pastequeuemanager.h"
-#include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
@@ -74,7 +73,6 @@ Q_LOGGING_CATEGORY(lcApp, "jotterly.app", QtInfoMsg)
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
     , m_preferences(std::make_unique<Preferences>(Preferences::defaultFilePath()))
-    , m_notifications(std::make_unique<NotificationCenter>())
     , m_scheduler(std::make_unique<QtScheduler>())
     , m_applications(std::make_unique<DesktopEntries>())
     , m_loginItem(std::make_unique<AutostartLoginItem>())
@@ -104,7 +102,9 @@ bool AppDelegate::applicationDidFinishLaunching(QString *error)
     qCDebug(lcApp) << "monitoring started";
     runLaunchAutoClearCheck();
     cleanUpInstallerDiskImage(m_scheduler.get(), this);
-    m_notifications->observe(Notifications::historyLimitChanged, this, [this] { handleHistoryLimitChanged(); });
+    // Applied once the setting's own change has run its course.
+    connect(m_settingsViewModel.get(), &SettingsViewModel::historyLimitStored, this, &AppDelegate::followHistoryLimit,
+            Qt::QueuedConnection);
     qCDebug(lcApp) << "launched";
     return true;
 }
@@ -113,7 +113,6 @@ void AppDelegate::setupManagers()
 {
     m_platform = createPlatformServices(m_applications.get());
     Pasteboard *pasteboard = m_platform->pasteboard.get();
-    QPointer<AppDelegate> self(this);
 
     m_clipboardMonitor = std::make_unique<ClipboardMonitor>(pasteboard, m_scheduler.get(), m_preferences.get(),
                                                             m_platform->workspace.get());
@@ -123,30 +122,22 @@ void AppDelegate::setupManagers()
     m_pasteQueueManager = std::make_unique<PasteQueueManager>(pasteboard, m_scheduler.get(),
                                                               m_platform->globalKeyMonitor.get(), m_alerts.get());
     m_pasteQueueManager->setClipboardMonitor(m_clipboardMonitor.get());
-    m_pasteQueueManager->setOnQueueStateChanged([self] {
-        if (self)
-            self->updateStatusItemIcon();
-    });
-    m_pasteQueueManager->setOnQueueExhausted([self] {
-        if (self)
-            self->updateStatusItemIcon();
-    });
+    connect(m_pasteQueueManager.get(), &PasteQueueManager::queueStateChanged, this, &AppDelegate::updateStatusItemIcon);
+    connect(m_pasteQueueManager.get(), &PasteQueueManager::queueExhausted, this, &AppDelegate::updateStatusItemIcon);
 
     m_clipListViewModel = std::make_unique<ClipListViewModel>(pasteboard, m_scheduler.get());
     m_clipListViewModel->configure(m_store->context.get(), m_clipboardMonitor.get(), *m_preferences);
     m_clipboardRefill = std::make_unique<ClipboardRefill>(pasteboard, m_clipboardMonitor.get(),
                                                           m_store->context.get());
 
-    m_settingsViewModel = std::make_unique<SettingsViewModel>(m_preferences.get(), m_notifications.get(),
-                                                              m_loginItem.get(), m_applications.get());
+    m_settingsViewModel = std::make_unique<SettingsViewModel>(m_preferences.get(), m_loginItem.get(),
+                                                              m_applications.get());
     m_settingsViewModel->setModelContext(m_store->context.get());
 
     m_rowsLog = std::make_unique<RowsLog>(m_clipListViewModel.get());
 
-    m_clipboardMonitor->setOnNewItem([self] {
-        if (self)
-            self->m_clipListViewModel->loadItems();
-    });
+    connect(m_clipboardMonitor.get(), &ClipboardMonitor::historyChanged, m_clipListViewModel.get(),
+            &ClipListViewModel::loadItems);
     // A copy too large to keep is dropped, but never silently: told once, until a copy is
     // kept again.
     connect(pasteboard, &Pasteboard::copyTooLarge, this, [this](qint64 maximumBytes) {
@@ -170,18 +161,15 @@ void AppDelegate::setupManagers()
                     qCDebug(lcApp) << "kept unsaved" << hash;
             });
 
-    m_hotkeyManager = std::make_unique<HotkeyManager>(m_platform->hotkeyService.get(), m_notifications.get(), m_preferences.get());
-    m_hotkeyManager->setOnHotkeyPressed([self] {
-        if (self)
-            self->togglePopover();
-    });
+    m_hotkeyManager = std::make_unique<HotkeyManager>(m_platform->hotkeyService.get(), m_preferences.get());
+    connect(m_hotkeyManager.get(), &HotkeyManager::hotkeyPressed, this, &AppDelegate::togglePopover);
+    connect(m_settingsViewModel.get(), &SettingsViewModel::shortcutStored, m_hotkeyManager.get(),
+            &HotkeyManager::registerHotkey);
     // The alert waits for the event loop: launch goes on and capture runs while it is up,
     // which at login may be for hours before anyone sees it.
-    m_hotkeyManager->setOnRegistrationFailed([self] {
-        qCDebug(lcApp) << "shortcut unavailable";
-        if (self)
-            QMetaObject::invokeMethod(self, &AppDelegate::showShortcutUnavailableAlert, Qt::QueuedConnection);
-    });
+    connect(m_hotkeyManager.get(), &HotkeyManager::registrationFailed, this, [] { qCDebug(lcApp) << "shortcut unavailable"; });
+    connect(m_hotkeyManager.get(), &HotkeyManager::registrationFailed, this, &AppDelegate::showShortcutUnavailableAlert,
+            Qt::QueuedConnection);
     m_hotkeyManager->setup();
 }
 
@@ -343,20 +331,12 @@ void AppDelegate::runLaunchAutoClearCheck()
     m_preferences->setDate(PreferenceKeys::lastAutoClearDate, now);
 }
 
-void AppDelegate::handleHistoryLimitChanged()
+void AppDelegate::followHistoryLimit()
 {
     const qint64 limit = storedHistoryLimit(*m_preferences);
-    QPointer<AppDelegate> self(this);
-    QMetaObject::invokeMethod(
-        this,
-        [self, limit] {
-            if (!self)
-                return;
-            self->m_clipboardMonitor->setHistoryLimit(limit);
-            self->m_clipListViewModel->setHistoryLimit(limit);
-            self->m_clipListViewModel->loadItems();
-        },
-        Qt::QueuedConnection);
+    m_clipboardMonitor->setHistoryLimit(limit);
+    m_clipListViewModel->setHistoryLimit(limit);
+    m_clipListViewModel->loadItems();
 }
 
 bool AppDelegate::applicationWillTerminate()

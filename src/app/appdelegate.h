@@ -14,7 +14,6 @@ class ClipboardMonitor;
 class ClipboardRefill;
 class DesktopEntries;
 class HotkeyManager;
-class NotificationCenter;
 class PasteQueueManager;
 struct PlatformServices;
 class QQuickWindow;
@@ -81,10 +80,10 @@ private:
     /// window that does not block the program when there is no tray.
     void notifyUser(const QString &title, const QString &message);
     void runLaunchAutoClearCheck();
-    void handleHistoryLimitChanged();
+    /// Gives the monitor and the list the stored history limit, and lists again.
+    void followHistoryLimit();
 
     std::unique_ptr<Preferences> m_preferences;
-    std::unique_ptr<NotificationCenter> m_notifications;
     std::unique_ptr<QtScheduler> m_scheduler;
     std::unique_ptr<DesktopEntries> m_applications;
     std::unique_ptr<AutostartLoginItem> m_loginItem;

@@ -160,6 +160,5 @@ void ClipboardMonitor::saveCapturedItem(const ClipItemPtr &item, ModelContext &c
 
 void ClipboardMonitor::notifyNewItem()
 {
-    if (m_onNewItem)
-        m_onNewItem();
+    Q_EMIT historyChanged();
 }

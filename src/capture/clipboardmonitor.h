@@ -6,8 +6,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <functional>
-
 class ModelContext;
 class Pasteboard;
 class Preferences;
@@ -53,8 +51,6 @@ public:
     void setHistoryLimit(qint64 limit);
     /// Where captured items are stored; without one, changes are adopted and dropped.
     void setModelContext(ModelContext *context);
-    /// Run after capture has changed the store (a new item, a thumbnail attached).
-    void setOnNewItem(std::function<void()> callback) { m_onNewItem = std::move(callback); }
 
     /// Begins polling; whatever is on the clipboard now is never recorded.
     void startMonitoring();
@@ -66,7 +62,7 @@ public:
 
     /// Stores `item` unless it repeats the newest stored item, trims and announces.
     void saveCapturedItem(const ClipItemPtr &item, ModelContext &context);
-    /// Runs the new-item callback, if set.
+    /// Announces historyChanged().
     void notifyNewItem();
 
 Q_SIGNALS:
@@ -77,6 +73,8 @@ Q_SIGNALS:
     /// A new item joined the history: `saveError` is null when it is in the file, else
     /// it waits in the store context for the next save that succeeds.
     void itemStored(const QString &contentHash, const QString &saveError);
+    /// Capture has changed the stored history (a new item, a thumbnail attached).
+    void historyChanged();
 
 private:
     void scheduleCheck();
@@ -90,7 +88,6 @@ private:
     Preferences *m_preferences;
     Workspace *m_workspace;
     QPointer<ModelContext> m_modelContext;
-    std::function<void()> m_onNewItem;
 
     bool m_isMonitoring = false;
     ScheduledTask m_timer;

@@ -1,8 +1,8 @@
 #include "history/clipboardrefill.h"
 
 #include "capture/clipboardmonitor.h"
-#include "platform/pasteboard.h"
 #include "history/pasteback.h"
+#include "platform/pasteboard.h"
 #include "store/historystore.h"
 
 ClipboardRefill::ClipboardRefill(Pasteboard *pasteboard, ClipboardMonitor *monitor, ModelContext *context,

@@ -1,35 +1,17 @@
 #include "hotkey/hotkeymanager.h"
 
-#include "platform/keycodes.h"
 #include "hotkey/keyevents.h"
 #include "platform/hotkeyservice.h"
-#include "settings/notificationcenter.h"
+#include "platform/keycodes.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QPointer>
 
-namespace {
-
-// The handler the hot key service calls knows nothing of the manager: it only announces
-// the press, and the manager hears the announcement.
-NotificationCenter *announcer = nullptr;
-
-void announceHotkeyPress()
-{
-    if (announcer)
-        announcer->post(Notifications::hotKeyFired);
-}
-
-} // namespace
-
-HotkeyManager::HotkeyManager(HotkeyService *service, NotificationCenter *notifications, Preferences *preferences,
-                             QObject *parent)
+HotkeyManager::HotkeyManager(HotkeyService *service, Preferences *preferences, QObject *parent)
     : QObject(parent)
     , m_service(service)
-    , m_notifications(notifications)
     , m_preferences(preferences)
 {
 }
@@ -55,20 +37,9 @@ quint32 HotkeyManager::carbonModifiers(qint64 modifierFlags)
 
 void HotkeyManager::setup()
 {
-    installEventHandler();
+    disconnect(m_pressConnection);
+    m_pressConnection = connect(m_service, &HotkeyService::hotkeyPressed, this, &HotkeyManager::hotkeyPressed);
     registerHotkey();
-    m_notifications->observe(Notifications::shortcutChanged, this, [this] { registerHotkey(); });
-}
-
-void HotkeyManager::installEventHandler()
-{
-    announcer = m_notifications;
-    m_service->installEventHandler(&announceHotkeyPress);
-    m_eventHandlerInstalled = true;
-    m_notifications->observe(Notifications::hotKeyFired, this, [this] {
-        if (m_onHotkeyPressed)
-            m_onHotkeyPressed();
-    });
 }
 
 void HotkeyManager::registerHotkey()
@@ -87,15 +58,14 @@ void HotkeyManager::registerHotkey()
     // not wrap round to a real one, and a shortcut without a modifier would take the
     // key from every application. Both count as refused.
     if (keyCode > 0xffff || carbonModifiers(modifiers) == 0) {
-        if (m_onRegistrationFailed)
-            m_onRegistrationFailed();
+        Q_EMIT registrationFailed();
         return;
     }
     const int status = m_service->registerHotkey(quint32(keyCode), carbonModifiers(modifiers),
                                                  {hotkeySignature, hotkeyIdentifier});
     m_hotkeyRegistered = status == 0;
-    if (!m_hotkeyRegistered && m_onRegistrationFailed)
-        m_onRegistrationFailed();
+    if (!m_hotkeyRegistered)
+        Q_EMIT registrationFailed();
 
     m_localKeyCode = keyCode;
     m_localModifiers = modifiers;
@@ -120,10 +90,7 @@ void HotkeyManager::unregister()
         m_service->unregisterHotkey();
         m_hotkeyRegistered = false;
     }
-    if (m_eventHandlerInstalled) {
-        m_service->removeEventHandler();
-        m_eventHandlerInstalled = false;
-    }
+    disconnect(m_pressConnection);
     removeLocalMonitor();
 }
 
@@ -139,7 +106,6 @@ bool HotkeyManager::eventFilter(QObject *watched, QEvent *event)
     if (!keyCode || *keyCode != m_localKeyCode
         || (modifierFlagsForKeyEvent(*key) & ModifierFlag::deviceIndependentMask) != m_localModifiers)
         return false;
-    if (m_onHotkeyPressed)
-        m_onHotkeyPressed();
+    Q_EMIT hotkeyPressed();
     return true; // consumed: the window never sees it
 }

@@ -2,15 +2,12 @@
 
 #include <QObject>
 
-#include <functional>
-
 class HotkeyService;
-class NotificationCenter;
 class Preferences;
 
 /// Makes the user's shortcut work everywhere: registers the stored key and modifiers as
-/// the global hot key, turns each press into one onHotkeyPressed call, and registers
-/// again whenever the shortcut changes. Presses that reach jotterly's own windows are
+/// the global hot key, turns each press into one hotkeyPressed() signal, and registers
+/// again when registerHotkey() is called after the shortcut changed. Presses that reach jotterly's own windows are
 /// caught by an application-wide key filter as well, which also works when the global
 /// registration was refused.
 class HotkeyManager : public QObject
@@ -22,18 +19,12 @@ public:
     static constexpr quint32 hotkeySignature = 0x4a4f544b;
     static constexpr quint32 hotkeyIdentifier = 1;
 
-    HotkeyManager(HotkeyService *service, NotificationCenter *notifications, Preferences *preferences,
-                  QObject *parent = nullptr);
+    HotkeyManager(HotkeyService *service, Preferences *preferences, QObject *parent = nullptr);
     ~HotkeyManager() override;
 
-    void setOnHotkeyPressed(std::function<void()> callback) { m_onHotkeyPressed = std::move(callback); }
-    void setOnRegistrationFailed(std::function<void()> callback) { m_onRegistrationFailed = std::move(callback); }
-
-    /// Installs the press handler, registers the stored shortcut and follows changes.
+    /// Listens for presses and registers the stored shortcut.
     void setup();
-    /// Replaces the registration with one made from the stored preferences.
-    void registerHotkey();
-    /// Removes the hot key, the handler and the key filter.
+    /// Stops listening and removes the hot key and the key filter.
     void unregister();
 
     /// Whether the global hot key is registered now.
@@ -42,20 +33,27 @@ public:
     /// The hot-key modifier bits for stored modifier flags; other bits are ignored.
     [[nodiscard]] static quint32 carbonModifiers(qint64 modifierFlags);
 
+public Q_SLOTS:
+    /// Replaces the registration with one made from the stored preferences.
+    void registerHotkey();
+
+Q_SIGNALS:
+    /// The shortcut was pressed: anywhere through the global hot key, or in one of
+    /// jotterly's own windows.
+    void hotkeyPressed();
+    /// The stored shortcut could not be registered as the global hot key.
+    void registrationFailed();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void installEventHandler();
     void removeLocalMonitor();
 
     HotkeyService *m_service;
-    NotificationCenter *m_notifications;
     Preferences *m_preferences;
-    std::function<void()> m_onHotkeyPressed;
-    std::function<void()> m_onRegistrationFailed;
+    QMetaObject::Connection m_pressConnection;
     bool m_hotkeyRegistered = false;
-    bool m_eventHandlerInstalled = false;
     bool m_localMonitorInstalled = false;
     qint64 m_localKeyCode = -1;
     qint64 m_localModifiers = 0;

@@ -15,8 +15,6 @@ public:
         HotkeyID id;
     };
 
-    void installEventHandler(std::function<void()> handler) override { this->handler = std::move(handler); }
-    void removeEventHandler() override { handler = nullptr; }
     int registerHotkey(quint32 keyCode, quint32 modifiers, HotkeyID id) override
     {
         if (refuses || held.contains(std::pair{keyCode, modifiers}))
@@ -30,11 +28,10 @@ public:
     /// The registered hot key is pressed.
     void press()
     {
-        if (registered && handler)
-            handler();
+        if (registered)
+            Q_EMIT hotkeyPressed();
     }
 
-    std::function<void()> handler;
     std::optional<Registration> registered;
     int registrations = 0;
     bool refuses = false;

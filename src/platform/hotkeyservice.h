@@ -1,14 +1,16 @@
 #pragma once
 
-#include <QtGlobal>
-
-#include <functional>
+#include <QObject>
 
 /// The desktop's global hot keys: a key with modifiers that reaches jotterly whichever
 /// application is in front. One hot key at a time.
-class HotkeyService
+class HotkeyService : public QObject
 {
+    Q_OBJECT
+
 public:
+    using QObject::QObject;
+
     /// Modifier bits of a hot key registration.
     enum Modifier : quint32 {
         CommandKey = 0x100,
@@ -23,15 +25,14 @@ public:
         quint32 id = 0;
     };
 
-    virtual ~HotkeyService() = default;
-
-    /// Sets the function that each press of the registered hot key calls.
-    virtual void installEventHandler(std::function<void()> handler) = 0;
-    virtual void removeEventHandler() = 0;
     /// Registers the stored key code with these modifier bits. 0 on success; otherwise
     /// the registration is refused (another application holds the combination, or the
     /// key does not exist here) and nothing stays registered.
     virtual int registerHotkey(quint32 keyCode, quint32 modifiers, HotkeyID id) = 0;
     /// Removes the registered hot key, if any.
     virtual void unregisterHotkey() = 0;
+
+Q_SIGNALS:
+    /// The registered hot key was pressed (once for a held key).
+    void hotkeyPressed();
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/pasteboard.h"
 #include "platform/clipboardtargetgroup.h"
+#include "platform/pasteboard.h"
 
 #include <QHash>
 #include <QMap>

@@ -1,11 +1,11 @@
 #include "queue/pastequeuemanager.h"
 
 #include "capture/clipboardmonitor.h"
-#include "platform/pasteboard.h"
 #include "history/pasteback.h"
-#include "platform/keycodes.h"
 #include "platform/alerts.h"
 #include "platform/globalkeymonitor.h"
+#include "platform/keycodes.h"
+#include "platform/pasteboard.h"
 
 using namespace Qt::StringLiterals;
 
@@ -80,8 +80,7 @@ void PasteQueueManager::startQueue(const QList<ClipItemPtr> &items)
     setQueuedItems(items);
     setCurrentIndex(0);
     setIsActive(true);
-    if (m_onQueueStateChanged)
-        m_onQueueStateChanged();
+    Q_EMIT queueStateChanged();
     pasteCurrentItem();
     startKeyMonitor();
 }
@@ -100,8 +99,7 @@ void PasteQueueManager::pasteCurrentItem()
 {
     if (m_currentIndex >= m_queuedItems.size()) {
         stopQueue();
-        if (m_onQueueExhausted)
-            m_onQueueExhausted();
+        Q_EMIT queueExhausted();
         return;
     }
     // Written like a copy back, but the item keeps its place in the history.
@@ -180,8 +178,7 @@ void PasteQueueManager::advanceQueue()
         return;
     }
     stopQueue();
-    if (m_onQueueExhausted)
-        m_onQueueExhausted();
+    Q_EMIT queueExhausted();
 }
 
 void PasteQueueManager::stopQueue()
@@ -194,6 +191,5 @@ void PasteQueueManager::stopQueue()
     setQueuedItems({});
     setCurrentIndex(0);
     stopKeyMonitor();
-    if (m_onQueueStateChanged)
-        m_onQueueStateChanged();
+    Q_EMIT queueStateChanged();
 }

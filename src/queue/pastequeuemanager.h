@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <functional>
 #include <optional>
 
 class Alerts;
@@ -53,8 +52,6 @@ public:
     [[nodiscard]] int currentIndex() const { return m_currentIndex; }
 
     void setClipboardMonitor(ClipboardMonitor *monitor);
-    void setOnQueueStateChanged(std::function<void()> callback) { m_onQueueStateChanged = std::move(callback); }
-    void setOnQueueExhausted(std::function<void()> callback) { m_onQueueExhausted = std::move(callback); }
 
     /// Starts pasting `items` in this order, replacing a running queue.
     void startQueue(const QList<ClipItemPtr> &items);
@@ -72,6 +69,10 @@ Q_SIGNALS:
     void isActiveChanged();
     void queuedItemsChanged();
     void currentIndexChanged();
+    /// A queue started or was stopped (also a stop when none was running).
+    void queueStateChanged();
+    /// The last item of the queue was pasted: the queue has ended by itself.
+    void queueExhausted();
 
 private:
     void pasteCurrentItem();
@@ -92,8 +93,6 @@ private:
     GlobalKeyMonitor *m_keyMonitor;
     Alerts *m_alerts;
     QPointer<ClipboardMonitor> m_clipboardMonitor;
-    std::function<void()> m_onQueueStateChanged;
-    std::function<void()> m_onQueueExhausted;
 
     bool m_isActive = false;
     QList<ClipItemPtr> m_queuedItems;

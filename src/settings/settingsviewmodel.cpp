@@ -2,17 +2,15 @@
 
 #include "platform/desktopentries.h"
 #include "platform/loginitem.h"
-#include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "store/modelcontext.h"
 
-SettingsViewModel::SettingsViewModel(Preferences *preferences, NotificationCenter *notifications, LoginItem *loginItem,
-                                     DesktopEntries *applications, QObject *parent)
+SettingsViewModel::SettingsViewModel(Preferences *preferences, LoginItem *loginItem, DesktopEntries *applications,
+                                     QObject *parent)
     : QObject(parent)
     , m_preferences(preferences)
-    , m_notifications(notifications)
     , m_loginItem(loginItem)
     , m_applications(applications)
 {
@@ -47,7 +45,7 @@ void SettingsViewModel::setHistoryLimit(qint64 limit)
     const bool changed = m_historyLimit != limit;
     m_historyLimit = limit;
     m_preferences->setInteger(PreferenceKeys::historyLimit, limit);
-    m_notifications->post(Notifications::historyLimitChanged);
+    Q_EMIT historyLimitStored();
     if (changed)
         Q_EMIT historyLimitChanged();
 }
@@ -76,7 +74,7 @@ void SettingsViewModel::setShortcutKeyCode(qint64 keyCode)
     const bool changed = m_shortcutKeyCode != keyCode;
     m_shortcutKeyCode = keyCode;
     m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, keyCode);
-    m_notifications->post(Notifications::shortcutChanged);
+    Q_EMIT shortcutStored();
     if (changed)
         Q_EMIT shortcutKeyCodeChanged();
 }
@@ -86,7 +84,7 @@ void SettingsViewModel::setShortcutModifiers(qint64 modifiers)
     const bool changed = m_shortcutModifiers != modifiers;
     m_shortcutModifiers = modifiers;
     m_preferences->setInteger(PreferenceKeys::shortcutModifiers, modifiers);
-    m_notifications->post(Notifications::shortcutChanged);
+    Q_EMIT shortcutStored();
     if (changed)
         Q_EMIT shortcutModifiersChanged();
 }
@@ -111,7 +109,7 @@ void SettingsViewModel::recordShortcut(qint64 keyCode, qint64 modifiers, const Q
     m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, keyCode);
     m_preferences->setInteger(PreferenceKeys::shortcutModifiers, modifiers);
     m_preferences->setString(PreferenceKeys::shortcutKeyChar, keyChar);
-    m_notifications->post(Notifications::shortcutChanged);
+    Q_EMIT shortcutStored();
     if (keyCodeChanged)
         Q_EMIT shortcutKeyCodeChanged();
     if (modifiersChanged)

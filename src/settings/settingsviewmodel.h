@@ -10,7 +10,6 @@
 class DesktopEntries;
 class LoginItem;
 class ModelContext;
-class NotificationCenter;
 class Preferences;
 
 /// The editable preferences while the settings window shows them. Every assignment
@@ -39,8 +38,8 @@ class SettingsViewModel : public QObject
 
 public:
     /// Reads the preferences and the excluded applications' names; writes nothing.
-    SettingsViewModel(Preferences *preferences, NotificationCenter *notifications, LoginItem *loginItem,
-                      DesktopEntries *applications, QObject *parent = nullptr);
+    SettingsViewModel(Preferences *preferences, LoginItem *loginItem, DesktopEntries *applications,
+                      QObject *parent = nullptr);
 
     [[nodiscard]] qint64 historyLimit() const { return m_historyLimit; }
     [[nodiscard]] bool launchAtLogin() const { return m_launchAtLogin; }
@@ -94,12 +93,16 @@ Q_SIGNALS:
     void excludedAppsChanged();
     void showClearConfirmationChanged();
     void clearErrorChanged();
+    /// "historyLimit" was written, changed or not: whoever follows it reads it again.
+    void historyLimitStored();
+    /// "shortcutKeyCode" or "shortcutModifiers" was written (once for a recorded
+    /// shortcut), changed or not: the hot key is registered again.
+    void shortcutStored();
 
 private:
     void loadExcludedAppNames();
 
     Preferences *m_preferences;
-    NotificationCenter *m_notifications;
     LoginItem *m_loginItem;
     DesktopEntries *m_applications;
     QPointer<ModelContext> m_modelContext;

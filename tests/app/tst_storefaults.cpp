@@ -1,7 +1,6 @@
 #include "app/savewatch.h"
 #include "history/cliplistviewmodel.h"
 #include "platform/fakeloginitem.h"
-#include "settings/notificationcenter.h"
 #include "settings/settingsviewmodel.h"
 #include "support/capturerig.h"
 #include "support/fulldisk.h"
@@ -130,9 +129,8 @@ private Q_SLOTS:
 
         ClipListViewModel list(&m_rig->pasteboard, &m_rig->scheduler);
         list.configure(m_rig->store->context.get(), &m_rig->monitor, m_rig->preferences);
-        NotificationCenter notifications;
         FakeLoginItem loginItem;
-        SettingsViewModel settings(&m_rig->preferences, &notifications, &loginItem, nullptr);
+        SettingsViewModel settings(&m_rig->preferences, &loginItem, nullptr);
         settings.setModelContext(m_rig->store->context.get());
 
         m_disk->fill();

@@ -1,7 +1,7 @@
 #include "capture/capturesteps.h"
-#include "support/imagetesting.h"
 #include "capture/imagecapture.h"
 #include "platform/mimedatapasteboard.h"
+#include "support/imagetesting.h"
 #include "support/offers.h"
 
 #include <QBuffer>

@@ -20,7 +20,7 @@ private Q_SLOTS:
         m_rig.emplace();
         QVERIFY(m_rig->store);
         m_newItemCalls = 0;
-        m_rig->monitor.setOnNewItem([this] { ++m_newItemCalls; });
+        connect(&m_rig->monitor, &ClipboardMonitor::historyChanged, this, [this] { ++m_newItemCalls; });
     }
 
     void cleanup() { m_rig.reset(); }

@@ -1,10 +1,9 @@
 #include "hotkey/hotkeymanager.h"
 #include "hotkey/hotkeyrecorder.h"
 #include "hotkey/shortcuttext.h"
-#include "platform/keycodes.h"
 #include "platform/fakehotkeyservice.h"
 #include "platform/fakeloginitem.h"
-#include "settings/notificationcenter.h"
+#include "platform/keycodes.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
@@ -38,16 +37,15 @@ class TestHotkey : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Preferences> m_preferences;
-    std::unique_ptr<NotificationCenter> m_notifications;
-    FakeHotkeyService m_service;
+    std::unique_ptr<FakeHotkeyService> m_service;
 
     // A manager over the fake service that counts what it reports.
     struct CountingManager {
         explicit CountingManager(TestHotkey *test)
-            : manager(&test->m_service, test->m_notifications.get(), test->m_preferences.get())
+            : manager(test->m_service.get(), test->m_preferences.get())
         {
-            manager.setOnHotkeyPressed([this] { ++pressed; });
-            manager.setOnRegistrationFailed([this] { ++failed; });
+            QObject::connect(&manager, &HotkeyManager::hotkeyPressed, [this] { ++pressed; });
+            QObject::connect(&manager, &HotkeyManager::registrationFailed, [this] { ++failed; });
         }
         HotkeyManager manager;
         int pressed = 0;
@@ -60,8 +58,7 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         m_preferences = std::make_unique<Preferences>(m_dir->filePath(u"jotterly.conf"_s));
         registerPreferenceDefaults(*m_preferences);
-        m_notifications = std::make_unique<NotificationCenter>();
-        m_service = {};
+        m_service = std::make_unique<FakeHotkeyService>();
     }
 
     void showsShortcutsInGlyphOrder_data()
@@ -106,49 +103,48 @@ private Q_SLOTS:
         HotkeyManager &manager = counted.manager;
         const int &pressed = counted.pressed;
         manager.setup();
-        QVERIFY(m_service.registered);
-        QCOMPARE(m_service.registered->keyCode, 9u);
-        QCOMPARE(m_service.registered->modifiers, 0xa00u);
+        QVERIFY(m_service->registered);
+        QCOMPARE(m_service->registered->keyCode, 9u);
+        QCOMPARE(m_service->registered->modifiers, 0xa00u);
 
-        m_service.press();
-        m_service.press();
+        m_service->press();
+        m_service->press();
         QCOMPARE(pressed, 2);
 
-        // The settings store then announce: each announcement registers afresh.
+        // The settings store, then have the hot key registered afresh.
         m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, 11);
-        m_notifications->post(Notifications::shortcutChanged);
+        manager.registerHotkey();
         m_preferences->setInteger(PreferenceKeys::shortcutModifiers, 0x100000);
-        m_notifications->post(Notifications::shortcutChanged);
-        QCOMPARE(m_service.registered->keyCode, 11u);
-        QCOMPARE(m_service.registered->modifiers, 0x100u);
+        manager.registerHotkey();
+        QCOMPARE(m_service->registered->keyCode, 11u);
+        QCOMPARE(m_service->registered->modifiers, 0x100u);
 
-        m_service.refuses = true;
-        m_notifications->post(Notifications::shortcutChanged);
+        m_service->refuses = true;
+        manager.registerHotkey();
         QCOMPARE(counted.failed, 1);
-        QVERIFY(!m_service.registered);
+        QVERIFY(!m_service->registered);
 
         manager.unregister();
-        m_notifications->post(Notifications::hotKeyFired); // a press already on its way
-        QCOMPARE(pressed, 3);
-        m_service.refuses = false;
-        QVERIFY(!m_service.handler);
+        Q_EMIT m_service->hotkeyPressed(); // a press that arrives after the end is not reported
+        QCOMPARE(pressed, 2);
     }
 
     // Another program holds Alt+Shift+J; recording Ctrl+Alt+J over Alt+Shift+V registers
     // Ctrl+Alt+J once, never J with the old modifiers, so no alert appears.
     void aRecordedShortcutIsRegisteredOnceAndWhole()
     {
-        m_service.held = {{38, 0xa00}};
+        m_service->held = {{38, 0xa00}};
         CountingManager counted(this);
         counted.manager.setup();
         FakeLoginItem loginItem;
-        SettingsViewModel settings(m_preferences.get(), m_notifications.get(), &loginItem, nullptr);
-        const int before = m_service.registrations;
+        SettingsViewModel settings(m_preferences.get(), &loginItem, nullptr);
+        QObject::connect(&settings, &SettingsViewModel::shortcutStored, &counted.manager, &HotkeyManager::registerHotkey);
+        const int before = m_service->registrations;
         settings.recordShortcut(38, 0x180000, u"J"_s);
         QCOMPARE(counted.failed, 0);
-        QCOMPARE(m_service.registrations, before + 1);
-        QCOMPARE(m_service.registered->keyCode, 38u);
-        QCOMPARE(m_service.registered->modifiers, 0x900u);
+        QCOMPARE(m_service->registrations, before + 1);
+        QCOMPARE(m_service->registered->keyCode, 38u);
+        QCOMPARE(m_service->registered->modifiers, 0x900u);
         const Preferences reread(m_preferences->filePath()); // stored whole, on disk
         QCOMPARE(reread.integer(PreferenceKeys::shortcutKeyCode), 38);
         QCOMPARE(reread.integer(PreferenceKeys::shortcutModifiers), 0x180000);
@@ -176,7 +172,7 @@ private Q_SLOTS:
         m_preferences->setInteger(PreferenceKeys::shortcutModifiers, modifiers);
         CountingManager counted(this);
         counted.manager.setup();
-        QVERIFY(!m_service.registered);
+        QVERIFY(!m_service->registered);
         QCOMPARE(counted.failed, failures);
         QObject window;
         QVERIFY(!press(&window, Qt::Key_V, Qt::NoModifier, 0x76)); // typing V still works
@@ -186,7 +182,7 @@ private Q_SLOTS:
 
     void catchesTheShortcutInOwnWindows()
     {
-        m_service.refuses = true; // the local road works without the global one
+        m_service->refuses = true; // the local road works without the global one
         CountingManager counted(this);
         counted.manager.setup();
         QObject window;

@@ -3,12 +3,12 @@
 // What the panel's QML tests work on: a real history store in a temporary folder, the
 // in-memory clipboard, virtual time, and the view-model and paste queue over them.
 
-#include "platform/mimedatapasteboard.h"
 #include "history/cliplistviewmodel.h"
 #include "platform/fakeglobalkeymonitor.h"
 #include "platform/manualscheduler.h"
-#include "platform/scheduler.h"
+#include "platform/mimedatapasteboard.h"
 #include "platform/recordingalerts.h"
+#include "platform/scheduler.h"
 #include "queue/pastequeuemanager.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferences.h"

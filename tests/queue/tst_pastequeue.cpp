@@ -49,8 +49,8 @@ private Q_SLOTS:
         m_queue = std::make_unique<PasteQueueManager>(&m_rig->pasteboard, &m_rig->scheduler, &m_keyboard, &m_alerts);
         m_queue->setClipboardMonitor(&m_rig->monitor);
         m_calls.clear();
-        m_queue->setOnQueueStateChanged([this] { m_calls << (m_queue->isActive() ? u"started"_s : u"stopped"_s); });
-        m_queue->setOnQueueExhausted([this] { m_calls << u"exhausted"_s; });
+        connect(m_queue.get(), &PasteQueueManager::queueStateChanged, this, [this] { m_calls << (m_queue->isActive() ? u"started"_s : u"stopped"_s); });
+        connect(m_queue.get(), &PasteQueueManager::queueExhausted, this, [this] { m_calls << u"exhausted"_s; });
         m_items.clear();
         for (const QString &text : {u"first"_s, u"second"_s, u"third"_s}) {
             m_items << makeTextItem(text, 1000 + m_items.size());

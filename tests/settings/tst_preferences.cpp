@@ -1,4 +1,3 @@
-#include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
@@ -166,25 +165,6 @@ private Q_SLOTS:
         const auto reader = openCopy();
         QVERIFY(reader);
         QCOMPARE(reader->integer(Keys::historyLimit), 200);
-    }
-
-    void notifications()
-    {
-        NotificationCenter center;
-        QString calls;
-        auto receiver = std::make_unique<QObject>();
-        center.observe(Notifications::historyLimitChanged, receiver.get(), [&] { calls += u'L'; });
-        center.observe(Notifications::hotKeyFired, receiver.get(), [&] { calls += QThread::currentThread() == thread() ? u'H' : u'x'; });
-        center.post(Notifications::historyLimitChanged); // delivered at once on the receiver's thread
-        QCOMPARE(calls, u"L"_s);
-        std::unique_ptr<QThread> worker(QThread::create([&] { center.post(Notifications::hotKeyFired); }));
-        worker->start();
-        QVERIFY(worker->wait(5000));
-        QCOMPARE(calls, u"L"_s); // queued for the receiver's thread, not run on the worker
-        QTRY_COMPARE(calls, u"LH"_s);
-        receiver.reset();
-        center.post(Notifications::historyLimitChanged);
-        QCOMPARE(calls, u"LH"_s);
     }
 };
 

@@ -1,7 +1,6 @@
 #include "platform/autostartloginitem.h"
 #include "platform/desktopentries.h"
 #include "platform/fakeloginitem.h"
-#include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
@@ -11,6 +10,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -21,13 +21,12 @@ class TestSettingsViewModel : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Preferences> m_preferences;
-    NotificationCenter m_notifications;
     FakeLoginItem m_loginItem;
     std::unique_ptr<DesktopEntries> m_applications;
 
     std::unique_ptr<SettingsViewModel> makeModel()
     {
-        return std::make_unique<SettingsViewModel>(m_preferences.get(), &m_notifications, &m_loginItem, m_applications.get());
+        return std::make_unique<SettingsViewModel>(m_preferences.get(), &m_loginItem, m_applications.get());
     }
 
 private Q_SLOTS:
@@ -61,13 +60,11 @@ private Q_SLOTS:
     // text alone does not. (A recorded shortcut: tst_hotkey.)
     void aChangedKeyIsAnnouncedOnce()
     {
-        int announced = 0;
-        QObject observer;
-        m_notifications.observe(Notifications::shortcutChanged, &observer, [&] { ++announced; });
         auto model = makeModel();
+        QSignalSpy stored(model.get(), &SettingsViewModel::shortcutStored);
         model->setShortcutKeyCode(11);
         model->setShortcutKeyChar(u"B"_s);
-        QCOMPARE(announced, 1);
+        QCOMPARE(stored.size(), 1);
     }
 
     void keepsExcludedApplicationsWithNames()

@@ -5,9 +5,9 @@
 // tests work on.
 
 #include "capture/clipboardmonitor.h"
-#include "platform/mimedatapasteboard.h"
 #include "platform/fakeworkspace.h"
 #include "platform/manualscheduler.h"
+#include "platform/mimedatapasteboard.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"

@@ -1,7 +1,6 @@
 #include "hotkey/hotkeymanager.h"
 #include "platform/x11/x11hotkeyservice.h"
 #include "platform/x11/xcbutil.h"
-#include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
@@ -33,7 +32,6 @@ class TestX11Keyboard : public QObject
 
     QTemporaryDir m_dir;
     std::unique_ptr<Preferences> m_preferences;
-    NotificationCenter m_notifications;
     X11HotkeyService m_service;
 
 private Q_SLOTS:
@@ -51,11 +49,11 @@ private Q_SLOTS:
 
     void theShortcutFiresOncePerPressWhateverTheLocks()
     {
-        HotkeyManager manager(&m_service, &m_notifications, m_preferences.get());
+        HotkeyManager manager(&m_service, m_preferences.get());
         int pressed = 0;
         int failed = 0;
-        manager.setOnHotkeyPressed([&] { ++pressed; });
-        manager.setOnRegistrationFailed([&] { ++failed; });
+        QObject::connect(&manager, &HotkeyManager::hotkeyPressed, [&] { ++pressed; });
+        QObject::connect(&manager, &HotkeyManager::registrationFailed, [&] { ++failed; });
         manager.setup();
         QVERIFY(manager.isRegistered());
 
@@ -82,9 +80,9 @@ private Q_SLOTS:
     {
         OtherClient other;
         QVERIFY(other.grab(0x76, altShift));
-        HotkeyManager manager(&m_service, &m_notifications, m_preferences.get());
+        HotkeyManager manager(&m_service, m_preferences.get());
         int failed = 0;
-        manager.setOnRegistrationFailed([&] { ++failed; });
+        QObject::connect(&manager, &HotkeyManager::registrationFailed, [&] { ++failed; });
         manager.setup();
         QCOMPARE(failed, 1);
         QVERIFY(!manager.isRegistered());
@@ -94,14 +92,14 @@ private Q_SLOTS:
 
     void aChangedShortcutLeavesOneGrab()
     {
-        HotkeyManager manager(&m_service, &m_notifications, m_preferences.get());
+        HotkeyManager manager(&m_service, m_preferences.get());
         int pressed = 0;
-        manager.setOnHotkeyPressed([&] { ++pressed; });
+        QObject::connect(&manager, &HotkeyManager::hotkeyPressed, [&] { ++pressed; });
         manager.setup();
         m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, 11); // B
-        m_notifications.post(Notifications::shortcutChanged);
+        manager.registerHotkey();
         m_preferences->setInteger(PreferenceKeys::shortcutModifiers, 0x100000); // Ctrl
-        m_notifications.post(Notifications::shortcutChanged);
+        manager.registerHotkey();
 
         OtherClient other;
         QVERIFY(other.grab(0x76, altShift));                  // the old one is free

@@ -29,7 +29,7 @@ quint16 x11Modifiers(quint32 modifiers)
 } // namespace
 
 X11HotkeyService::X11HotkeyService(QObject *parent)
-    : QObject(parent)
+    : HotkeyService(parent)
     , m_connection(xcb_connect(nullptr, nullptr))
 {
     if (xcb_connection_has_error(m_connection))
@@ -46,16 +46,6 @@ X11HotkeyService::~X11HotkeyService()
     if (m_symbols)
         xcb_key_symbols_free(m_symbols);
     xcb_disconnect(m_connection);
-}
-
-void X11HotkeyService::installEventHandler(std::function<void()> handler)
-{
-    m_handler = std::move(handler);
-}
-
-void X11HotkeyService::removeEventHandler()
-{
-    m_handler = nullptr;
 }
 
 quint16 X11HotkeyService::numLockMask() const
@@ -131,8 +121,8 @@ void X11HotkeyService::readEvents()
             const auto *press = reinterpret_cast<const xcb_key_press_event_t *>(raw);
             // A held key repeats as release and press at the same moment: one press only.
             const bool repeat = press->detail == m_lastReleaseKeycode && press->time == m_lastReleaseTime;
-            if (!repeat && m_handler)
-                m_handler();
+            if (!repeat)
+                Q_EMIT hotkeyPressed();
         } else if (type == XCB_MAPPING_NOTIFY) {
             xcb_refresh_keyboard_mapping(m_symbols, reinterpret_cast<xcb_mapping_notify_event_t *>(raw));
         }

@@ -3,7 +3,6 @@
 #include "platform/hotkeyservice.h"
 
 #include <QList>
-#include <QObject>
 
 struct xcb_connection_t;
 typedef struct _XCBKeySymbols xcb_key_symbols_t;
@@ -13,7 +12,7 @@ class QSocketNotifier;
 /// it works whatever the state of Caps Lock and Num Lock. Presses arrive through a
 /// connection of its own, read on the main thread. A grab that another client holds is
 /// refused by the X server (BadAccess), and so is the registration.
-class X11HotkeyService : public QObject, public HotkeyService
+class X11HotkeyService : public HotkeyService
 {
     Q_OBJECT
 
@@ -22,8 +21,6 @@ public:
     explicit X11HotkeyService(QObject *parent = nullptr);
     ~X11HotkeyService() override;
 
-    void installEventHandler(std::function<void()> handler) override;
-    void removeEventHandler() override;
     int registerHotkey(quint32 keyCode, quint32 modifiers, HotkeyID id) override;
     void unregisterHotkey() override;
 
@@ -38,7 +35,6 @@ private:
     xcb_key_symbols_t *m_symbols = nullptr;
     QSocketNotifier *m_notifier = nullptr;
     quint32 m_root = 0;
-    std::function<void()> m_handler;
     struct Grab {
         quint8 keycode;
         quint16 modifiers;
