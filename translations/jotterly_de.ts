@@ -4,14 +4,6 @@
 <context>
     <name>AppDelegate</name>
     <message>
-        <source>A copy was not kept</source>
-        <translation>Eine Kopie wurde nicht behalten</translation>
-    </message>
-    <message>
-        <source>What you copied is larger than %1, more than jotterly keeps. Everything else is recorded as usual.</source>
-        <translation>Was Sie kopiert haben, ist größer als %1 und damit mehr, als jotterly behält. Alles andere wird wie gewohnt aufgezeichnet.</translation>
-    </message>
-    <message>
         <source>Welcome to jotterly</source>
         <translation>Willkommen bei jotterly</translation>
     </message>
@@ -487,6 +479,17 @@
     <message>
         <source>%1 could not read its update information. Please try again later.</source>
         <translation>%1 konnte seine Aktualisierungsinformationen nicht lesen. Bitte versuchen Sie es später erneut.</translation>
+    </message>
+</context>
+<context>
+    <name>TooLargeNotice</name>
+    <message>
+        <source>A copy was not kept</source>
+        <translation>Eine Kopie wurde nicht behalten</translation>
+    </message>
+    <message>
+        <source>What you copied is larger than %1, more than jotterly keeps. Everything else is recorded as usual.</source>
+        <translation>Was Sie kopiert haben, ist größer als %1 und damit mehr, als jotterly behält. Alles andere wird wie gewohnt aufgezeichnet.</translation>
     </message>
 </context>
 <context>

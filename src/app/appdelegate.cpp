@@ -6,6 +6,7 @@
 #include "app/popover.h"
 #include "app/rowslog.h"
 #include "app/savewatch.h"
+#include "app/toolargenotice.h"
 #include "app/trayitem.h"
 #include "capture/clipboardmonitor.h"
 #include "history/clipboardrefill.h"
@@ -29,9 +30,7 @@
 #include "updates/updateservices.h"
 
 #include <QGuiApplication>
-#include <QLocale>
 #include <QMessageBox>
-#include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -100,11 +99,8 @@ bool AppDelegate::applicationDidFinishLaunching(QString *error)
     showOnboardingIfNeeded();
     m_clipboardMonitor->startMonitoring();
     qCDebug(lcApp) << "monitoring started";
-    runLaunchAutoClearCheck();
+    m_autoClear->runLaunchCheck();
     cleanUpInstallerDiskImage(m_scheduler.get(), this);
-    // Applied once the setting's own change has run its course.
-    connect(m_settingsViewModel.get(), &SettingsViewModel::historyLimitStored, this, &AppDelegate::followHistoryLimit,
-            Qt::QueuedConnection);
     qCDebug(lcApp) << "launched";
     return true;
 }
@@ -122,8 +118,6 @@ void AppDelegate::setupManagers()
     m_pasteQueueManager = std::make_unique<PasteQueueManager>(pasteboard, m_scheduler.get(),
                                                               m_platform->globalKeyMonitor.get(), m_alerts.get());
     m_pasteQueueManager->setClipboardMonitor(m_clipboardMonitor.get());
-    connect(m_pasteQueueManager.get(), &PasteQueueManager::queueStateChanged, this, &AppDelegate::updateStatusItemIcon);
-    connect(m_pasteQueueManager.get(), &PasteQueueManager::queueExhausted, this, &AppDelegate::updateStatusItemIcon);
 
     m_clipListViewModel = std::make_unique<ClipListViewModel>(pasteboard, m_scheduler.get());
     m_clipListViewModel->configure(m_store->context.get(), m_clipboardMonitor.get(), *m_preferences);
@@ -135,42 +129,47 @@ void AppDelegate::setupManagers()
     m_settingsViewModel->setModelContext(m_store->context.get());
 
     m_rowsLog = std::make_unique<RowsLog>(m_clipListViewModel.get());
+    m_hotkeyManager = std::make_unique<HotkeyManager>(m_platform->hotkeyService.get(), m_preferences.get());
+    m_autoClear = std::make_unique<AutoClear>(m_preferences.get(), m_settingsViewModel.get());
+    m_tooLargeNotice = std::make_unique<TooLargeNotice>(pasteboard, m_clipboardMonitor.get());
+    connectParts();
+    m_hotkeyManager->setup();
+}
 
+// Who hears whom, in one place.
+void AppDelegate::connectParts()
+{
     connect(m_clipboardMonitor.get(), &ClipboardMonitor::historyChanged, m_clipListViewModel.get(),
             &ClipListViewModel::loadItems);
-    // A copy too large to keep is dropped, but never silently: told once, until a copy is
-    // kept again.
-    connect(pasteboard, &Pasteboard::copyTooLarge, this, [this](qint64 maximumBytes) {
-        const QString size = QLocale().formattedDataSize(maximumBytes, 0);
-        qCWarning(lcApp).noquote() << "a copy was not kept: it is larger than" << size;
-        if (m_tooLargeTold)
-            return;
-        m_tooLargeTold = true;
-        notifyUser(tr("A copy was not kept"),
-                   tr("What you copied is larger than %1, more than jotterly keeps. Everything else is recorded as usual.")
-                       .arg(size));
-    });
-    connect(m_clipboardMonitor.get(), &ClipboardMonitor::itemStored, this, [this] { m_tooLargeTold = false; });
-    // The hash names what was stored without printing it; only what reached the file is
-    // "recorded".
-    connect(m_clipboardMonitor.get(), &ClipboardMonitor::itemStored, this,
-            [](const QString &hash, const QString &saveError) {
-                if (saveError.isNull())
-                    qCDebug(lcApp) << "recorded" << hash;
-                else
-                    qCDebug(lcApp) << "kept unsaved" << hash;
-            });
-
-    m_hotkeyManager = std::make_unique<HotkeyManager>(m_platform->hotkeyService.get(), m_preferences.get());
+    connect(m_clipboardMonitor.get(), &ClipboardMonitor::itemStored, this, &AppDelegate::logItemStored);
+    connect(m_tooLargeNotice.get(), &TooLargeNotice::noticeRequested, this, &AppDelegate::notifyUser);
+    connect(m_pasteQueueManager.get(), &PasteQueueManager::queueStateChanged, this, &AppDelegate::updateStatusItemIcon);
+    connect(m_pasteQueueManager.get(), &PasteQueueManager::queueExhausted, this, &AppDelegate::updateStatusItemIcon);
     connect(m_hotkeyManager.get(), &HotkeyManager::hotkeyPressed, this, &AppDelegate::togglePopover);
+    connect(m_hotkeyManager.get(), &HotkeyManager::registrationFailed, this, &AppDelegate::shortcutRegistrationFailed);
     connect(m_settingsViewModel.get(), &SettingsViewModel::shortcutStored, m_hotkeyManager.get(),
             &HotkeyManager::registerHotkey);
+    // Applied once the setting's own change has run its course.
+    connect(m_settingsViewModel.get(), &SettingsViewModel::historyLimitStored, this, &AppDelegate::followHistoryLimit,
+            Qt::QueuedConnection);
+}
+
+// The hash names what was stored without printing it; only what reached the file is
+// "recorded".
+void AppDelegate::logItemStored(const QString &contentHash, const QString &saveError)
+{
+    if (saveError.isNull())
+        qCDebug(lcApp) << "recorded" << contentHash;
+    else
+        qCDebug(lcApp) << "kept unsaved" << contentHash;
+}
+
+void AppDelegate::shortcutRegistrationFailed()
+{
+    qCDebug(lcApp) << "shortcut unavailable";
     // The alert waits for the event loop: launch goes on and capture runs while it is up,
     // which at login may be for hours before anyone sees it.
-    connect(m_hotkeyManager.get(), &HotkeyManager::registrationFailed, this, [] { qCDebug(lcApp) << "shortcut unavailable"; });
-    connect(m_hotkeyManager.get(), &HotkeyManager::registrationFailed, this, &AppDelegate::showShortcutUnavailableAlert,
-            Qt::QueuedConnection);
-    m_hotkeyManager->setup();
+    QMetaObject::invokeMethod(this, &AppDelegate::showShortcutUnavailableAlert, Qt::QueuedConnection);
 }
 
 void AppDelegate::setupStatusItem()
@@ -317,20 +316,6 @@ void AppDelegate::notifyUser(const QString &title, const QString &message)
     box->show();
 }
 
-void AppDelegate::runLaunchAutoClearCheck()
-{
-    const QString option = storedAutoClearOption(*m_preferences);
-    if (option != AutoClearOption::daily && option != AutoClearOption::weekly)
-        return;
-    const QDateTime now = QDateTime::currentDateTime();
-    if (isLaunchClearDue(option, m_preferences->date(PreferenceKeys::lastAutoClearDate), now)) {
-        qCDebug(lcApp) << "clearing the history:" << option;
-        if (!m_settingsViewModel->clearAllHistory())
-            qCWarning(lcApp).noquote() << m_settingsViewModel->clearError();
-    }
-    m_preferences->setDate(PreferenceKeys::lastAutoClearDate, now);
-}
-
 void AppDelegate::followHistoryLimit()
 {
     const qint64 limit = storedHistoryLimit(*m_preferences);
@@ -346,11 +331,7 @@ bool AppDelegate::applicationWillTerminate()
     m_terminated = true;
     m_clipboardMonitor->stopMonitoring();
     m_hotkeyManager->unregister();
-    if (storedAutoClearOption(*m_preferences) == AutoClearOption::onQuit) {
-        qCDebug(lcApp) << "clearing the history on quit";
-        if (!m_settingsViewModel->clearAllHistory())
-            qCWarning(lcApp).noquote() << m_settingsViewModel->clearError();
-    }
+    m_autoClear->runQuitCheck();
     // Whatever earlier saves could not write gets a last try.
     const bool saved = m_saveWatch->finish();
     qCDebug(lcApp) << "terminated";

@@ -8,6 +8,7 @@
 #include <optional>
 
 class Alerts;
+class AutoClear;
 class AutostartLoginItem;
 class ClipListViewModel;
 class ClipboardMonitor;
@@ -25,11 +26,11 @@ class QtScheduler;
 class RowsLog;
 class SaveWatch;
 class SettingsViewModel;
+class TooLargeNotice;
 class UpdaterController;
 
 /// The application shell: owns every long-lived object, runs the launch sequence in its
-/// fixed order, wires the parts together, clears the history automatically, and runs
-/// the termination sequence. Lives on the main thread for the whole process.
+/// fixed order, wires the parts together, and runs the termination sequence. Lives on the main thread for the whole process.
 class AppDelegate : public QObject
 {
     Q_OBJECT
@@ -79,7 +80,9 @@ private:
     /// Tells the user something went wrong without stopping them: a tray message, or a
     /// window that does not block the program when there is no tray.
     void notifyUser(const QString &title, const QString &message);
-    void runLaunchAutoClearCheck();
+    void connectParts();
+    void shortcutRegistrationFailed();
+    static void logItemStored(const QString &contentHash, const QString &saveError);
     /// Gives the monitor and the list the stored history limit, and lists again.
     void followHistoryLimit();
 
@@ -99,6 +102,8 @@ private:
     std::unique_ptr<ClipboardRefill> m_clipboardRefill;
     std::unique_ptr<SettingsViewModel> m_settingsViewModel;
     std::unique_ptr<RowsLog> m_rowsLog;
+    std::unique_ptr<AutoClear> m_autoClear;
+    std::unique_ptr<TooLargeNotice> m_tooLargeNotice;
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<TrayItem> m_tray;
     std::unique_ptr<Popover> m_popover;
@@ -106,5 +111,4 @@ private:
     std::unique_ptr<QQuickWindow> m_onboardingWindow;
     bool m_terminated = false;
     bool m_shortcutAlertShowing = false;
-    bool m_tooLargeTold = false;
 };

@@ -1,6 +1,10 @@
 #include "app/autoclear.h"
 
+#include "app/logging.h"
+#include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
+#include "settings/preferences.h"
+#include "settings/settingsviewmodel.h"
 
 qint64 wholeDaysBetween(const QDateTime &from, const QDateTime &to)
 {
@@ -25,4 +29,36 @@ bool isLaunchClearDue(const QString &option, const std::optional<QDateTime> &las
     if (option == AutoClearOption::weekly)
         return days >= 7;
     return false;
+}
+
+AutoClear::AutoClear(Preferences *preferences, SettingsViewModel *settings)
+    : m_preferences(preferences)
+    , m_settings(settings)
+{
+}
+
+void AutoClear::runLaunchCheck(const QDateTime &now)
+{
+    const QString option = storedAutoClearOption(*m_preferences);
+    if (option != AutoClearOption::daily && option != AutoClearOption::weekly)
+        return;
+    if (isLaunchClearDue(option, m_preferences->date(PreferenceKeys::lastAutoClearDate), now)) {
+        qCDebug(lcApp) << "clearing the history:" << option;
+        clear();
+    }
+    m_preferences->setDate(PreferenceKeys::lastAutoClearDate, now);
+}
+
+void AutoClear::runQuitCheck()
+{
+    if (storedAutoClearOption(*m_preferences) != AutoClearOption::onQuit)
+        return;
+    qCDebug(lcApp) << "clearing the history on quit";
+    clear();
+}
+
+void AutoClear::clear()
+{
+    if (!m_settings->clearAllHistory())
+        qCWarning(lcApp).noquote() << m_settings->clearError();
 }
