@@ -375,19 +375,6 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), contents);
     }
-
-    void aSecondLaunchHandsOverAndLeaves()
-    {
-        const QString tag = u"second"_s;
-        QProcess first;
-        launch(first, tag);
-        QVERIFY(secondLaunchEnds(tag));
-        QByteArray output;
-        QTRY_VERIFY_WITH_TIMEOUT((output += first.readAllStandardError()).contains("activation requested"), 10000);
-        QCOMPARE(first.state(), QProcess::Running);
-        terminate(first);
-    }
-
 };
 
 JOTTERLY_X11_TEST_MAIN(TestLaunch)
