@@ -56,6 +56,7 @@ private Q_SLOTS:
 
         QTest::newRow("text with rtf") << ClipboardContent{{u"UTF8_STRING"_s, "some words"}, {u"text/rtf"_s, rtf}}
                                        << u"richText"_s << QByteArray("some words") << u"some words"_s << rtf;
+        QTest::newRow("an empty text") << ClipboardContent{{u"UTF8_STRING"_s, ""}} << QString() << QByteArray() << QString() << QByteArray();
         QTest::newRow("rtf alone") << ClipboardContent{{u"text/rtf"_s, rtf}} << QString() << QByteArray() << QString() << QByteArray();
         QTest::newRow("latin-1 STRING") << ClipboardContent{{u"STRING"_s, "caf\xe9"}} << u"text"_s
                                         << u"café"_s.toUtf8() << u"café"_s << QByteArray();

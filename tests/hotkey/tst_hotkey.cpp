@@ -97,38 +97,6 @@ private Q_SLOTS:
         QVERIFY(!keysymForKeyCode(0x10009));
     }
 
-    void registersAndFollowsTheStoredShortcut()
-    {
-        CountingManager counted(this);
-        HotkeyManager &manager = counted.manager;
-        const int &pressed = counted.pressed;
-        manager.setup();
-        QVERIFY(m_service->registered);
-        QCOMPARE(m_service->registered->keyCode, 9u);
-        QCOMPARE(m_service->registered->modifiers, 0xa00u);
-
-        m_service->press();
-        m_service->press();
-        QCOMPARE(pressed, 2);
-
-        // The settings store, then have the hot key registered afresh.
-        m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, 11);
-        manager.registerHotkey();
-        m_preferences->setInteger(PreferenceKeys::shortcutModifiers, 0x100000);
-        manager.registerHotkey();
-        QCOMPARE(m_service->registered->keyCode, 11u);
-        QCOMPARE(m_service->registered->modifiers, 0x100u);
-
-        m_service->refuses = true;
-        manager.registerHotkey();
-        QCOMPARE(counted.failed, 1);
-        QVERIFY(!m_service->registered);
-
-        manager.unregister();
-        Q_EMIT m_service->hotkeyPressed(); // a press that arrives after the end is not reported
-        QCOMPARE(pressed, 2);
-    }
-
     // Another program holds Alt+Shift+J; recording Ctrl+Alt+J over Alt+Shift+V registers
     // Ctrl+Alt+J once, never J with the old modifiers, so no alert appears.
     void aRecordedShortcutIsRegisteredOnceAndWhole()
