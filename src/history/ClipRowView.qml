@@ -1,6 +1,8 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Window
+import Jotterly.Components
 import Jotterly.History
 
 // One history item: kind symbol (or colour swatch, or the queue's check mark), label,
@@ -9,11 +11,11 @@ import Jotterly.History
 Rectangle {
     id: row
 
-    required property QtObject item
+    required property ClipItem item
     property bool isSelected: false
     property bool isQueued: false
     /// The Ctrl+digit that copies this row, 0 for none.
-    property int shortcutNumber: 0
+    required property int shortcutNumber
     readonly property alias hover: hover
     readonly property color swatch: RowFormat.swatch(item)
 
@@ -153,7 +155,7 @@ Rectangle {
             }
         }
         function showWhenReady() {
-            if (!wanted || visible || !previewContent.item || !previewContent.item.ready)
+            if (!wanted || visible || !previewContent.item || !(previewContent.item as RowPreview).ready)
                 return
             place()
             visible = true
