@@ -1,4 +1,3 @@
-pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Window
@@ -188,9 +187,9 @@ Rectangle {
             x: 12
             y: 12
             active: false
-            sourceComponent: RowPreview {
-                item: row.item
-            }
+            sourceComponent: RowPreview {}
+            // The row's item is handed over once the preview is made.
+            onLoaded: (item as RowPreview).item = Qt.binding(() => row.item)
         }
     }
 }

@@ -8,7 +8,7 @@ import Jotterly.History
 Column {
     id: preview
 
-    required property ClipItem item
+    property ClipItem item: null
     readonly property bool isImage: RowFormat.isImage(item)
     readonly property string text: isImage ? "" : RowFormat.fullText(item)
     readonly property bool isLong: !isImage && RowFormat.isLongText(text)

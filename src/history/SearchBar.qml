@@ -12,7 +12,7 @@ RowLayout {
     required property ClipListViewModel viewModel
 
     /// A key reached the field; whoever handles it sets `event.accepted`.
-    signal keyPressed(KeyEvent event)
+    signal keyPressed(var event)
 
     function focusField() {
         search.forceActiveFocus()
