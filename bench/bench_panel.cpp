@@ -37,7 +37,9 @@
 
 #include <csignal>
 
+Q_IMPORT_QML_PLUGIN(Jotterly_ComponentsPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_HistoryPlugin)
+Q_IMPORT_QML_PLUGIN(Jotterly_QueuePlugin)
 
 using namespace Qt::StringLiterals;
 

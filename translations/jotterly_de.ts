@@ -2,10 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AboutPage</name>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>A searchable clipboard history that lives in your menu bar.</source>
+        <translation>Ein durchsuchbarer Zwischenablage-Verlauf in Ihrer Menüleiste.</translation>
+    </message>
+    <message>
+        <source>Check for Updates…</source>
+        <translation>Nach Aktualisierungen suchen …</translation>
+    </message>
+    <message>
+        <source>Automatically download updates</source>
+        <translation>Aktualisierungen automatisch herunterladen</translation>
+    </message>
+    <message>
+        <source>Jotterly Website</source>
+        <translation>Jotterly-Website</translation>
+    </message>
+    <message>
+        <source>Explore More Quillfen</source>
+        <translation>Mehr von Quillfen entdecken</translation>
+    </message>
+</context>
+<context>
     <name>AppDelegate</name>
     <message>
         <source>Welcome to jotterly</source>
         <translation>Willkommen bei jotterly</translation>
+    </message>
+    <message>
+        <source>A copy was not kept</source>
+        <translation>Eine Kopie wurde nicht behalten</translation>
+    </message>
+    <message>
+        <source>What you copied is larger than %1, more than jotterly keeps. Everything else is recorded as usual.</source>
+        <translation>Was Sie kopiert haben, ist größer als %1 und damit mehr, als jotterly behält. Alles andere wird wie gewohnt aufgezeichnet.</translation>
     </message>
     <message>
         <source>Shortcut Unavailable</source>
@@ -19,67 +54,23 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
+</context>
+<context>
+    <name>AppPicker</name>
     <message>
-        <source>jotterly Settings</source>
-        <translation>jotterly-Einstellungen</translation>
+        <source>Add App</source>
+        <translation>Programm hinzufügen</translation>
     </message>
 </context>
 <context>
-    <name>ClipListView</name>
+    <name>ClearConfirmation</name>
     <message>
-        <source>Search clips...</source>
-        <translation>Einträge suchen …</translation>
+        <source>Clear History?</source>
+        <translation>Verlauf leeren?</translation>
     </message>
     <message>
-        <source>No results</source>
-        <translation>Keine Treffer</translation>
-    </message>
-    <message>
-        <source>No clips yet</source>
-        <translation>Noch keine Einträge</translation>
-    </message>
-    <message>
-        <source>Try a different search term</source>
-        <translation>Versuchen Sie einen anderen Suchbegriff</translation>
-    </message>
-    <message>
-        <source>Copy something to get started</source>
-        <translation>Kopieren Sie etwas, um loszulegen</translation>
-    </message>
-    <message>
-        <source>PINNED</source>
-        <translation>ANGEHEFTET</translation>
-    </message>
-    <message>
-        <source>HISTORY</source>
-        <translation>VERLAUF</translation>
-    </message>
-    <message>
-        <source>Unpin</source>
-        <translation>Lösen</translation>
-    </message>
-    <message>
-        <source>Pin</source>
-        <translation>Anheften</translation>
-    </message>
-    <message>
-        <source>Copy</source>
-        <translation>Kopieren</translation>
-    </message>
-    <message>
-        <source>Delete</source>
-        <translation>Löschen</translation>
-    </message>
-    <message>
-        <source>Pasting %1/%2</source>
-        <translation>Einfügen %1/%2</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n selected</source>
-        <translation>
-            <numerusform>%n ausgewählt</numerusform>
-            <numerusform>%n ausgewählt</numerusform>
-        </translation>
+        <source>This will delete all clipboard history except pinned items. This cannot be undone.</source>
+        <translation>Damit wird der gesamte Zwischenablage-Verlauf außer den angehefteten Einträgen gelöscht. Das kann nicht rückgängig gemacht werden.</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -89,17 +80,16 @@
         <source>Clear</source>
         <translation>Leeren</translation>
     </message>
+</context>
+<context>
+    <name>ClipList</name>
     <message>
-        <source>Start Queue</source>
-        <translation>Warteschlange starten</translation>
+        <source>PINNED</source>
+        <translation>ANGEHEFTET</translation>
     </message>
     <message>
-        <source>Settings</source>
-        <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Quit jotterly</source>
-        <translation>jotterly beenden</translation>
+        <source>HISTORY</source>
+        <translation>VERLAUF</translation>
     </message>
 </context>
 <context>
@@ -121,49 +111,7 @@
     </message>
 </context>
 <context>
-    <name>HotkeyRecorder</name>
-    <message>
-        <source>Click to record shortcut</source>
-        <translation>Zum Aufnehmen klicken</translation>
-    </message>
-    <message>
-        <source>Press shortcut...</source>
-        <translation>Kürzel drücken …</translation>
-    </message>
-    <message>
-        <source>Key can&apos;t be used</source>
-        <translation>Taste nicht verwendbar</translation>
-    </message>
-</context>
-<context>
-    <name>MessageBoxAlerts</name>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-</context>
-<context>
-    <name>OnboardingView</name>
-    <message>
-        <source>Welcome to jotterly</source>
-        <translation>Willkommen bei jotterly</translation>
-    </message>
-    <message>
-        <source>Everything you copy is saved automatically. Never lose a snippet again.</source>
-        <translation>Alles, was Sie kopieren, wird automatisch gespeichert. Nie wieder geht ein Schnipsel verloren.</translation>
-    </message>
-    <message>
-        <source>Pin important items so they stay at the top of your clipboard history.</source>
-        <translation>Heften Sie wichtige Einträge an, damit sie oben in Ihrem Zwischenablage-Verlauf bleiben.</translation>
-    </message>
-    <message>
-        <source>Open your clipboard history instantly with a global keyboard shortcut.</source>
-        <translation>Öffnen Sie Ihren Zwischenablage-Verlauf sofort mit einem globalen Tastenkürzel.</translation>
-    </message>
-    <message>
-        <source>Get Started</source>
-        <translation>Los geht’s</translation>
-    </message>
+    <name>DoneScreen</name>
     <message>
         <source>You&apos;re all set.</source>
         <translation>Alles ist bereit.</translation>
@@ -182,94 +130,29 @@
     </message>
 </context>
 <context>
-    <name>PasteQueueManager</name>
+    <name>EmptyState</name>
     <message>
-        <source>Input Monitoring Required</source>
-        <translation>Tastaturüberwachung erforderlich</translation>
+        <source>No results</source>
+        <translation>Keine Treffer</translation>
     </message>
     <message>
-        <source>Jotterly needs Input Monitoring permission to detect ⌘V for paste queue. Grant access in System Settings → Privacy &amp; Security → Input Monitoring, then try again.</source>
-        <translation>Jotterly braucht die Berechtigung zur Tastaturüberwachung, um ⌘V für die Einfüge-Warteschlange zu erkennen. Erlauben Sie den Zugriff in den Systemeinstellungen → Datenschutz &amp; Sicherheit → Tastaturüberwachung und versuchen Sie es erneut.</translation>
+        <source>No clips yet</source>
+        <translation>Noch keine Einträge</translation>
     </message>
     <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-</context>
-<context>
-    <name>RowFormat</name>
-    <message>
-        <source>Unknown</source>
-        <translation>Unbekannt</translation>
+        <source>Try a different search term</source>
+        <translation>Versuchen Sie einen anderen Suchbegriff</translation>
     </message>
     <message>
-        <source>Text</source>
-        <translation>Text</translation>
-    </message>
-    <message>
-        <source>Rich Text</source>
-        <translation>Formatierter Text</translation>
-    </message>
-    <message>
-        <source>Image</source>
-        <translation>Bild</translation>
-    </message>
-    <message>
-        <source>File</source>
-        <translation>Datei</translation>
-    </message>
-    <message>
-        <source>URL</source>
-        <translation>URL</translation>
+        <source>Copy something to get started</source>
+        <translation>Kopieren Sie etwas, um loszulegen</translation>
     </message>
 </context>
 <context>
-    <name>RowPreview</name>
-    <message>
-        <source>Type</source>
-        <translation>Art</translation>
-    </message>
-    <message>
-        <source>Copied</source>
-        <translation>Kopiert</translation>
-    </message>
-    <message>
-        <source>Pinned</source>
-        <translation>Angeheftet</translation>
-    </message>
-    <message>
-        <source>Yes</source>
-        <translation>Ja</translation>
-    </message>
-    <message>
-        <source>Size</source>
-        <translation>Größe</translation>
-    </message>
-    <message>
-        <source>%1:</source>
-        <translation>%1:</translation>
-    </message>
-</context>
-<context>
-    <name>SaveWatch</name>
-    <message>
-        <source>jotterly cannot save its history</source>
-        <translation>jotterly kann seinen Verlauf nicht speichern</translation>
-    </message>
-    <message>
-        <source>%1. New copies are kept in memory and saved as soon as that works again; they are lost if jotterly quits before then.</source>
-        <translation>%1. Neue Kopien bleiben im Arbeitsspeicher und werden gespeichert, sobald das wieder möglich ist; sie gehen verloren, wenn jotterly vorher beendet wird.</translation>
-    </message>
-</context>
-<context>
-    <name>SettingsView</name>
+    <name>GeneralPage</name>
     <message>
         <source>General</source>
         <translation>Allgemein</translation>
-    </message>
-    <message>
-        <source>About</source>
-        <translation>Über</translation>
     </message>
     <message>
         <source>History size</source>
@@ -331,37 +214,67 @@
         <source>Add App...</source>
         <translation>Programm hinzufügen …</translation>
     </message>
+</context>
+<context>
+    <name>HotkeyRecorder</name>
     <message>
-        <source>Version %1</source>
-        <translation>Version %1</translation>
+        <source>Click to record shortcut</source>
+        <translation>Zum Aufnehmen klicken</translation>
     </message>
     <message>
-        <source>A searchable clipboard history that lives in your menu bar.</source>
-        <translation>Ein durchsuchbarer Zwischenablage-Verlauf in Ihrer Menüleiste.</translation>
+        <source>Press shortcut...</source>
+        <translation>Kürzel drücken …</translation>
     </message>
     <message>
-        <source>Check for Updates…</source>
-        <translation>Nach Aktualisierungen suchen …</translation>
+        <source>Key can&apos;t be used</source>
+        <translation>Taste nicht verwendbar</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBoxAlerts</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>PanelFooter</name>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
     </message>
     <message>
-        <source>Automatically download updates</source>
-        <translation>Aktualisierungen automatisch herunterladen</translation>
+        <source>Quit jotterly</source>
+        <translation>jotterly beenden</translation>
+    </message>
+</context>
+<context>
+    <name>PasteQueueManager</name>
+    <message>
+        <source>Input Monitoring Required</source>
+        <translation>Tastaturüberwachung erforderlich</translation>
     </message>
     <message>
-        <source>Jotterly Website</source>
-        <translation>Jotterly-Website</translation>
+        <source>Jotterly needs Input Monitoring permission to detect ⌘V for paste queue. Grant access in System Settings → Privacy &amp; Security → Input Monitoring, then try again.</source>
+        <translation>Jotterly braucht die Berechtigung zur Tastaturüberwachung, um ⌘V für die Einfüge-Warteschlange zu erkennen. Erlauben Sie den Zugriff in den Systemeinstellungen → Datenschutz &amp; Sicherheit → Tastaturüberwachung und versuchen Sie es erneut.</translation>
     </message>
     <message>
-        <source>Explore More Quillfen</source>
-        <translation>Mehr von Quillfen entdecken</translation>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
+</context>
+<context>
+    <name>QueueBar</name>
     <message>
-        <source>Clear History?</source>
-        <translation>Verlauf leeren?</translation>
+        <source>Pasting %1/%2</source>
+        <translation>Einfügen %1/%2</translation>
     </message>
-    <message>
-        <source>This will delete all clipboard history except pinned items. This cannot be undone.</source>
-        <translation>Damit wird der gesamte Zwischenablage-Verlauf außer den angehefteten Einträgen gelöscht. Das kann nicht rückgängig gemacht werden.</translation>
+    <message numerus="yes">
+        <source>%n selected</source>
+        <translation>
+            <numerusform>%n ausgewählt</numerusform>
+            <numerusform>%n ausgewählt</numerusform>
+        </translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -372,8 +285,121 @@
         <translation>Leeren</translation>
     </message>
     <message>
-        <source>Add App</source>
-        <translation>Programm hinzufügen</translation>
+        <source>Start Queue</source>
+        <translation>Warteschlange starten</translation>
+    </message>
+</context>
+<context>
+    <name>RowFormat</name>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Rich Text</source>
+        <translation>Formatierter Text</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>URL</source>
+        <translation>URL</translation>
+    </message>
+</context>
+<context>
+    <name>RowMenu</name>
+    <message>
+        <source>Unpin</source>
+        <translation>Lösen</translation>
+    </message>
+    <message>
+        <source>Pin</source>
+        <translation>Anheften</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+</context>
+<context>
+    <name>RowPreview</name>
+    <message>
+        <source>Type</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Copied</source>
+        <translation>Kopiert</translation>
+    </message>
+    <message>
+        <source>Pinned</source>
+        <translation>Angeheftet</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>%1:</source>
+        <translation>%1:</translation>
+    </message>
+</context>
+<context>
+    <name>SaveWatch</name>
+    <message>
+        <source>jotterly cannot save its history</source>
+        <translation>jotterly kann seinen Verlauf nicht speichern</translation>
+    </message>
+    <message>
+        <source>%1. New copies are kept in memory and saved as soon as that works again; they are lost if jotterly quits before then.</source>
+        <translation>%1. Neue Kopien bleiben im Arbeitsspeicher und werden gespeichert, sobald das wieder möglich ist; sie gehen verloren, wenn jotterly vorher beendet wird.</translation>
+    </message>
+</context>
+<context>
+    <name>SearchBar</name>
+    <message>
+        <source>Search clips...</source>
+        <translation>Einträge suchen …</translation>
+    </message>
+</context>
+<context>
+    <name>SecondaryWindows</name>
+    <message>
+        <source>jotterly Settings</source>
+        <translation>jotterly-Einstellungen</translation>
+    </message>
+    <message>
+        <source>Welcome to jotterly</source>
+        <translation>Willkommen bei jotterly</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsTabBar</name>
+    <message>
+        <source>General</source>
+        <translation>Allgemein</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
     </message>
 </context>
 <context>
@@ -497,6 +523,29 @@
     <message>
         <source>jotterly - Paste Queue Active</source>
         <translation>jotterly – Einfüge-Warteschlange aktiv</translation>
+    </message>
+</context>
+<context>
+    <name>WelcomeScreen</name>
+    <message>
+        <source>Welcome to jotterly</source>
+        <translation>Willkommen bei jotterly</translation>
+    </message>
+    <message>
+        <source>Everything you copy is saved automatically. Never lose a snippet again.</source>
+        <translation>Alles, was Sie kopieren, wird automatisch gespeichert. Nie wieder geht ein Schnipsel verloren.</translation>
+    </message>
+    <message>
+        <source>Pin important items so they stay at the top of your clipboard history.</source>
+        <translation>Heften Sie wichtige Einträge an, damit sie oben in Ihrem Zwischenablage-Verlauf bleiben.</translation>
+    </message>
+    <message>
+        <source>Open your clipboard history instantly with a global keyboard shortcut.</source>
+        <translation>Öffnen Sie Ihren Zwischenablage-Verlauf sofort mit einem globalen Tastenkürzel.</translation>
+    </message>
+    <message>
+        <source>Get Started</source>
+        <translation>Los geht’s</translation>
     </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 #include "app/rowslog.h"
 #include "app/savewatch.h"
 #include "app/toolargenotice.h"
+#include "app/secondarywindows.h"
 #include "app/trayitem.h"
 #include "capture/clipboardmonitor.h"
 #include "history/clipboardrefill.h"
@@ -32,40 +33,11 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QQmlComponent>
+#include <QPointer>
 #include <QQmlEngine>
-#include <QQuickItem>
 #include <QQuickWindow>
-#include <QScreen>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Builds one of the program's QML views; null, with the reason logged, when it cannot.
-QQuickItem *createView(QQmlEngine *engine, const QString &url, const char *what, const QVariantMap &properties = {})
-{
-    QQmlComponent component(engine, QUrl(url));
-    auto *view = component.isError() ? nullptr
-                                     : qobject_cast<QQuickItem *>(component.createWithInitialProperties(properties));
-    if (!view)
-        qWarning() << "jotterly: the" << what << "could not be built:" << component.errorString();
-    return view;
-}
-
-// A window of its own for `view`, of the given size, in the middle of the primary screen.
-std::unique_ptr<QQuickWindow> centredWindowFor(QQuickItem *view, const QString &title, Qt::WindowFlags flags, QSize size)
-{
-    auto window = std::make_unique<QQuickWindow>();
-    window->setTitle(title);
-    window->setFlags(flags);
-    window->resize(size);
-    view->setParentItem(window->contentItem());
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        window->setPosition(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
-    return window;
-}
-
-} // namespace
 
 Q_LOGGING_CATEGORY(lcApp, "jotterly.app", QtInfoMsg)
 
@@ -96,7 +68,7 @@ bool AppDelegate::applicationDidFinishLaunching(QString *error)
     setupStatusItem();
     setupPopover();
     reconcileLaunchAtLogin(*m_preferences, *m_loginItem);
-    showOnboardingIfNeeded();
+    m_windows->showOnboardingIfNeeded();
     m_clipboardMonitor->startMonitoring();
     qCDebug(lcApp) << "monitoring started";
     m_autoClear->runLaunchCheck();
@@ -121,6 +93,8 @@ void AppDelegate::setupManagers()
 
     m_clipListViewModel = std::make_unique<ClipListViewModel>(pasteboard, m_scheduler.get());
     m_clipListViewModel->configure(m_store->context.get(), m_clipboardMonitor.get(), *m_preferences);
+    connect(m_clipListViewModel.get(), &ClipListViewModel::queueStartRequested, m_pasteQueueManager.get(),
+            &PasteQueueManager::startQueue);
     m_clipboardRefill = std::make_unique<ClipboardRefill>(pasteboard, m_clipboardMonitor.get(),
                                                           m_store->context.get());
 
@@ -189,67 +163,11 @@ void AppDelegate::setupPopover()
     connect(m_engine.get(), &QQmlEngine::quit, QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
     setViewScheduler(m_scheduler.get());
     m_popover = std::make_unique<Popover>(m_engine.get(), m_clipListViewModel.get(), m_pasteQueueManager.get());
-    connect(m_popover.get(), &Popover::settingsRequested, this, &AppDelegate::openSettings);
-}
-
-void AppDelegate::openSettings()
-{
-    if (m_popover)
-        m_popover->close();
-    if (!m_settingsWindow) {
-        QQuickItem *view = createView(m_engine.get(), u"qrc:/Jotterly/Settings/SettingsView.qml"_s, "settings",
-                                      {{u"viewModel"_s, QVariant::fromValue<QObject *>(m_settingsViewModel.get())},
-                                       {u"updaterController"_s, QVariant::fromValue<QObject *>(m_updaterController.get())}});
-        if (!view)
-            return;
-        m_settingsWindow = centredWindowFor(view, tr("jotterly Settings"),
-                                            Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint, QSize(450, 520));
-        m_settingsWindow->setMinimumSize(QSize(450, 520));
-        m_settingsWindow->setMaximumSize(QSize(450, 520));
-    }
-    m_settingsWindow->show();
-    m_settingsWindow->raise();
-    m_settingsWindow->requestActivate();
-    qCDebug(lcApp) << "settings shown";
-}
-
-void AppDelegate::showOnboardingIfNeeded()
-{
-    if (m_preferences->boolean(PreferenceKeys::onboardingShown))
-        return;
-    QQuickItem *view = createView(m_engine.get(), u"qrc:/Jotterly/Onboarding/OnboardingView.qml"_s, "onboarding");
-    if (!view)
-        return;
-    // Leaving the welcome screen counts: closing the window afterwards does not bring it back.
-    connect(view, SIGNAL(getStartedPressed()), this, SLOT(markOnboardingShown()));
-    connect(view, SIGNAL(completed()), this, SLOT(completeOnboarding()));
-    // A window the window manager decorates, so its close button and Alt+F4 close it;
-    // it floats above ordinary windows and keeps its size.
-    m_onboardingWindow = centredWindowFor(view, tr("Welcome to jotterly"),
-                                          Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                                              | Qt::WindowStaysOnTopHint,
-                                          QSize(520, 420));
-    m_onboardingWindow->setMinimumSize(QSize(520, 420));
-    m_onboardingWindow->setMaximumSize(QSize(520, 420));
-    m_onboardingWindow->setColor(QColor(13, 17, 23));
-    m_onboardingWindow->show();
-    m_onboardingWindow->requestActivate();
-    qCDebug(lcApp) << "onboarding shown";
-}
-
-void AppDelegate::markOnboardingShown()
-{
-    m_preferences->setBoolean(PreferenceKeys::onboardingShown, true);
-}
-
-void AppDelegate::completeOnboarding()
-{
-    markOnboardingShown();
-    if (m_onboardingWindow) {
-        m_onboardingWindow->close();
-        m_onboardingWindow.release()->deleteLater(); // the press that got us here is still on its way
-    }
-    qCDebug(lcApp) << "onboarding completed";
+    m_windows = std::make_unique<SecondaryWindows>(m_engine.get(), m_preferences.get(), m_settingsViewModel.get(),
+                                                   m_updaterController.get());
+    // The panel makes way for the settings window.
+    connect(m_popover.get(), &Popover::settingsRequested, m_popover.get(), &Popover::close);
+    connect(m_popover.get(), &Popover::settingsRequested, m_windows.get(), &SecondaryWindows::openSettings);
 }
 
 void AppDelegate::activate()

@@ -25,6 +25,7 @@ class Preferences;
 class QtScheduler;
 class RowsLog;
 class SaveWatch;
+class SecondaryWindows;
 class SettingsViewModel;
 class TooLargeNotice;
 class UpdaterController;
@@ -52,8 +53,7 @@ public:
 
     [[nodiscard]] Popover *popover() const { return m_popover.get(); }
     [[nodiscard]] TrayItem *tray() const { return m_tray.get(); }
-    [[nodiscard]] QQuickWindow *settingsWindow() const { return m_settingsWindow.get(); }
-    [[nodiscard]] QQuickWindow *onboardingWindow() const { return m_onboardingWindow.get(); }
+    [[nodiscard]] SecondaryWindows *windows() const { return m_windows.get(); }
 
     [[nodiscard]] ClipListViewModel *clipListViewModel() const { return m_clipListViewModel.get(); }
     [[nodiscard]] SettingsViewModel *settingsViewModel() const { return m_settingsViewModel.get(); }
@@ -64,18 +64,7 @@ private:
     void setupManagers();
     void setupStatusItem();
     void setupPopover();
-    void showOnboardingIfNeeded();
     void updateStatusItemIcon();
-
-public Q_SLOTS:
-    /// Shows the settings window, made once and kept.
-    void openSettings();
-    /// The onboarding is done: recorded, and its window closed.
-    void completeOnboarding();
-    /// The user left the welcome screen: the next launch shows no onboarding.
-    void markOnboardingShown();
-
-private:
     void showShortcutUnavailableAlert();
     /// Tells the user something went wrong without stopping them: a tray message, or a
     /// window that does not block the program when there is no tray.
@@ -107,8 +96,7 @@ private:
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<TrayItem> m_tray;
     std::unique_ptr<Popover> m_popover;
-    std::unique_ptr<QQuickWindow> m_settingsWindow;
-    std::unique_ptr<QQuickWindow> m_onboardingWindow;
+    std::unique_ptr<SecondaryWindows> m_windows;
     bool m_terminated = false;
     bool m_shortcutAlertShowing = false;
 };

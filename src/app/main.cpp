@@ -20,10 +20,13 @@
 
 using namespace Qt::StringLiterals;
 
+Q_IMPORT_QML_PLUGIN(Jotterly_ComponentsPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_HistoryPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_HotkeyPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_SettingsPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_OnboardingPlugin)
+Q_IMPORT_QML_PLUGIN(Jotterly_QueuePlugin)
+Q_IMPORT_QML_PLUGIN(Jotterly_UpdatesPlugin)
 
 // Loads jotterly's own texts and Qt's (buttons of its dialogs) in the desktop's language:
 // QLocale::system() follows LANGUAGE, LC_ALL, LC_MESSAGES and LANG. English, the

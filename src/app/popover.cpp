@@ -30,6 +30,9 @@ Popover::Popover(QQmlEngine *engine, ClipListViewModel *viewModel, PasteQueueMan
             close();
     });
     connect(m_window, &QWindow::visibleChanged, this, &Popover::shownChanged);
+    // What the panel asks for reaches us through its view-model, whichever panel is shown.
+    connect(m_viewModel, &ClipListViewModel::closeRequested, this, &Popover::close);
+    connect(m_viewModel, &ClipListViewModel::settingsRequested, this, &Popover::settingsRequested);
 }
 
 Popover::~Popover()
@@ -48,8 +51,7 @@ void Popover::show(const QRect &anchor, bool atTop)
     delete m_panel;
     QQmlComponent component(m_engine, QUrl(u"qrc:/Jotterly/History/ClipListView.qml"_s));
     QObject *object = component.createWithInitialProperties(
-        {{u"viewModel"_s, QVariant::fromValue<QObject *>(m_viewModel)},
-         {u"pasteQueueManager"_s, QVariant::fromValue<QObject *>(m_queue)}});
+        {{u"viewModel"_s, QVariant::fromValue(m_viewModel)}, {u"pasteQueueManager"_s, QVariant::fromValue(m_queue)}});
     m_panel = qobject_cast<QQuickItem *>(object);
     if (!m_panel) {
         qWarning() << "jotterly: the panel could not be built:" << component.errorString();
@@ -57,8 +59,6 @@ void Popover::show(const QRect &anchor, bool atTop)
         return;
     }
     m_panel->setParentItem(m_window->contentItem());
-    connect(m_panel, SIGNAL(closeRequested()), this, SLOT(close()));
-    connect(m_panel, SIGNAL(settingsRequested()), this, SIGNAL(settingsRequested()));
     const auto resize = [this] {
         if (m_panel)
             m_window->resize(int(m_panel->width()), int(m_panel->implicitHeight()));

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Window
+import Jotterly.Components
 import Jotterly.History
 
 // One history item: kind symbol (or colour swatch, or the queue's check mark), label,
@@ -9,11 +10,11 @@ import Jotterly.History
 Rectangle {
     id: row
 
-    required property QtObject item
+    required property ClipItem item
     property bool isSelected: false
     property bool isQueued: false
     /// The Ctrl+digit that copies this row, 0 for none.
-    property int shortcutNumber: 0
+    required property int shortcutNumber
     readonly property alias hover: hover
     readonly property color swatch: RowFormat.swatch(item)
 
@@ -153,7 +154,7 @@ Rectangle {
             }
         }
         function showWhenReady() {
-            if (!wanted || visible || !previewContent.item || !previewContent.item.ready)
+            if (!wanted || visible || !previewContent.item || !(previewContent.item as RowPreview).ready)
                 return
             place()
             visible = true
@@ -186,9 +187,9 @@ Rectangle {
             x: 12
             y: 12
             active: false
-            sourceComponent: RowPreview {
-                item: row.item
-            }
+            sourceComponent: RowPreview {}
+            // The row's item is handed over once the preview is made.
+            onLoaded: (item as RowPreview).item = Qt.binding(() => row.item)
         }
     }
 }

@@ -1,12 +1,14 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
+import Jotterly.Components
 import Jotterly.History
 
 // What the row's preview shows: the whole content and a few facts.
 Column {
     id: preview
 
-    required property QtObject item
+    property ClipItem item: null
     readonly property bool isImage: RowFormat.isImage(item)
     readonly property string text: isImage ? "" : RowFormat.fullText(item)
     readonly property bool isLong: !isImage && RowFormat.isLongText(text)
@@ -69,15 +71,16 @@ Column {
             ].concat(preview.item && preview.item.isPinned ? [[qsTr("Pinned"), qsTr("Yes")]] : [])
              .concat(preview.isImage ? [[qsTr("Size"), RowFormat.size(preview.item)]] : [])
             Row {
+                id: fact
                 required property var modelData
                 spacing: 4
                 Text {
-                    text: qsTr("%1:").arg(modelData[0])
+                    text: qsTr("%1:").arg(fact.modelData[0])
                     font.pixelSize: 11
                     color: Theme.secondary
                 }
                 Text {
-                    text: modelData[1]
+                    text: fact.modelData[1]
                     font.pixelSize: 11
                     color: Theme.primary
                 }

@@ -3,12 +3,15 @@
 #include "store/clipitem.h"
 
 #include <QAbstractListModel>
+#include <qqmlintegration.h>
 
 /// A list of history items for a view: one row per item, in the given order. The rows
 /// follow the items' own changes (a thumbnail arriving, a pin flipping).
 class ClipListModel : public QAbstractListModel
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Lists come from the history view-model.")
 
     Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
 

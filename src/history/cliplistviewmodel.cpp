@@ -217,44 +217,45 @@ QList<ClipItemPtr> ClipListViewModel::queuedItemsInOrder() const
     return queued;
 }
 
-namespace {
-ClipItemPtr pointerFor(QObject *object)
+ClipItemPtr ClipListViewModel::displayedItem(const QString &key) const
 {
-    auto *item = qobject_cast<ClipItem *>(object);
-    return item ? item->shared_from_this() : nullptr;
-}
-} // namespace
-
-void ClipListViewModel::copyItem(QObject *item)
-{
-    if (const auto pointer = pointerFor(item))
-        copyToClipboard(pointer);
+    const QUuid id(key);
+    if (id.isNull())
+        return nullptr;
+    const QList<ClipItemPtr> rows = displayedItems();
+    const auto it = std::find_if(rows.cbegin(), rows.cend(), [&id](const ClipItemPtr &item) { return item->id() == id; });
+    return it == rows.cend() ? nullptr : *it;
 }
 
-void ClipListViewModel::togglePinItem(QObject *item)
+void ClipListViewModel::copyItem(const QString &key)
 {
-    if (const auto pointer = pointerFor(item))
-        togglePin(pointer);
+    if (const auto item = displayedItem(key))
+        copyToClipboard(item);
 }
 
-void ClipListViewModel::deleteItemObject(QObject *item)
+void ClipListViewModel::togglePinItem(const QString &key)
 {
-    if (const auto pointer = pointerFor(item))
-        deleteItem(pointer);
+    if (const auto item = displayedItem(key))
+        togglePin(item);
 }
 
-void ClipListViewModel::toggleQueueItem(QObject *item)
+void ClipListViewModel::deleteItemWithKey(const QString &key)
 {
-    if (const auto pointer = pointerFor(item))
-        toggleQueueSelection(pointer);
+    if (const auto item = displayedItem(key))
+        deleteItem(item);
 }
 
-QVariantList ClipListViewModel::queuedItemObjects() const
+void ClipListViewModel::toggleQueueItem(const QString &key)
 {
-    QVariantList objects;
-    for (const ClipItemPtr &item : queuedItemsInOrder())
-        objects << QVariant::fromValue(static_cast<QObject *>(item.get()));
-    return objects;
+    if (const auto item = displayedItem(key))
+        toggleQueueSelection(item);
+}
+
+void ClipListViewModel::startQueue()
+{
+    const QList<ClipItemPtr> items = queuedItemsInOrder();
+    clearQueueSelection();
+    Q_EMIT queueStartRequested(items);
 }
 
 QStringList ClipListViewModel::queueMarks() const

@@ -9,7 +9,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QUuid>
-#include <QVariantList>
+#include <qqmlintegration.h>
 
 class ClipboardMonitor;
 class ModelContext;
@@ -26,6 +26,8 @@ class Preferences;
 class ClipListViewModel : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application makes the one history view-model.")
 
     /// Pinned items, newest first, after the search filter.
     Q_PROPERTY(ClipListModel *pinnedItems READ pinnedItems CONSTANT)
@@ -99,15 +101,20 @@ public:
     /// The marked items in display order (not in the order they were marked).
     [[nodiscard]] QList<ClipItemPtr> queuedItemsInOrder() const;
 
-    // The same actions for views, which hold items as objects.
-    Q_INVOKABLE void copyItem(QObject *item);
-    Q_INVOKABLE void togglePinItem(QObject *item);
-    Q_INVOKABLE void deleteItemObject(QObject *item);
-    Q_INVOKABLE void toggleQueueItem(QObject *item);
+    // The same actions for views, which name a row by its item's id as text (itemKey);
+    // an id no row has does nothing.
+    Q_INVOKABLE void copyItem(const QString &key);
+    Q_INVOKABLE void togglePinItem(const QString &key);
+    Q_INVOKABLE void deleteItemWithKey(const QString &key);
+    Q_INVOKABLE void toggleQueueItem(const QString &key);
     /// The selected row's index in display order, or -1.
     Q_INVOKABLE int selectedRow() const;
-    /// queuedItemsInOrder() as objects, for PasteQueueManager::startQueueWithItems().
-    Q_INVOKABLE QVariantList queuedItemObjects() const;
+    /// Hands the marked items, in display order, to the paste queue (queueStartRequested)
+    /// and clears the marks.
+    Q_INVOKABLE void startQueue();
+    /// The panel asks its owner to close it, or to open the settings.
+    Q_INVOKABLE void requestClose() { Q_EMIT closeRequested(); }
+    Q_INVOKABLE void requestSettings() { Q_EMIT settingsRequested(); }
 
 Q_SIGNALS:
     void searchTextChanged();
@@ -115,6 +122,10 @@ Q_SIGNALS:
     void selectedForQueueChanged();
     void historyLimitChanged();
     void storeErrorChanged();
+    /// The user started the paste queue with these items, in this order.
+    void queueStartRequested(const QList<ClipItemPtr> &items);
+    void closeRequested();
+    void settingsRequested();
 
 private:
     /// Saves the context; a failure keeps the changes pending (they are retried), and
@@ -124,6 +135,8 @@ private:
     void select(const ClipItemPtr &item);
     void moveSelection(int step);
     void setSelectedForQueue(const QSet<QUuid> &ids);
+    /// The displayed row whose item has this id as text; null for none.
+    [[nodiscard]] ClipItemPtr displayedItem(const QString &key) const;
 
     Pasteboard *m_pasteboard;
     Scheduler *m_scheduler;

@@ -85,16 +85,6 @@ void PasteQueueManager::startQueue(const QList<ClipItemPtr> &items)
     startKeyMonitor();
 }
 
-void PasteQueueManager::startQueueWithItems(const QVariantList &items)
-{
-    QList<ClipItemPtr> pointers;
-    for (const QVariant &value : items) {
-        if (auto *item = qobject_cast<ClipItem *>(value.value<QObject *>()))
-            pointers << item->shared_from_this();
-    }
-    startQueue(pointers);
-}
-
 void PasteQueueManager::pasteCurrentItem()
 {
     if (m_currentIndex >= m_queuedItems.size()) {

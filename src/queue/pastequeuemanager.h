@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <qqmlintegration.h>
 
 #include <optional>
 
@@ -25,6 +26,8 @@ struct GlobalKeyDown;
 class PasteQueueManager : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application runs the one paste queue.")
 
     /// A queue is running.
     Q_PROPERTY(bool isActive READ isActive NOTIFY isActiveChanged)
@@ -55,8 +58,6 @@ public:
 
     /// Starts pasting `items` in this order, replacing a running queue.
     void startQueue(const QList<ClipItemPtr> &items);
-    /// startQueue() for views, with the items as objects.
-    Q_INVOKABLE void startQueueWithItems(const QVariantList &items);
     /// Ends the queue; the clipboard keeps what the queue wrote last.
     Q_INVOKABLE void stopQueue();
 

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <qqmlintegration.h>
 
 class Preferences;
 class QNetworkAccessManager;
@@ -17,6 +18,8 @@ class StandardUpdaterController;
 class UpdaterController : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application makes the one updater controller.")
 
     /// Whether the updater can check now; false until its first report and during a check.
     /// The settings window disables its "Check for Updates…" button while this is false.

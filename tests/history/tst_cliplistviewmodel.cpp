@@ -127,6 +127,27 @@ private Q_SLOTS:
         QCOMPARE(selected(), u"first"_s); // the last row is now the first
     }
 
+    // Views name rows by their id as text; the queue gets the marked rows in display order.
+    void theQueueStartsWithTheMarkedRowsInDisplayOrder()
+    {
+        const auto older = add(u"older"_s);
+        const auto newer = add(u"newer"_s);
+        const auto pinned = add(u"pinned"_s, true);
+        m_model->configure(m_rig->store->context.get(), &m_rig->monitor, m_rig->preferences);
+        QList<ClipItemPtr> started;
+        connect(m_model.get(), &ClipListViewModel::queueStartRequested, this, [&](const auto &items) { started = items; });
+        for (const auto &item : {older, pinned, newer, older, older})
+            m_model->toggleQueueItem(item->id().toString(QUuid::WithoutBraces));
+        for (const QString &key : {QUuid::createUuid().toString(), u"not an id"_s, QString()}) {
+            m_model->toggleQueueItem(key);
+            m_model->deleteItemWithKey(key);
+        }
+        m_model->startQueue();
+        QCOMPARE(started, (QList<ClipItemPtr>{pinned, newer, older}));
+        QCOMPARE(m_model->queueSelectionCount(), 0);
+        QCOMPARE(rows().size(), 3);
+    }
+
     void writesEachKindBack_data()
     {
         QTest::addColumn<QString>("kind");

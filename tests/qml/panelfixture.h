@@ -1,17 +1,21 @@
 #pragma once
 
-// What the panel's QML tests work on: a real history store in a temporary folder, the
-// in-memory clipboard, virtual time, and the view-model and paste queue over them.
+// What the QML tests work on: a real history store and preferences in a temporary
+// folder, the in-memory clipboard, virtual time, and the view-models and paste queue
+// over them, wired as the application wires them.
 
 #include "history/cliplistviewmodel.h"
 #include "platform/fakeglobalkeymonitor.h"
+#include "platform/fakeloginitem.h"
 #include "platform/manualscheduler.h"
 #include "platform/mimedatapasteboard.h"
 #include "platform/recordingalerts.h"
 #include "platform/scheduler.h"
 #include "queue/pastequeuemanager.h"
 #include "settings/preferencedefaults.h"
+#include "settings/notificationcenter.h"
 #include "settings/preferences.h"
+#include "settings/settingsviewmodel.h"
 #include "store/historystore.h"
 
 #include <QDir>
@@ -23,8 +27,9 @@ using namespace Qt::StringLiterals;
 class PanelFixture : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QObject *viewModel READ viewModel NOTIFY changed)
-    Q_PROPERTY(QObject *queue READ queue NOTIFY changed)
+    Q_PROPERTY(ClipListViewModel *viewModel READ viewModel NOTIFY changed)
+    Q_PROPERTY(PasteQueueManager *queue READ queue NOTIFY changed)
+    Q_PROPERTY(SettingsViewModel *settings READ settings NOTIFY changed)
 
 public:
     PanelFixture()
@@ -37,8 +42,9 @@ public:
         reset();
     }
 
-    QObject *viewModel() const { return m_viewModel.get(); }
-    QObject *queue() const { return m_queue.get(); }
+    ClipListViewModel *viewModel() const { return m_viewModel.get(); }
+    PasteQueueManager *queue() const { return m_queue.get(); }
+    SettingsViewModel *settings() const { return m_settings.get(); }
 
     /// An empty history and a fresh view-model and queue.
     Q_INVOKABLE void reset()
@@ -49,10 +55,13 @@ public:
         m_queue = std::make_unique<PasteQueueManager>(&m_pasteboard, &m_scheduler, &m_keyboard, &m_alerts);
         m_viewModel = std::make_unique<ClipListViewModel>(&m_pasteboard, &m_scheduler);
         m_viewModel->configure(m_store->context.get(), nullptr, *m_preferences);
+        connect(m_viewModel.get(), &ClipListViewModel::queueStartRequested, m_queue.get(), &PasteQueueManager::startQueue);
         m_pasteboard.replaceContent({});
         m_clock = 1'700'000'000'000;
-        for (const QString &key : {u"historyLimit"_s, u"excludedAppBundleIDs"_s, u"shortcutKeyChar"_s})
+        for (const QString &key : {u"historyLimit"_s, u"excludedAppBundleIDs"_s, u"shortcutKeyCode"_s, u"shortcutModifiers"_s,
+                                   u"shortcutKeyChar"_s})
             m_preferences->remove(key);
+        m_settings = std::make_unique<SettingsViewModel>(m_preferences.get(), &m_notifications, &m_loginItem, nullptr);
         Q_EMIT changed();
     }
 
@@ -86,5 +95,8 @@ private:
     RecordingAlerts m_alerts;
     std::unique_ptr<PasteQueueManager> m_queue;
     std::unique_ptr<ClipListViewModel> m_viewModel;
+    NotificationCenter m_notifications;
+    FakeLoginItem m_loginItem;
+    std::unique_ptr<SettingsViewModel> m_settings;
     qint64 m_clock = 0;
 };

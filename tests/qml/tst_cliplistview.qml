@@ -42,7 +42,7 @@ TestCase {
 
     function makePanel() {
         const panel = createTemporaryObject(panelComponent, testCase)
-        closed.target = panel
+        closed.target = fixture.viewModel
         closed.clear()
         waitForRendering(panel)
         return panel

@@ -9,9 +9,12 @@
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
 
+Q_IMPORT_QML_PLUGIN(Jotterly_ComponentsPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_HotkeyPlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_HistoryPlugin)
+Q_IMPORT_QML_PLUGIN(Jotterly_QueuePlugin)
 Q_IMPORT_QML_PLUGIN(Jotterly_SettingsPlugin)
+Q_IMPORT_QML_PLUGIN(Jotterly_UpdatesPlugin)
 
 class Setup : public QObject
 {

