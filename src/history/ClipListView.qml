@@ -74,10 +74,17 @@ Rectangle {
     focus: true
     Keys.onPressed: event => event.accepted = handleKey(event)
 
-    Component.onCompleted: {
+    /// The panel is put on screen: a kept panel starts its own view state afresh.
+    function opened() {
+        rowMenu.close()
+        scroll.stop()
         search.forceActiveFocus()
         viewModel.loadItems()
+        list.forceLayout()
+        list.contentY = list.originY - list.topMargin
     }
+
+    Component.onCompleted: opened()
     // Whoever gives the panel the focus gives it to the search field.
     onActiveFocusChanged: if (activeFocus) search.forceActiveFocus()
 
