@@ -194,14 +194,14 @@ void panelTimings(const QString &folder)
     }
     printTimings("the same, a copy stored as the key goes", withCopy);
 
-    // A copy while the panel is open and scrolled: the new row is drawn, the rows in
-    // view stay where they are.
+    // A copy while the panel is open and scrolled into the history: the new row is drawn
+    // above the rows in view, which stay where they are.
     std::vector<double> whileOpen;
     int jumps = 0;
     open({});
     auto *view = popover.panel()->findChild<QQuickItem *>(u"list"_s);
     for (int i = 0; i < 15; ++i) {
-        view->setProperty("contentY", 400 + 40 * i);
+        view->setProperty("contentY", 1200 + 40 * i);
         waitFor([] { return false; }, 30);
         QQuickItem *shown = nullptr;
         QMetaObject::invokeMethod(view, "itemAt", Q_RETURN_ARG(QQuickItem *, shown), Q_ARG(qreal, 20),
@@ -384,6 +384,7 @@ void memory(const QString &folder, const QString &executable, const QString &bac
 
 int main(int argc, char *argv[])
 {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // figures show as they come, also into a file
     requireX11Display();
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QQuickStyle::setStyle(u"Fusion"_s);
