@@ -207,9 +207,10 @@ void AppDelegate::setupPopover()
     setViewScheduler(m_scheduler.get());
     m_popover = std::make_unique<Popover>(m_engine.get(), m_clipListViewModel.get(), m_pasteQueueManager.get());
     connect(m_popover.get(), &Popover::settingsRequested, this, &AppDelegate::openSettings);
-    // The panel is built once the launch is through (the tray icon is up by then), so
+    // The panel is built a moment after launch, once the tray icon is up and drawn (the
+    // build holds the event loop for a while and would keep the icon from the tray), so
     // the shortcut finds it ready; a press before that builds it at once.
-    m_scheduler->after(std::chrono::milliseconds(0), m_popover.get(), [popover = m_popover.get()] { popover->prepare(); });
+    m_scheduler->after(std::chrono::seconds(1), m_popover.get(), [popover = m_popover.get()] { popover->prepare(); });
 }
 
 void AppDelegate::openSettings()
