@@ -7,6 +7,7 @@
 
 #include "../tests/support/x11testing.h"
 #include "benchstats.h"
+#include "xtestkeyboard.h"
 #include "capture/clipboardmonitor.h"
 #include "hotkey/hotkeymanager.h"
 #include "platform/fakeworkspace.h"
@@ -27,48 +28,10 @@
 #include <QThread>
 #include <QTimer>
 
-#include <xcb/xcb_keysyms.h>
-#include <xcb/xtest.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class Keyboard
-{
-public:
-    Keyboard()
-        : m_connection(xcb_connect(nullptr, nullptr))
-        , m_symbols(xcb_key_symbols_alloc(m_connection))
-    {
-    }
-    ~Keyboard()
-    {
-        xcb_key_symbols_free(m_symbols);
-        xcb_disconnect(m_connection);
-    }
-
-    /// Presses the keys in order and releases them in reverse, and waits until the X
-    /// server has taken all of it.
-    void chord(std::initializer_list<xcb_keysym_t> keysyms)
-    {
-        std::vector<xcb_keycode_t> codes;
-        for (xcb_keysym_t keysym : keysyms) {
-            xcb_keycode_t *found = xcb_key_symbols_get_keycode(m_symbols, keysym);
-            codes.push_back(found ? found[0] : 0);
-            std::free(found);
-        }
-        for (xcb_keycode_t code : codes)
-            xcb_test_fake_input(m_connection, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        for (auto it = codes.rbegin(); it != codes.rend(); ++it)
-            xcb_test_fake_input(m_connection, XCB_KEY_RELEASE, *it, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
-    }
-
-private:
-    xcb_connection_t *m_connection;
-    xcb_key_symbols_t *m_symbols;
-};
 
 bool waitFor(const std::function<bool()> &done)
 {
@@ -84,7 +47,7 @@ bool waitFor(const std::function<bool()> &done)
     return true;
 }
 
-constexpr xcb_keysym_t altL = 0xffe9, shiftL = 0xffe1, v = 0x76;
+constexpr xcb_keysym_t altL = XTestKeyboard::altL, shiftL = XTestKeyboard::shiftL, v = XTestKeyboard::v;
 
 } // namespace
 
@@ -95,7 +58,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     Preferences preferences(dir.filePath(u"jotterly.conf"_s));
     registerPreferenceDefaults(preferences);
-    Keyboard keyboard;
+    XTestKeyboard keyboard;
 
     X11HotkeyService service;
     HotkeyManager hotkeys(&service, &preferences);

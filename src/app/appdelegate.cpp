@@ -168,6 +168,10 @@ void AppDelegate::setupPopover()
     // The panel makes way for the settings window.
     connect(m_popover.get(), &Popover::settingsRequested, m_popover.get(), &Popover::close);
     connect(m_popover.get(), &Popover::settingsRequested, m_windows.get(), &SecondaryWindows::openSettings);
+    // The panel is built a moment after launch, once the tray icon is up and drawn (the
+    // build holds the event loop for a while and would keep the icon from the tray), so
+    // the shortcut finds it ready; a press before that builds it at once.
+    m_scheduler->after(std::chrono::seconds(1), m_popover.get(), [popover = m_popover.get()] { popover->prepare(); });
 }
 
 void AppDelegate::activate()

@@ -46,9 +46,10 @@ bool Popover::isShown() const
     return m_window->isVisible();
 }
 
-void Popover::show(const QRect &anchor, bool atTop)
+bool Popover::prepare()
 {
-    delete m_panel;
+    if (m_panel)
+        return true;
     QQmlComponent component(m_engine, QUrl(u"qrc:/Jotterly/History/ClipListView.qml"_s));
     QObject *object = component.createWithInitialProperties(
         {{u"viewModel"_s, QVariant::fromValue(m_viewModel)}, {u"pasteQueueManager"_s, QVariant::fromValue(m_queue)}});
@@ -56,18 +57,23 @@ void Popover::show(const QRect &anchor, bool atTop)
     if (!m_panel) {
         qWarning() << "jotterly: the panel could not be built:" << component.errorString();
         delete object;
-        return;
+        return false;
     }
     m_panel->setParentItem(m_window->contentItem());
     const auto resize = [this] {
-        if (m_panel)
-            m_window->resize(int(m_panel->width()), int(m_panel->implicitHeight()));
+        m_panel->setHeight(m_panel->implicitHeight());
+        m_window->resize(int(m_panel->width()), int(m_panel->implicitHeight()));
     };
     connect(m_panel, &QQuickItem::implicitHeightChanged, this, resize);
     resize();
-    m_panel->setHeight(m_panel->implicitHeight());
-    connect(m_panel, &QQuickItem::implicitHeightChanged, m_panel, [panel = m_panel] { panel->setHeight(panel->implicitHeight()); });
+    return true;
+}
 
+void Popover::show(const QRect &anchor, bool atTop)
+{
+    if (!prepare())
+        return;
+    QMetaObject::invokeMethod(m_panel, "opened");
     place(anchor, atTop);
     m_wasActive = false;
     m_window->show();

@@ -13,7 +13,9 @@ class QQuickWindow;
 /// The history panel's window: frameless and transient, the panel's own size, under
 /// the tray icon (or at the pointer, or near the top of the screen without a tray). It
 /// takes the keyboard at once and closes on Escape, on a click outside, or when the
-/// panel asks. Each opening builds a new panel; the state lives in the view-model.
+/// panel asks. The panel is built once and kept: each opening reloads its rows in place
+/// and starts its own view state afresh (the search field focused, the list at its top),
+/// while what the view-model holds (search text, selection, marks) carries over.
 class Popover : public QObject
 {
     Q_OBJECT
@@ -23,8 +25,11 @@ public:
     ~Popover() override;
 
     [[nodiscard]] bool isShown() const;
-    /// Builds a new panel and shows it by `anchor` (the tray icon's screen rectangle; an
-    /// empty one means at the pointer, or near the top of the screen if `atTop`).
+    /// Builds the panel unless it is built; false when it cannot be built. Called ahead
+    /// of the first opening so the shortcut finds it ready.
+    bool prepare();
+    /// Shows the panel by `anchor` (the tray icon's screen rectangle; an empty one means
+    /// at the pointer, or near the top of the screen if `atTop`).
     void show(const QRect &anchor, bool atTop);
 
 public Q_SLOTS:

@@ -54,6 +54,13 @@ ListView {
         onContextMenuRequested: list.menuRequested(item, itemKey)
     }
 
+    /// Back at the first row, with no scrolling left over from the last opening.
+    function showTop() {
+        scroll.stop()
+        forceLayout()
+        contentY = originY - topMargin
+    }
+
     Connections {
         target: list.viewModel
         function onSelectedItemIDChanged() {

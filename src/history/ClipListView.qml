@@ -59,10 +59,15 @@ Rectangle {
     focus: true
     Keys.onPressed: event => event.accepted = handleKey(event)
 
-    Component.onCompleted: {
+    /// The panel is put on screen: a kept panel starts its own view state afresh.
+    function opened() {
+        rowMenu.close()
         search.focusField()
         viewModel.loadItems()
+        list.showTop()
     }
+
+    Component.onCompleted: opened()
     // Whoever gives the panel the focus gives it to the search field.
     onActiveFocusChanged: if (activeFocus) search.focusField()
 
@@ -104,6 +109,7 @@ Rectangle {
         }
 
         ClipList {
+            id: list
             visible: panel.rowCount > 0
             viewModel: panel.viewModel
             maximumHeight: panel.listHeight

@@ -37,7 +37,8 @@ public:
     [[nodiscard]] QHash<int, QByteArray> roleNames() const override;
 
     [[nodiscard]] const QList<ClipItemPtr> &items() const { return m_items; }
-    /// Replaces the rows; does nothing when `items` are the same objects in the same order.
+    /// Brings the rows to `items`, inserting, moving and removing rows rather than
+    /// resetting; does nothing when `items` are the same objects in the same order.
     /// The first `pinnedCount` rows are the pinned section.
     void setItems(const QList<ClipItemPtr> &items, qsizetype pinnedCount = 0);
 
@@ -45,6 +46,12 @@ Q_SIGNALS:
     void countChanged();
 
 private:
+    void update(const QList<ClipItemPtr> &items, const QHash<QUuid, qsizetype> &wanted,
+                const QHash<QUuid, qsizetype> &current, qsizetype pinnedCount);
+    [[nodiscard]] QString section(qsizetype row) const;
+    [[nodiscard]] static int number(qsizetype row) { return row < 9 ? int(row) + 1 : 0; }
+    void watch(const ClipItemPtr &item);
+    void unwatch(const ClipItemPtr &item);
     void itemChanged(const ClipItem *item);
 
     QList<ClipItemPtr> m_items;

@@ -8,6 +8,7 @@
 #include "support/storetesting.h"
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -49,14 +50,86 @@ private Q_SLOTS:
     {
         m_rig.emplace();
         m_model = std::make_unique<ClipListViewModel>(&m_rig->pasteboard, &m_rig->scheduler);
-        new QAbstractItemModelTester(m_model->pinnedItems(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_model.get());
-        new QAbstractItemModelTester(m_model->historyItems(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_model.get());
+        new QAbstractItemModelTester(m_model->displayedRows(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_model.get());
     }
 
     void cleanup()
     {
         m_model.reset();
         m_rig.reset();
+    }
+
+    // Each letter is one item. A view that follows only the model's signals (as QML's does)
+    // ends up with the rows, sections and Ctrl+digit numbers of a fresh read, without a reset.
+    void rowsChangeInPlace_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("pinnedBefore");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("pinnedAfter");
+        QTest::newRow("a copy arrives") << u"abc"_s << 0 << u"xabc"_s << 0;
+        QTest::newRow("a copy arrives, the oldest is trimmed") << u"abcdefghij"_s << 0 << u"xabcdefghi"_s << 0;
+        QTest::newRow("copied back to the top") << u"abcd"_s << 0 << u"cabd"_s << 0;
+        QTest::newRow("the first pin") << u"abcd"_s << 0 << u"cabd"_s << 1;
+        QTest::newRow("unpinned in place") << u"abcd"_s << 2 << u"abcd"_s << 1;
+        QTest::newRow("a search narrows") << u"abcdefghijk"_s << 1 << u"bdfk"_s << 0;
+        QTest::newRow("the search is cleared") << u"bdfk"_s << 0 << u"abcdefghijk"_s << 1;
+        QTest::newRow("reversed") << u"abcdef"_s << 0 << u"fedcba"_s << 0;
+        QTest::newRow("all new") << u"abc"_s << 1 << u"xyz"_s << 0;
+        QTest::newRow("emptied") << u"abc"_s << 0 << QString() << 0;
+    }
+
+    void rowsChangeInPlace()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, pinnedBefore);
+        QFETCH(QString, after);
+        QFETCH(int, pinnedAfter);
+        QHash<QChar, ClipItemPtr> pool;
+        const auto itemsOf = [&](const QString &letters) {
+            QList<ClipItemPtr> items;
+            for (const QChar letter : letters) {
+                if (!pool.contains(letter))
+                    pool.insert(letter, makeTextItem(letter, 0));
+                items << pool.value(letter);
+            }
+            return items;
+        };
+        ClipListModel model;
+        new QAbstractItemModelTester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest, &model);
+        model.setItems(itemsOf(before), pinnedBefore);
+
+        const auto read = [&](int row) {
+            const QModelIndex index = model.index(row);
+            return u"%1 %2 %3"_s.arg(index.data(ClipListModel::TextPreviewRole).toString(),
+                                     index.data(ClipListModel::SectionRole).toString(),
+                                     index.data(ClipListModel::NumberRole).toString());
+        };
+        QStringList view;
+        for (int row = 0; row < model.rowCount(); ++row)
+            view << read(row);
+        connect(&model, &QAbstractItemModel::rowsInserted, this, [&](const QModelIndex &, int first, int last) {
+            for (int row = first; row <= last; ++row)
+                view.insert(row, read(row));
+        });
+        connect(&model, &QAbstractItemModel::rowsRemoved, this,
+                [&](const QModelIndex &, int first, int last) { view.remove(first, last - first + 1); });
+        connect(&model, &QAbstractItemModel::rowsMoved, this, [&](const QModelIndex &, int from, int, const QModelIndex &, int to) {
+            view.move(from, to > from ? to - 1 : to);
+        });
+        connect(&model, &QAbstractItemModel::dataChanged, this, [&](const QModelIndex &first, const QModelIndex &last) {
+            for (int row = first.row(); row <= last.row(); ++row)
+                view[row] = read(row);
+        });
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+
+        model.setItems(itemsOf(after), pinnedAfter);
+        QCOMPARE(model.items(), itemsOf(after));
+        QCOMPARE(resets.count(), 0);
+        QStringList fresh;
+        for (int row = 0; row < model.rowCount(); ++row)
+            fresh << read(row);
+        QCOMPARE(view, fresh);
     }
 
     void searchLooksAtPreviewsOnly()

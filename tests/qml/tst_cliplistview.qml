@@ -217,4 +217,33 @@ TestCase {
         verify(!preview.visible)
         fixture.addText("two") // a reload replaces the rows without a word in the log
     }
+
+    // A kept panel, opened again: the search and the selection carry over, the list starts
+    // at its top; a copy arriving while it is scrolled leaves the rows in view where they are.
+    function test_aKeptPanelOpensAgain() {
+        for (let i = 0; i < 30; ++i)
+            fixture.addText("item " + i)
+        const panel = makePanel()
+        const list = findChild(panel, "list")
+        list.contentY = 400
+        const row = list.itemAt(20, list.contentY + list.height / 2)
+        const rowY = row.mapToItem(panel, 0, 0).y
+        fixture.addText("arriving")
+        waitForRendering(panel)
+        compare(row.mapToItem(panel, 0, 0).y, rowY)
+        compare(list.count, 31)
+        keyClick(Qt.Key_Up) // the last row, scrolling there
+        const selected = panel.viewModel.selectedKey
+        verify(selected.length > 0)
+        panel.viewModel.searchText = "item 2"
+        panel.opened()
+        verify(list.atYBeginning)
+        compare(panel.viewModel.selectedKey, selected)
+        compare(findChild(panel, "search").text, "item 2")
+        verify(findChild(panel, "search").activeFocus)
+        compare(list.count, 11)
+        fixture.addText("item 2 pinned", true) // the sections appear on the rows there are
+        waitForRendering(panel)
+        compare(sectionTexts(panel), ["HISTORY", "PINNED"])
+    }
 }
