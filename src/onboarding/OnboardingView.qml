@@ -37,10 +37,14 @@ Rectangle {
 
     Component.onCompleted: timeline.startWelcomeSequence()
 
+    // The endless animations run only while the window is on screen: a welcome window
+    // closed from its title bar is only hidden, and would keep waking the program.
+    readonly property bool onScreen: Window.visibility !== Window.Hidden
+
     // The welcome's icon glow and "Get Started" breathe: 0 to 1 and back, 2 s each way.
     property real pulse: 0
     SequentialAnimation on pulse {
-        running: timeline.glowPulse
+        running: timeline.glowPulse && view.onScreen
         loops: Animation.Infinite
         NumberAnimation { to: 1; duration: 2000; easing.type: Easing.InOutQuad }
         NumberAnimation { to: 0; duration: 2000; easing.type: Easing.InOutQuad }
@@ -315,7 +319,7 @@ Rectangle {
                         id: glow
                         property real level: 0
                         SequentialAnimation on level {
-                            running: timeline.glowing
+                            running: timeline.glowing && view.onScreen
                             loops: Animation.Infinite
                             NumberAnimation { from: 0; to: 1; duration: 1200; easing.type: Easing.InOutQuad }
                             NumberAnimation { from: 1; to: 0; duration: 1200; easing.type: Easing.InOutQuad }
@@ -435,7 +439,7 @@ Rectangle {
                 Behavior on scale { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
                 onClicked: view.complete()
                 NumberAnimation on shimmerPhase {
-                    running: timeline.shimmering
+                    running: timeline.shimmering && view.onScreen
                     from: 0
                     to: 1
                     duration: 2000
