@@ -1,6 +1,7 @@
 #include "hotkey/hotkeymanager.h"
 #include "hotkey/hotkeyrecorder.h"
-#include "hotkey/keycodes.h"
+#include "hotkey/shortcuttext.h"
+#include "platform/keycodes.h"
 #include "platform/fakehotkeyservice.h"
 #include "platform/fakeloginitem.h"
 #include "settings/notificationcenter.h"
@@ -97,40 +98,6 @@ private Q_SLOTS:
         QVERIFY(!keysymForKeyCode(-1));
         QVERIFY(!keysymForKeyCode(10)); // the ISO key the ANSI layout lacks
         QVERIFY(!keysymForKeyCode(0x10009));
-    }
-
-    void registersAndFollowsTheStoredShortcut()
-    {
-        CountingManager counted(this);
-        HotkeyManager &manager = counted.manager;
-        const int &pressed = counted.pressed;
-        manager.setup();
-        QVERIFY(m_service.registered);
-        QCOMPARE(m_service.registered->keyCode, 9u);
-        QCOMPARE(m_service.registered->modifiers, 0xa00u);
-
-        m_service.press();
-        m_service.press();
-        QCOMPARE(pressed, 2);
-
-        // The settings store then announce: each announcement registers afresh.
-        m_preferences->setInteger(PreferenceKeys::shortcutKeyCode, 11);
-        m_notifications->post(Notifications::shortcutChanged);
-        m_preferences->setInteger(PreferenceKeys::shortcutModifiers, 0x100000);
-        m_notifications->post(Notifications::shortcutChanged);
-        QCOMPARE(m_service.registered->keyCode, 11u);
-        QCOMPARE(m_service.registered->modifiers, 0x100u);
-
-        m_service.refuses = true;
-        m_notifications->post(Notifications::shortcutChanged);
-        QCOMPARE(counted.failed, 1);
-        QVERIFY(!m_service.registered);
-
-        manager.unregister();
-        m_notifications->post(Notifications::hotKeyFired); // a press already on its way
-        QCOMPARE(pressed, 3);
-        m_service.refuses = false;
-        QVERIFY(!m_service.handler);
     }
 
     // Another program holds Alt+Shift+J; recording Ctrl+Alt+J over Alt+Shift+V registers

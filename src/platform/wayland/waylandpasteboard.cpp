@@ -10,14 +10,14 @@ WaylandClipboardWatcher::Options watchedTypes(const QString &display)
 {
     WaylandClipboardWatcher::Options options;
     options.display = display;
-    options.groups = MemoryPasteboard::watchedTargetGroups();
+    options.groups = MimeDataPasteboard::watchedTargetGroups();
     return options;
 }
 
 } // namespace
 
 WaylandPasteboard::WaylandPasteboard(const QString &display, QObject *parent)
-    : MemoryPasteboard(parent)
+    : MimeDataPasteboard(parent)
     , m_watcher(new WaylandClipboardWatcher(watchedTypes(display), this))
 {
     connect(m_watcher, &WaylandClipboardWatcher::contentChanged, this, &WaylandPasteboard::replaceContent);

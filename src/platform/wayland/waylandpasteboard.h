@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/memorypasteboard.h"
+#include "platform/mimedatapasteboard.h"
 
 class WaylandClipboardWatcher;
 
@@ -11,7 +11,7 @@ class WaylandClipboardWatcher;
 /// count moves only once there is something to read. Our own writes are served by the
 /// watcher's thread too, and move the count before they return; each read of them by
 /// another client is announced.
-class WaylandPasteboard : public MemoryPasteboard
+class WaylandPasteboard : public MimeDataPasteboard
 {
     Q_OBJECT
 

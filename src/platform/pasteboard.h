@@ -85,4 +85,6 @@ Q_SIGNALS:
     /// The clipboard became empty because the application that owned it went away
     /// (it quit without handing its content over). Announced after changed().
     void emptiedByOwnerExit();
+    /// Another application's copy was not read: it is larger than `maximumBytes`.
+    void copyTooLarge(qint64 maximumBytes);
 };
