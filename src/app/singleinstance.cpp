@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -62,8 +63,10 @@ SingleInstance::SingleInstance(QString folder, QObject *parent)
 
 SingleInstance::~SingleInstance()
 {
-    if (m_server)
+    if (m_server) {
+        m_server->removeEventFilter(this);
         m_server->close();
+    }
 }
 
 bool SingleInstance::isListening() const
@@ -143,15 +146,36 @@ SingleInstance::Claim SingleInstance::claim()
         m_lock.unlock();
         return Claim::Failed;
     }
-    // The server stops listening for good after an error (it removes its socket too):
-    // listen again, so a later launch still finds us.
-    m_watchdog = new QTimer(this);
-    connect(m_watchdog, &QTimer::timeout, this, [this] {
-        if (!m_server->isListening() && listen())
-            qWarning("jotterly: listening again on %s", qPrintable(m_socketPath));
-    });
-    m_watchdog->start(std::chrono::seconds(5));
+    // The server stops listening for good when accepting a connection fails (out of
+    // descriptors, say) and removes its socket. It tells nobody, but it drops the
+    // notifier it listened with, a child of its own: then listen again, so a later
+    // launch still finds us. Nothing polls while all is well.
+    m_server->installEventFilter(this);
+    m_relisten = new QTimer(this);
+    m_relisten->setSingleShot(true);
+    m_relisten->setInterval(relistenInterval);
+    connect(m_relisten, &QTimer::timeout, this, &SingleInstance::listenAgain);
     return Claim::Running;
+}
+
+bool SingleInstance::eventFilter(QObject *watched, QEvent *event)
+{
+    // Not from inside the child's destruction: once the event loop is back.
+    if (watched == m_server && event->type() == QEvent::ChildRemoved && !m_server->isListening())
+        m_relisten->start(0);
+    return QObject::eventFilter(watched, event);
+}
+
+void SingleInstance::listenAgain()
+{
+    if (m_server->isListening())
+        return;
+    if (listen()) {
+        qWarning("jotterly: listening again on %s", qPrintable(m_socketPath));
+        return;
+    }
+    // Still out of descriptors, perhaps: try again in a while, and only while it fails.
+    m_relisten->start(relistenInterval);
 }
 
 bool SingleInstance::listen()

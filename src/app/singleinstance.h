@@ -50,8 +50,15 @@ Q_SIGNALS:
     /// A later launch asked this instance to show itself.
     void activationRequested();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    /// How long to wait before listening again when that failed.
+    static constexpr std::chrono::seconds relistenInterval{5};
+
     bool checkFolder();
+    void listenAgain();
     bool listen();
     void takeConnections();
     bool askRunningInstance();
@@ -61,7 +68,7 @@ private:
     QString m_socketPath;
     QLockFile m_lock;
     QLocalServer *m_server = nullptr;
-    QTimer *m_watchdog = nullptr;
+    QTimer *m_relisten = nullptr;
     int m_connections = 0;
     QString m_error;
 };

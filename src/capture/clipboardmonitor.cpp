@@ -18,8 +18,8 @@ ClipboardMonitor::ClipboardMonitor(Pasteboard *pasteboard, Scheduler *scheduler,
     , m_preferences(preferences)
     , m_workspace(workspace)
 {
-    // The X server announces every new clipboard owner: check at once rather than at
-    // the next poll, so a second copy within the interval cannot hide the first.
+    // Check at once when a change is announced: a second copy right after cannot hide
+    // the first, and there is no timer to wake up for.
     connect(m_pasteboard, &Pasteboard::changed, this, [this] {
         if (m_isMonitoring)
             scheduleCheck();
@@ -69,8 +69,10 @@ void ClipboardMonitor::startMonitoring()
     setLastChangeCount(m_pasteboard->changeCount());
     m_isMonitoring = true;
     Q_EMIT isMonitoringChanged();
-    // Each tick only enqueues a check: the check never runs inside the timer callback.
-    m_timer = m_scheduler->every(pollingInterval, this, [this] { scheduleCheck(); });
+    // Only a pasteboard that keeps its changes to itself is polled. Each tick only
+    // enqueues a check: the check never runs inside the timer callback.
+    if (!m_pasteboard->reportsChanges())
+        m_timer = m_scheduler->every(pollingInterval, this, [this] { scheduleCheck(); });
 }
 
 void ClipboardMonitor::stopMonitoring()

@@ -15,9 +15,11 @@ class Workspace;
 /// drops a repeat of the newest item, stores the rest, trims the history to its limit
 /// and tells its owner.
 ///
-/// Changes are checked every 0.5 s and, because the X server announces each new
-/// clipboard owner, also as soon as a change is announced, so two copies made within
-/// one polling interval are both recorded. Lives on the main thread.
+/// Changes are checked as soon as the pasteboard announces them (the X server and the
+/// Wayland compositor announce each new clipboard owner), so two copies made in quick
+/// succession are both recorded and nothing wakes while nobody copies. A pasteboard
+/// that cannot announce its changes is polled every 0.5 s instead. Lives on the main
+/// thread.
 class ClipboardMonitor : public QObject
 {
     Q_OBJECT
@@ -32,7 +34,7 @@ class ClipboardMonitor : public QObject
     Q_PROPERTY(qint64 historyLimit READ historyLimit WRITE setHistoryLimit NOTIFY historyLimitChanged)
 
 public:
-    /// How often the clipboard is polled.
+    /// How often a pasteboard that does not announce its changes is polled.
     static constexpr std::chrono::milliseconds pollingInterval{500};
 
     ClipboardMonitor(Pasteboard *pasteboard, Scheduler *scheduler, Preferences *preferences, Workspace *workspace,
@@ -52,9 +54,9 @@ public:
     /// Where captured items are stored; without one, changes are adopted and dropped.
     void setModelContext(ModelContext *context);
 
-    /// Begins polling; whatever is on the clipboard now is never recorded.
+    /// Begins watching; whatever is on the clipboard now is never recorded.
     void startMonitoring();
-    /// Ends polling.
+    /// Ends watching.
     void stopMonitoring();
     /// Ends a pause, adopting the current change count so that nothing written during
     /// the pause is recorded.

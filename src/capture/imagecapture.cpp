@@ -28,27 +28,51 @@ void allowLargeImages()
 
 } // namespace
 
-std::optional<QByteArray> makeThumbnail(const QByteArray &imageBytes)
+QThreadPool &thumbnailPool()
 {
+    // Made on the main thread at the first picture, a child of the application so that
+    // it waits for its jobs before the application is gone.
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        // One decode at a time bounds memory to one picture and leaves the other cores
+        // to the panel; thumbnails are not urgent.
+        pool->setMaxThreadCount(1);
+    }
+    return *pool;
+}
+
+QImage decodePicture(const QByteArray &imageBytes, const std::function<QSize(QSize)> &sizeFor)
+{
+    allowLargeImages();
     QBuffer buffer;
     buffer.setData(imageBytes);
     QImageReader reader(&buffer);
+    // Only the header is read for the size: a picture beyond the budget is refused
+    // before a single pixel is decoded.
     const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty())
-        return std::nullopt;
-
-    // Scaled so the longer side is exactly 60; small pictures are scaled up.
-    const double scale = double(thumbnailSide) / double(std::max(size.width(), size.height()));
-    const QSize thumbnailSize(std::max(1, int(std::lround(size.width() * scale))),
-                              std::max(1, int(std::lround(size.height() * scale))));
-    // Formats that can decode at a smaller size (JPEG) do so; the rest are scaled after.
-    if (reader.supportsOption(QImageIOHandler::ScaledSize))
-        reader.setScaledSize(thumbnailSize);
+    if (!size.isValid() || size.isEmpty() || qint64(size.width()) * size.height() > decodablePixels)
+        return {};
+    const QSize wanted = sizeFor(size);
+    // Formats that can decode at a smaller size do so; the rest are scaled after.
+    if (wanted != size && reader.supportsOption(QImageIOHandler::ScaledSize))
+        reader.setScaledSize(wanted);
     QImage image = reader.read();
+    if (!image.isNull() && image.size() != wanted)
+        image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+std::optional<QByteArray> makeThumbnail(const QByteArray &imageBytes)
+{
+    // Scaled so the longer side is exactly 60; small pictures are scaled up.
+    const QImage image = decodePicture(imageBytes, [](QSize size) {
+        const double scale = double(thumbnailSide) / double(std::max(size.width(), size.height()));
+        return QSize(std::max(1, int(std::lround(size.width() * scale))),
+                     std::max(1, int(std::lround(size.height() * scale))));
+    });
     if (image.isNull())
         return std::nullopt;
-    if (image.size() != thumbnailSize)
-        image = image.scaled(thumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
     QByteArray png;
     QBuffer output(&png);
@@ -70,14 +94,14 @@ ClipItemPtr captureImage(const Pasteboard &pasteboard, ClipboardMonitor *monitor
     auto item = ClipItem::create(*bytes, ClipContentType::Image, u"Image"_s, std::nullopt, std::nullopt,
                                  computeContentHash(ClipContentType::Image, *bytes));
 
-    allowLargeImages();
     QPointer<ClipboardMonitor> weakMonitor(monitor);
-    QThreadPool::globalInstance()->start([weakMonitor, bytes = *bytes, item]() mutable {
+    QThreadPool *pool = &thumbnailPool();
+    pool->start([pool, weakMonitor, bytes = *bytes, item]() mutable {
         const std::optional<QByteArray> thumbnail = makeThumbnail(bytes);
-        // Back to the main thread; the application object outlives every job. The item
+        // Back to the main thread; the pool outlives every job it runs. The item
         // travels with the call, so its last reference is never dropped on this thread.
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
+            pool,
             [weakMonitor, thumbnail, item = std::move(item)] {
                 ClipboardMonitor *monitor = weakMonitor.data();
                 if (!monitor)

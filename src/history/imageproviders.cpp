@@ -1,12 +1,11 @@
 #include "history/imageproviders.h"
 
+#include "capture/imagecapture.h"
 #include "store/clipitem.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QHash>
 #include <QIcon>
-#include <QImageReader>
 #include <QMutex>
 #include <QPainter>
 #include <QQmlEngine>
@@ -16,6 +15,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Keys of whole pictures (as opposed to thumbnails) start with this.
+const QString previewPrefix = u"full-"_s;
 
 // Bytes handed from the main thread to the loader thread, a few at a time: thumbnails
 // are small, whole pictures are dropped once newer ones come.
@@ -66,26 +68,47 @@ public:
 
     QImage requestImage(const QString &id, QSize *size, const QSize &requestedSize) override
     {
-        QBuffer buffer;
-        buffer.setData(ImageBytes::instance().get(id));
-        QImageReader reader(&buffer);
-        const QSize original = reader.size();
-        if (original.isValid() && requestedSize.isValid() && !requestedSize.isEmpty()) {
-            const QSize fitted = original.scaled(requestedSize, Qt::KeepAspectRatio);
-            if (fitted.width() < original.width())
-                reader.setScaledSize(fitted);
+        const bool sized = requestedSize.isValid() && !requestedSize.isEmpty();
+        QImage image = cachedPreview(id, requestedSize);
+        if (image.isNull()) {
+            // Decoded straight at the size shown where the format allows; a picture
+            // beyond the pixel budget is not decoded at all.
+            image = decodePicture(ImageBytes::instance().get(id), [&](QSize original) {
+                const QSize fitted = sized ? original.scaled(requestedSize, Qt::KeepAspectRatio) : original;
+                return fitted.width() < original.width() ? fitted : original;
+            });
+            if (id.startsWith(previewPrefix) && !image.isNull()) {
+                const QMutexLocker lock(&m_mutex);
+                m_preview = {id, requestedSize, image};
+            }
         }
-        QImage image = reader.read();
         // Bytes that do not decode are kept as they were copied; the preview shows that
         // there is a picture it cannot draw rather than failing.
         if (image.isNull())
-            image = unreadablePicture(requestedSize.isValid() && !requestedSize.isEmpty() ? requestedSize : QSize(60, 60));
+            image = unreadablePicture(sized ? requestedSize : QSize(60, 60));
         if (size)
             *size = image.size();
         return image;
     }
 
 private:
+    // The last whole picture shown, at the size shown: resting on the same row again
+    // does not decode a large picture again.
+    struct Preview {
+        QString id;
+        QSize requestedSize;
+        QImage image;
+    };
+
+    QImage cachedPreview(const QString &id, QSize requestedSize) const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_preview.id == id && m_preview.requestedSize == requestedSize ? m_preview.image : QImage();
+    }
+
+    mutable QMutex m_mutex;
+    Preview m_preview;
+
     static QImage unreadablePicture(QSize size)
     {
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -177,7 +200,7 @@ QString ClipImages::picture(QObject *item) const
     const ClipItem *clip = asItem(item);
     if (!clip)
         return {};
-    const QString key = u"full-%1"_s.arg(clip->id().toString(QUuid::WithoutBraces));
+    const QString key = previewPrefix + clip->id().toString(QUuid::WithoutBraces);
     ImageBytes::instance().put(key, clip->content());
     return u"image://clip/"_s + key;
 }

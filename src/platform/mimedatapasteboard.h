@@ -22,6 +22,8 @@ public:
 
     [[nodiscard]] qint64 changeCount() const override { return m_changeCount; }
     [[nodiscard]] qint64 ownWriteChangeCount() const override { return m_ownWriteChangeCount; }
+    /// Every move of the count, ours or another application's, is announced.
+    [[nodiscard]] bool reportsChanges() const override { return true; }
     [[nodiscard]] std::optional<PasteboardType> availableType(const QList<PasteboardType> &types) const override;
     [[nodiscard]] std::optional<QByteArray> data(PasteboardType type) const override;
     [[nodiscard]] std::optional<QString> string(PasteboardType type) const override;

@@ -65,6 +65,10 @@ public:
     /// known. A count beyond it is another application's copy.
     [[nodiscard]] virtual qint64 ownWriteChangeCount() const { return -1; }
 
+    /// Whether changed() is announced for every move of changeCount(). Where it is, a
+    /// watcher has nothing to poll for; where it is not, the count must be polled.
+    [[nodiscard]] virtual bool reportsChanges() const { return false; }
+
     /// Whether contentRead() is announced. Where it is not, nobody can tell when
     /// another application has pasted what jotterly wrote.
     [[nodiscard]] virtual bool reportsReads() const { return false; }

@@ -14,6 +14,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A black picture of one bit per pixel: a large size in a small file.
+QByteArray blackPng(int width, int height)
+{
+    QImage image(width, height, QImage::Format_Mono);
+    image.fill(0);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "png");
+    return bytes;
+}
+
 // The hash computed here directly, not through the code under test.
 QString sha256Hex(const QByteArray &prefix, const QByteArray &content)
 {
@@ -161,14 +173,23 @@ private Q_SLOTS:
         QTest::newRow("4000 by 3000") << encodedImage(4000, 3000, "png") << QSize(60, 45);
         QTest::newRow("portrait tiff") << encodedImage(10, 40, "tiff") << QSize(15, 60);
         QTest::newRow("one pixel high") << encodedImage(2000, 1, "png") << QSize(60, 1);
+        // A few kilobytes can declare a gigabyte of pixels: beyond 100 megapixels
+        // nothing is decoded and there is no thumbnail.
+        QTest::newRow("one row beyond the budget") << blackPng(20000, 5001) << QSize();
+        QTest::newRow("16000 square") << blackPng(16000, 16000) << QSize();
     }
 
     void thumbnailSize()
     {
         QFETCH(QByteArray, image);
         QFETCH(QSize, expected);
+        bool decoded = false;
+        (void)decodePicture(image, [&](QSize size) { return decoded = true, size / 1000; });
+        QCOMPARE(decoded, expected.isValid());
         const auto thumbnail = makeThumbnail(image);
-        QVERIFY(thumbnail);
+        QCOMPARE(bool(thumbnail), expected.isValid());
+        if (!thumbnail)
+            return;
         QVERIFY(thumbnail->startsWith("\x89PNG"));
         QCOMPARE(QImage::fromData(*thumbnail, "png").size(), expected);
     }

@@ -1,6 +1,10 @@
+#include "capture/imagecapture.h"
 #include "support/capturerig.h"
+#include "support/imagetesting.h"
 
+#include <QSemaphore>
 #include <QTest>
+#include <QThreadPool>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -54,6 +58,33 @@ private Q_SLOTS:
         QCOMPARE(m_rig->stored(), (QStringList{u"second"_s, u"first"_s}));
     }
 
+    void pollsOnlyAPasteboardThatKeepsItsChangesToItself_data()
+    {
+        QTest::addColumn<bool>("announces");
+        QTest::newRow("announced changes: nothing scheduled at rest") << true;
+        QTest::newRow("silent changes: polled every 0.5 s") << false;
+    }
+
+    void pollsOnlyAPasteboardThatKeepsItsChangesToItself()
+    {
+        QFETCH(bool, announces);
+        struct SilentPasteboard : MimeDataPasteboard {
+            bool reportsChanges() const override { return false; }
+        } silent;
+        MimeDataPasteboard &pasteboard = announces ? m_rig->pasteboard : silent;
+        pasteboard.blockSignals(!announces);
+        ClipboardMonitor monitor(&pasteboard, &m_rig->scheduler, &m_rig->preferences, &m_rig->workspace);
+        monitor.setModelContext(m_rig->store->context.get());
+        monitor.startMonitoring();
+        QCOMPARE(m_rig->scheduler.pendingCount(), announces ? 0 : 1);
+
+        pasteboard.replaceContent({{u"UTF8_STRING"_s, "copied"}});
+        m_rig->scheduler.advance(499ms);
+        QCOMPARE(m_rig->stored().size(), announces ? 1 : 0);
+        m_rig->scheduler.advance(1ms);
+        QCOMPARE(m_rig->stored(), QStringList{u"copied"_s});
+    }
+
     void recordsNothingWhileStoppedOrPaused()
     {
         m_rig->monitor.startMonitoring();
@@ -84,6 +115,25 @@ private Q_SLOTS:
         m_rig->monitor.resumeMonitoring();
         m_rig->scheduler.runPending();
         QCOMPARE(m_rig->stored(), QStringList{u"theirs"_s});
+    }
+
+    void thumbnailsLeaveQtsOwnPoolToThePanel()
+    {
+        // Qt's raster painting waits for jobs on its global pool: were thumbnails made
+        // there, opening the panel would wait behind every picture copied before.
+        const QByteArray picture = encodedImage(3000, 3000, "png");
+        const int pictures = QThreadPool::globalInstance()->maxThreadCount() + 1;
+        m_rig->monitor.startMonitoring();
+        for (int i = 0; i < pictures; ++i) {
+            m_rig->pasteboard.replaceContent({{u"image/png"_s, picture + QByteArray(i, '\0')}});
+            m_rig->scheduler.runPending();
+        }
+        QCOMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
+        QCOMPARE(thumbnailPool().activeThreadCount(), 1);
+        QSemaphore painted;
+        QThreadPool::globalInstance()->start([&painted] { painted.release(); });
+        QVERIFY(painted.tryAcquire(1, 5000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_newItemCalls, 2 * pictures, 30000);
     }
 };
 

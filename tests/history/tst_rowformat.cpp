@@ -2,6 +2,7 @@
 #include "history/rowformat.h"
 #include "history/rowhover.h"
 #include "platform/manualscheduler.h"
+#include "support/imagetesting.h"
 
 #include <QQmlEngine>
 #include <QTest>
@@ -141,19 +142,33 @@ private Q_SLOTS:
         setViewScheduler(nullptr);
     }
 
-    // An image row whose bytes do not decode is kept; its preview draws a stand-in.
-    void anUnreadablePictureStillHasAPreview()
+    void previewsAPictureAtTheSizeShownOnce_data()
     {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("expected");
+        // An image row whose bytes do not decode is kept; its preview draws a stand-in.
+        QTest::newRow("unreadable") << QByteArray("\x89PNG not really") << QSize(120, 80);
+        QTest::newRow("large, fitted") << encodedImage(2400, 800, "png") << QSize(120, 40);
+        QTest::newRow("small, as it is") << encodedImage(30, 20, "tiff") << QSize(30, 20);
+    }
+
+    void previewsAPictureAtTheSizeShownOnce()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, expected);
         QQmlEngine engine;
         installImageProviders(engine);
         auto *provider = static_cast<QQuickImageProvider *>(engine.imageProvider(u"clip"_s));
-        auto item = ClipItem::create("\x89PNG not really", ClipContentType::Image, u"Image"_s, std::nullopt,
-                                     std::nullopt, computeContentHash(ClipContentType::Image, "\x89PNG not really"));
-        const QString source = ClipImages().picture(item.get());
+        auto item = ClipItem::create(bytes, ClipContentType::Image, u"Image"_s, std::nullopt, std::nullopt,
+                                     computeContentHash(ClipContentType::Image, bytes));
+        const QString id = ClipImages().picture(item.get()).mid(QStringLiteral("image://clip/").size());
         QSize size;
-        const QImage image = provider->requestImage(source.mid(QStringLiteral("image://clip/").size()), &size, QSize(120, 80));
-        QVERIFY(!image.isNull());
-        QCOMPARE(size, QSize(120, 80));
+        const QImage image = provider->requestImage(id, &size, QSize(120, 80));
+        QCOMPARE(size, expected);
+        QCOMPARE(image.size(), expected);
+        // Resting on the row again shows what was decoded the first time.
+        const bool decodes = !QImage::fromData(bytes).isNull();
+        QCOMPARE(provider->requestImage(id, &size, QSize(120, 80)).cacheKey() == image.cacheKey(), decodes);
     }
 };
 
