@@ -275,6 +275,12 @@ void AppDelegate::activate()
     togglePopover();
 }
 
+void AppDelegate::showPopover()
+{
+    if (m_popover && !m_popover->isShown())
+        togglePopover();
+}
+
 void AppDelegate::togglePopover()
 {
     if (!m_popover)
