@@ -64,6 +64,13 @@ void HotkeyManager::installEventHandler()
 {
     announcer = m_notifications;
     m_service->installEventHandler(&announceHotkeyPress);
+    m_service->setRefusalHandler([this] {
+        if (m_hotkeyRegistered)
+            m_service->unregisterHotkey();
+        m_hotkeyRegistered = false;
+        if (m_onRegistrationFailed)
+            m_onRegistrationFailed();
+    });
     m_eventHandlerInstalled = true;
     m_notifications->observe(Notifications::hotKeyFired, this, [this] {
         if (m_onHotkeyPressed)
@@ -122,6 +129,7 @@ void HotkeyManager::unregister()
     }
     if (m_eventHandlerInstalled) {
         m_service->removeEventHandler();
+        m_service->setRefusalHandler(nullptr);
         m_eventHandlerInstalled = false;
     }
     removeLocalMonitor();

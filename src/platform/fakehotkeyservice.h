@@ -26,6 +26,7 @@ public:
         return 0;
     }
     void unregisterHotkey() override { registered.reset(); }
+    void setRefusalHandler(std::function<void()> handler) override { refusalHandler = std::move(handler); }
 
     /// The registered hot key is pressed.
     void press()
@@ -35,6 +36,7 @@ public:
     }
 
     std::function<void()> handler;
+    std::function<void()> refusalHandler;
     std::optional<Registration> registered;
     int registrations = 0;
     bool refuses = false;

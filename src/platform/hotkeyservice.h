@@ -34,4 +34,7 @@ public:
     virtual int registerHotkey(quint32 keyCode, quint32 modifiers, HotkeyID id) = 0;
     /// Removes the registered hot key, if any.
     virtual void unregisterHotkey() = 0;
+    /// Sets the function called when a registration that registerHotkey() accepted is
+    /// refused later: services that ask the desktop and wait for its answer.
+    virtual void setRefusalHandler(std::function<void()> handler) { Q_UNUSED(handler) }
 };

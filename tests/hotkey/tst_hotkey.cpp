@@ -121,9 +121,14 @@ private Q_SLOTS:
         QCOMPARE(m_service.registered->keyCode, 11u);
         QCOMPARE(m_service.registered->modifiers, 0x100u);
 
+        // A desktop that answers later refuses what it first accepted.
+        m_service.refusalHandler();
+        QCOMPARE(counted.failed, 1);
+        QVERIFY(!manager.isRegistered() && !m_service.registered);
+
         m_service.refuses = true;
         m_notifications->post(Notifications::shortcutChanged);
-        QCOMPARE(counted.failed, 1);
+        QCOMPARE(counted.failed, 2);
         QVERIFY(!m_service.registered);
 
         manager.unregister();
