@@ -372,11 +372,22 @@ Rectangle {
                 Text {
                     objectName: "queueText"
                     Layout.fillWidth: true
-                    text: panel.queueRunning
-                          ? qsTr("Pasting %1/%2").arg(panel.pasteQueueManager.currentIndex + 1).arg(panel.pasteQueueManager.queueLength)
-                          : qsTr("%n selected", "", panel.viewModel.queueSelectionCount)
+                    text: !panel.queueRunning ? qsTr("%n selected", "", panel.viewModel.queueSelectionCount)
+                          : qsTr("Pasting %1/%2").arg(panel.pasteQueueManager.currentIndex + 1).arg(panel.pasteQueueManager.queueLength)
+                            + (panel.pasteQueueManager.pastesMayGoUnseen
+                               ? "\n" + qsTr("Another clipboard tool reads every copy, so pastes may go unseen: press Next if the queue does not move on.")
+                               : "")
+                    wrapMode: Text.Wrap
                     font.pixelSize: 11
                     color: Theme.primary
+                }
+                Button {
+                    objectName: "advanceQueue"
+                    visible: panel.queueRunning && panel.pasteQueueManager.pastesMayGoUnseen
+                    focusPolicy: Qt.NoFocus
+                    text: qsTr("Next")
+                    font.pixelSize: 11
+                    onClicked: panel.pasteQueueManager.advance()
                 }
                 Button {
                     visible: panel.queueRunning

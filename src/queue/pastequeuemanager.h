@@ -33,6 +33,9 @@ class PasteQueueManager : public QObject
     Q_PROPERTY(int queueLength READ queueLength NOTIFY queuedItemsChanged)
     /// Index of the item now on the clipboard.
     Q_PROPERTY(int currentIndex READ currentIndex NOTIFY currentIndexChanged)
+    /// Another clipboard tool reads everything written: pastes may go unseen, and the
+    /// user moves the queue on by hand (advance()).
+    Q_PROPERTY(bool pastesMayGoUnseen READ pastesMayGoUnseen NOTIFY pastesMayGoUnseenChanged)
 
 public:
     /// How long the clipboard monitor stays paused after each write.
@@ -51,6 +54,7 @@ public:
     [[nodiscard]] const QList<ClipItemPtr> &queuedItems() const { return m_queuedItems; }
     [[nodiscard]] int queueLength() const { return int(m_queuedItems.size()); }
     [[nodiscard]] int currentIndex() const { return m_currentIndex; }
+    [[nodiscard]] bool pastesMayGoUnseen() const;
 
     void setClipboardMonitor(ClipboardMonitor *monitor);
     void setOnQueueStateChanged(std::function<void()> callback) { m_onQueueStateChanged = std::move(callback); }
@@ -62,6 +66,8 @@ public:
     Q_INVOKABLE void startQueueWithItems(const QVariantList &items);
     /// Ends the queue; the clipboard keeps what the queue wrote last.
     Q_INVOKABLE void stopQueue();
+    /// Puts the next item on the clipboard as if the current one had been pasted.
+    Q_INVOKABLE void advance() { advanceQueue(); }
 
     /// The texts of the alert shown when the keyboard cannot be watched.
     // Source texts of the alert, translated when shown.
@@ -72,6 +78,7 @@ Q_SIGNALS:
     void isActiveChanged();
     void queuedItemsChanged();
     void currentIndexChanged();
+    void pastesMayGoUnseenChanged();
 
 private:
     void pasteCurrentItem();
