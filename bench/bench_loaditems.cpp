@@ -4,7 +4,7 @@
 //   bench_loaditems [path to the jotterly executable]
 
 #include "benchstats.h"
-#include "capture/memorypasteboard.h"
+#include "platform/mimedatapasteboard.h"
 #include "history/cliplistviewmodel.h"
 #include "platform/manualscheduler.h"
 #include "settings/preferencedefaults.h"
@@ -56,7 +56,7 @@ void measureReloads(const QString &folder)
     Preferences preferences(folder + u"/jotterly.conf"_s);
     registerPreferenceDefaults(preferences);
     preferences.setInteger(u"historyLimit"_s, 500);
-    MemoryPasteboard pasteboard;
+    MimeDataPasteboard pasteboard;
     ManualScheduler scheduler;
     ClipListViewModel list(&pasteboard, &scheduler);
     list.configure(store->context.get(), nullptr, preferences);

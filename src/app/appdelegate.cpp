@@ -14,12 +14,10 @@
 #include "hotkey/hotkeymanager.h"
 #include "platform/autostartloginitem.h"
 #include "platform/desktopentries.h"
+#include "platform/pasteboard.h"
+#include "platform/platformservices.h"
 #include "platform/qtscheduler.h"
 #include "platform/scheduler.h"
-#include "platform/x11/x11globalkeymonitor.h"
-#include "platform/x11/x11hotkeyservice.h"
-#include "platform/x11/x11pasteboard.h"
-#include "platform/x11/x11workspace.h"
 #include "queue/pastequeuemanager.h"
 #include "settings/notificationcenter.h"
 #include "settings/preferencedefaults.h"
@@ -113,19 +111,17 @@ bool AppDelegate::applicationDidFinishLaunching(QString *error)
 
 void AppDelegate::setupManagers()
 {
-    m_pasteboard = std::make_unique<X11Pasteboard>();
-    m_workspace = std::make_unique<X11Workspace>(m_applications.get());
-    m_globalKeyMonitor = std::make_unique<X11GlobalKeyMonitor>();
-    m_hotkeyService = std::make_unique<X11HotkeyService>();
+    m_platform = createPlatformServices(m_applications.get());
+    Pasteboard *pasteboard = m_platform->pasteboard.get();
     QPointer<AppDelegate> self(this);
 
-    m_clipboardMonitor = std::make_unique<ClipboardMonitor>(m_pasteboard.get(), m_scheduler.get(), m_preferences.get(),
-                                                            m_workspace.get());
+    m_clipboardMonitor = std::make_unique<ClipboardMonitor>(pasteboard, m_scheduler.get(), m_preferences.get(),
+                                                            m_platform->workspace.get());
     m_clipboardMonitor->setModelContext(m_store->context.get());
     m_clipboardMonitor->setHistoryLimit(storedHistoryLimit(*m_preferences));
 
-    m_pasteQueueManager = std::make_unique<PasteQueueManager>(m_pasteboard.get(), m_scheduler.get(),
-                                                              m_globalKeyMonitor.get(), m_alerts.get());
+    m_pasteQueueManager = std::make_unique<PasteQueueManager>(pasteboard, m_scheduler.get(),
+                                                              m_platform->globalKeyMonitor.get(), m_alerts.get());
     m_pasteQueueManager->setClipboardMonitor(m_clipboardMonitor.get());
     m_pasteQueueManager->setOnQueueStateChanged([self] {
         if (self)
@@ -136,9 +132,9 @@ void AppDelegate::setupManagers()
             self->updateStatusItemIcon();
     });
 
-    m_clipListViewModel = std::make_unique<ClipListViewModel>(m_pasteboard.get(), m_scheduler.get());
+    m_clipListViewModel = std::make_unique<ClipListViewModel>(pasteboard, m_scheduler.get());
     m_clipListViewModel->configure(m_store->context.get(), m_clipboardMonitor.get(), *m_preferences);
-    m_clipboardRefill = std::make_unique<ClipboardRefill>(m_pasteboard.get(), m_clipboardMonitor.get(),
+    m_clipboardRefill = std::make_unique<ClipboardRefill>(pasteboard, m_clipboardMonitor.get(),
                                                           m_store->context.get());
 
     m_settingsViewModel = std::make_unique<SettingsViewModel>(m_preferences.get(), m_notifications.get(),
@@ -153,7 +149,7 @@ void AppDelegate::setupManagers()
     });
     // A copy too large to keep is dropped, but never silently: told once, until a copy is
     // kept again.
-    connect(m_pasteboard.get(), &X11Pasteboard::copyTooLarge, this, [this](qint64 maximumBytes) {
+    connect(pasteboard, &Pasteboard::copyTooLarge, this, [this](qint64 maximumBytes) {
         const QString size = QLocale().formattedDataSize(maximumBytes, 0);
         qCWarning(lcApp).noquote() << "a copy was not kept: it is larger than" << size;
         if (m_tooLargeTold)
@@ -174,7 +170,7 @@ void AppDelegate::setupManagers()
                     qCDebug(lcApp) << "kept unsaved" << hash;
             });
 
-    m_hotkeyManager = std::make_unique<HotkeyManager>(m_hotkeyService.get(), m_notifications.get(), m_preferences.get());
+    m_hotkeyManager = std::make_unique<HotkeyManager>(m_platform->hotkeyService.get(), m_notifications.get(), m_preferences.get());
     m_hotkeyManager->setOnHotkeyPressed([self] {
         if (self)
             self->togglePopover();

@@ -16,6 +16,7 @@ class DesktopEntries;
 class HotkeyManager;
 class NotificationCenter;
 class PasteQueueManager;
+struct PlatformServices;
 class QQuickWindow;
 class Popover;
 class QQmlEngine;
@@ -26,10 +27,6 @@ class RowsLog;
 class SaveWatch;
 class SettingsViewModel;
 class UpdaterController;
-class X11GlobalKeyMonitor;
-class X11HotkeyService;
-class X11Pasteboard;
-class X11Workspace;
 
 /// The application shell: owns every long-lived object, runs the launch sequence in its
 /// fixed order, wires the parts together, clears the history automatically, and runs
@@ -95,10 +92,7 @@ private:
     std::unique_ptr<AutostartLoginItem> m_loginItem;
     std::unique_ptr<Alerts> m_alerts;
     std::unique_ptr<UpdaterController> m_updaterController;
-    std::unique_ptr<X11Pasteboard> m_pasteboard;
-    std::unique_ptr<X11Workspace> m_workspace;
-    std::unique_ptr<X11GlobalKeyMonitor> m_globalKeyMonitor;
-    std::unique_ptr<X11HotkeyService> m_hotkeyService;
+    std::unique_ptr<PlatformServices> m_platform;
     std::optional<HistoryStore> m_store;
     std::unique_ptr<SaveWatch> m_saveWatch;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;

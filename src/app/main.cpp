@@ -1,9 +1,9 @@
 #include "app/appdelegate.h"
 #include "app/commandline.h"
-#include "app/graphicalsession.h"
 #include "app/logging.h"
 #include "app/singleinstance.h"
 #include "app/unixsignalwatcher.h"
+#include "platform/platformservices.h"
 #include "store/historystore.h"
 
 #include <QApplication>
@@ -49,17 +49,10 @@ int main(int argc, char *argv[])
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
     QString reason;
-    if (!hasGraphicalSession(&reason)) {
+    if (!prepareDesktopSession(&reason)) {
         std::fprintf(stderr, "jotterly: %s\n", qPrintable(reason));
         return EXIT_FAILURE;
     }
-
-    // The clipboard, the shortcut and the keyboard watch all go through X11, so the
-    // windows do too, also in a Wayland session (through XWayland): the clipboard that
-    // jotterly writes is then the one it reads.
-    // Only the windowless platforms that tests use are left as chosen.
-    if (const QByteArray platform = qgetenv("QT_QPA_PLATFORM"); platform != "offscreen" && platform != "minimal")
-        qputenv("QT_QPA_PLATFORM", "xcb");
 
     // A list like the panel's draws fast in software, and a tray utility that runs all day
     // should not keep a GL context: far less memory.

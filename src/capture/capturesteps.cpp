@@ -1,6 +1,6 @@
 #include "capture/capturesteps.h"
 
-#include "capture/pasteboard.h"
+#include "platform/pasteboard.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 
 #include "capture/capturesteps.h"
 #include "capture/imagecapture.h"
-#include "capture/pasteboard.h"
+#include "platform/pasteboard.h"
 #include "platform/workspace.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"

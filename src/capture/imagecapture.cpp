@@ -1,7 +1,7 @@
 #include "capture/imagecapture.h"
 
 #include "capture/clipboardmonitor.h"
-#include "capture/pasteboard.h"
+#include "platform/pasteboard.h"
 #include "store/modelcontext.h"
 
 #include <QBuffer>

@@ -1,7 +1,7 @@
 #include "history/clipboardrefill.h"
 
 #include "capture/clipboardmonitor.h"
-#include "capture/pasteboard.h"
+#include "platform/pasteboard.h"
 #include "history/pasteback.h"
 #include "store/historystore.h"
 

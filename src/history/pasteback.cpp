@@ -1,6 +1,6 @@
 #include "history/pasteback.h"
 
-#include "capture/pasteboard.h"
+#include "platform/pasteboard.h"
 #include "store/clipitem.h"
 
 #include <QStringDecoder>

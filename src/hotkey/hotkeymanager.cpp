@@ -1,6 +1,6 @@
 #include "hotkey/hotkeymanager.h"
 
-#include "hotkey/keycodes.h"
+#include "platform/keycodes.h"
 #include "hotkey/keyevents.h"
 #include "platform/hotkeyservice.h"
 #include "settings/notificationcenter.h"

@@ -1,7 +1,8 @@
 #include "hotkey/hotkeyrecorder.h"
 
-#include "hotkey/keycodes.h"
 #include "hotkey/keyevents.h"
+#include "hotkey/shortcuttext.h"
+#include "platform/keycodes.h"
 
 #include <QKeyEvent>
 #include <QKeySequence>

@@ -1,6 +1,6 @@
 #include "hotkey/keyevents.h"
 
-#include "hotkey/keycodes.h"
+#include "platform/keycodes.h"
 
 #include <QKeyEvent>
 

@@ -1,9 +1,9 @@
 #include "queue/pastequeuemanager.h"
 
 #include "capture/clipboardmonitor.h"
-#include "capture/pasteboard.h"
+#include "platform/pasteboard.h"
 #include "history/pasteback.h"
-#include "hotkey/keycodes.h"
+#include "platform/keycodes.h"
 #include "platform/alerts.h"
 #include "platform/globalkeymonitor.h"
 

@@ -1,7 +1,7 @@
 #include "capture/capturesteps.h"
 #include "support/imagetesting.h"
 #include "capture/imagecapture.h"
-#include "capture/memorypasteboard.h"
+#include "platform/mimedatapasteboard.h"
 #include "support/offers.h"
 
 #include <QBuffer>
@@ -23,7 +23,7 @@ QString sha256Hex(const QByteArray &prefix, const QByteArray &content)
 // What the four steps, tried in their fixed order, make of a clipboard.
 ClipItemPtr capture(const ClipboardContent &content)
 {
-    MemoryPasteboard pasteboard;
+    MimeDataPasteboard pasteboard;
     pasteboard.replaceContent(content);
     if (auto item = captureImage(pasteboard, nullptr))
         return item;
@@ -56,6 +56,7 @@ private Q_SLOTS:
 
         QTest::newRow("text with rtf") << ClipboardContent{{u"UTF8_STRING"_s, "some words"}, {u"text/rtf"_s, rtf}}
                                        << u"richText"_s << QByteArray("some words") << u"some words"_s << rtf;
+        QTest::newRow("an empty text") << ClipboardContent{{u"UTF8_STRING"_s, ""}} << QString() << QByteArray() << QString() << QByteArray();
         QTest::newRow("rtf alone") << ClipboardContent{{u"text/rtf"_s, rtf}} << QString() << QByteArray() << QString() << QByteArray();
         QTest::newRow("latin-1 STRING") << ClipboardContent{{u"STRING"_s, "caf\xe9"}} << u"text"_s
                                         << u"café"_s.toUtf8() << u"café"_s << QByteArray();

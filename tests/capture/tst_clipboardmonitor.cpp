@@ -1,7 +1,5 @@
 #include "support/capturerig.h"
-#include "support/imagetesting.h"
 
-#include <QImage>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -86,27 +84,6 @@ private Q_SLOTS:
         m_rig->monitor.resumeMonitoring();
         m_rig->scheduler.runPending();
         QCOMPARE(m_rig->stored(), QStringList{u"theirs"_s});
-    }
-
-    void imageGetsItsThumbnailLater()
-    {
-        const QByteArray png = encodedImage(40, 20, "png");
-        m_rig->monitor.startMonitoring();
-        for (const QByteArray &bytes : {png, QByteArray("broken png")}) {
-            m_newItemCalls = 0;
-            m_rig->pasteboard.replaceContent({{u"image/png"_s, bytes}, {u"UTF8_STRING"_s, "caption"}});
-            m_rig->scheduler.runPending();
-            const ClipItemPtr item = fetchNewestItem(*m_rig->store->context);
-            QCOMPARE(item->contentType(), ClipContentType::Image);
-            QCOMPARE(m_newItemCalls, 1);
-            // The second call comes once the thumbnail job is back on this thread.
-            QTRY_COMPARE_WITH_TIMEOUT(m_newItemCalls, 2, 10000);
-            QVERIFY(!m_rig->store->context->hasChanges());
-            if (bytes == png)
-                QCOMPARE(QImage::fromData(*item->thumbnailData()).size(), QSize(60, 30));
-            else
-                QVERIFY(!item->thumbnailData());
-        }
     }
 };
 

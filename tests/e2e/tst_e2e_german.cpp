@@ -28,13 +28,7 @@ private Q_SLOTS:
         QVERIFY(m_app->start(env));
     }
 
-    void cleanupTestCase()
-    {
-        if (QTest::currentTestFailed() || qEnvironmentVariableIsSet("JOTTERLY_TEST_LOG"))
-            qWarning().noquote() << m_app->log();
-        if (m_app->isRunning())
-            m_app->stop();
-    }
+    void cleanupTestCase() { m_app->finish(); }
 
     void welcomes()
     {
@@ -53,14 +47,10 @@ private Q_SLOTS:
         QTest::qWait(200);
         QVERIFY(saveScreenshot(u"62-de-panel"_s));
 
-        const QRect panel = JotterlyProcess::panelGeometry();
-        const qsizetype from = m_app->mark();
-        QVERIFY(clickAt(QPoint(panel.left() + 24, panel.bottom() - 17))); // the gear
-        QVERIFY(m_app->waitForLog("settings shown", 10000, from));
-        const QString settings = u"--onlyvisible --name '^jotterly-Einstellungen$'"_s;
-        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(settings).width() == 450, 5000);
+        const QRect settings = m_app->openSettings(u"jotterly-Einstellungen"_s);
+        QVERIFY(!settings.isEmpty());
         QVERIFY(saveScreenshot(u"63-de-settings"_s));
-        QVERIFY(clickAt(windowGeometry(settings).topLeft() + QPoint(330, 34))); // the "Über" tab
+        QVERIFY(clickAt(settings.topLeft() + QPoint(330, 34))); // the "Über" tab
         QVERIFY(saveScreenshot(u"64-de-about"_s));
     }
 };

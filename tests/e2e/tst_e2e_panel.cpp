@@ -241,13 +241,8 @@ private Q_SLOTS:
     void opensTheSettings()
     {
         openPanel();
-        const QRect panel = JotterlyProcess::panelGeometry();
-        const qsizetype from = m_app->mark();
-        QVERIFY(clickAt(QPoint(panel.left() + 24, panel.bottom() - 17))); // the gear
-        QVERIFY(m_app->waitForLog("settings shown", 10000, from));
-        const QString settingsWindow = u"--onlyvisible --name '^jotterly Settings$'"_s;
-        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry(settingsWindow).width() == 450, 5000);
-        const QRect settings = windowGeometry(settingsWindow);
+        const QRect settings = m_app->openSettings();
+        QVERIFY(!settings.isEmpty());
         QVERIFY(saveScreenshot(u"11-settings-general"_s));
         QVERIFY(clickAt(QPoint(settings.left() + 330, settings.top() + 30))); // the About tab
         QVERIFY(saveScreenshot(u"12-settings-about"_s));

@@ -57,21 +57,6 @@ private Q_SLOTS:
         QCOMPARE(swatchColor(*item).value_or(QColor()), colour);
     }
 
-    void sizesReadAsPeopleSayThem_data()
-    {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("900 B") << qint64(900) << u"900 B"_s;
-        QTest::newRow("1 KB") << qint64(1536) << u"1 KB"_s;
-    }
-
-    void sizesReadAsPeopleSayThem()
-    {
-        QFETCH(qint64, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(sizeText(bytes), text);
-    }
-
     void copiedReadsInTheLocale_data()
     {
         QTest::addColumn<QString>("locale");

@@ -3,7 +3,7 @@
 // What the panel's QML tests work on: a real history store in a temporary folder, the
 // in-memory clipboard, virtual time, and the view-model and paste queue over them.
 
-#include "capture/memorypasteboard.h"
+#include "platform/mimedatapasteboard.h"
 #include "history/cliplistviewmodel.h"
 #include "platform/fakeglobalkeymonitor.h"
 #include "platform/manualscheduler.h"
@@ -80,7 +80,7 @@ private:
     QTemporaryDir m_dir;
     std::optional<HistoryStore> m_store;
     std::unique_ptr<Preferences> m_preferences;
-    MemoryPasteboard m_pasteboard;
+    MimeDataPasteboard m_pasteboard;
     ManualScheduler m_scheduler;
     FakeGlobalKeyMonitor m_keyboard;
     RecordingAlerts m_alerts;

@@ -6,8 +6,6 @@
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "settings/settingsviewmodel.h"
-#include "store/historystore.h"
-#include "support/storetesting.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -85,22 +83,6 @@ private Q_SLOTS:
         model->removeExcludedApp(u"not.in.the.list"_s);
         QCOMPARE(m_preferences->stringList(PreferenceKeys::excludedAppBundleIDs),
                  (QStringList{u"org.gnome.TextEditor"_s, u"org.keepassxc.KeePassXC"_s}));
-    }
-
-    void clearingKeepsPinnedItems()
-    {
-        QString error;
-        auto store = createHistoryStore(m_dir->filePath(u"history.sqlite"_s), &error);
-        auto model = makeModel();
-        model->clearAllHistory(); // no store yet: nothing happens
-        model->setModelContext(store->context.get());
-        store->context->insert(makeTextItem(u"pinned"_s, 1, true));
-        model->clearAllHistory();
-        QCOMPARE(DiskView(m_dir->filePath(u"history.sqlite"_s)).previews(), QStringList{u"pinned"_s});
-        for (int i = 0; i < 5; ++i)
-            store->context->insert(makeTextItem(u"copy %1"_s.arg(i), 10 + i));
-        model->clearAllHistory();
-        QCOMPARE(DiskView(m_dir->filePath(u"history.sqlite"_s)).previews(), QStringList{u"pinned"_s});
     }
 
     void reconcilingFollowsThePreferenceOrTheSystem_data()

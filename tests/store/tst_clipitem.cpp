@@ -9,25 +9,6 @@ class TestClipItem : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void contentTypeFallsBackToText_data()
-    {
-        QTest::addColumn<QString>("raw");
-        QTest::addColumn<ClipContentType>("expected");
-        QTest::newRow("text") << u"text"_s << ClipContentType::Text;
-        QTest::newRow("image") << u"image"_s << ClipContentType::Image;
-        QTest::newRow("upper case") << u"IMAGE"_s << ClipContentType::Text;
-        QTest::newRow("camel case differs") << u"fileUrl"_s << ClipContentType::Text;
-    }
-
-    void contentTypeFallsBackToText()
-    {
-        QFETCH(QString, raw);
-        QFETCH(ClipContentType, expected);
-        auto item = ClipItem::create("x", ClipContentType::Image, std::nullopt, std::nullopt, std::nullopt, {});
-        item->setContentTypeRaw(raw);
-        QCOMPARE(item->contentType(), expected);
-    }
-
     void preview_data()
     {
         QTest::addColumn<QString>("text");
@@ -54,7 +35,6 @@ private Q_SLOTS:
         // One character of 5,001 code units, longer than a first look at the text takes.
         const QString zalgo = u"e"_s + QString(5000, QChar(0x0301));
         QTest::newRow("a very long first character") << zalgo + QString(300, u'x') << zalgo + QString(199, u'x');
-
     }
 
     void preview()
@@ -62,33 +42,6 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, expected);
         QCOMPARE(makeTextPreview(text), expected);
-    }
-
-    void hashMatchesIndependentDigest_data()
-    {
-        // Digests computed outside this program (Python's hashlib) over raw string + bytes.
-        QTest::addColumn<ClipContentType>("type");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("expected");
-        QByteArray bytes;
-        for (int i = 0; i < 256; ++i)
-            bytes.append(char(i));
-        QTest::newRow("text abc") << ClipContentType::Text << QByteArray("abc")
-                                  << u"079c78de91949fcda96e4e0c8427e71e4dc90fe78da365a3340a247df7053ff8"_s;
-        QTest::newRow("richText abc") << ClipContentType::RichText << QByteArray("abc")
-                                      << u"6130c620a33d1e347a1a42fa9307725c2ffd1d8f69ce5fc1d2e465354e1fcb10"_s;
-        QTest::newRow("image, every byte value") << ClipContentType::Image << bytes
-                                                 << u"64414604059634752cc0a432b2464d24f5cf46902d983ba565ac077ddd2255a3"_s;
-        QTest::newRow("url, non-ASCII") << ClipContentType::URL << u"https://example.org/ä"_s.toUtf8()
-                                        << u"13afaacf6bc84a773f2f68f181d7a2e38f69ca0e850f6f5c2c4151b952d6f246"_s;
-    }
-
-    void hashMatchesIndependentDigest()
-    {
-        QFETCH(ClipContentType, type);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, expected);
-        QCOMPARE(computeContentHash(type, content), expected);
     }
 };
 

@@ -59,24 +59,6 @@ private Q_SLOTS:
 
     void cleanup() { m_store.reset(); }
 
-    void fetchedRecordsAreSharedObjects()
-    {
-        context().insert(makeTextItem(u"a"_s, 1000));
-        context().insert(makeTextItem(u"b"_s, 2000));
-        QVERIFY(context().save());
-        reopen();
-
-        const auto first = context().fetch(query(std::nullopt)).items;
-        const auto second = context().fetch(query(false, 1)).items;
-        QCOMPARE(first.size(), 2);
-        QCOMPARE(second.constFirst().get(), first.constFirst().get());
-
-        // A change through one holder is seen by every other holder and by later fetches.
-        first.constFirst()->setIsPinned(true);
-        QVERIFY(second.constFirst()->isPinned());
-        QCOMPARE(context().fetch(query(true)).items, QList<ClipItemPtr>{first.constFirst()});
-    }
-
     // Random inserts, removals, pins, re-stamps and saves: after every step each query
     // must answer exactly as a plain list of records would, and a fresh context after a
     // save must agree with it.

@@ -5,7 +5,7 @@
 // tests work on.
 
 #include "capture/clipboardmonitor.h"
-#include "capture/memorypasteboard.h"
+#include "platform/mimedatapasteboard.h"
 #include "platform/fakeworkspace.h"
 #include "platform/manualscheduler.h"
 #include "settings/preferencedefaults.h"
@@ -43,7 +43,7 @@ struct CaptureRig {
     QString error;
     std::optional<HistoryStore> store;
     Preferences preferences;
-    MemoryPasteboard pasteboard;
+    MimeDataPasteboard pasteboard;
     ManualScheduler scheduler;
     FakeWorkspace workspace;
     ClipboardMonitor monitor{&pasteboard, &scheduler, &preferences, &workspace};

@@ -9,9 +9,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -24,14 +24,24 @@
 #include <csignal>
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
+/// Ends a helper process, if it still runs.
+inline void endProcess(QProcess &process)
+{
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
 /// The shell's output, or an empty string when it failed.
 inline QString shellOutput(const QString &command, int timeoutMs = 10000)
 {
     QProcess shell;
-    shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), command});
+    shell.start(u"sh"_s, {u"-c"_s, command});
     if (!shell.waitForFinished(timeoutMs)) {
-        shell.kill();
-        shell.waitForFinished();
+        endProcess(shell);
         return {};
     }
     return QString::fromUtf8(shell.readAllStandardOutput());
@@ -49,42 +59,32 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
 /// rectangle when there is none.
 inline QRect windowGeometry(const QString &searchArguments)
 {
-    const QString out = shellOutput(
-        QStringLiteral("xdotool search %1 getwindowgeometry --shell %@ | tail -n 6").arg(searchArguments));
-    const auto value = [&](const QString &key) {
-        const auto match = QRegularExpression(key + QStringLiteral("=(\\d+)")).match(out);
+    const QString out = shellOutput(u"xdotool search %1 getwindowgeometry --shell %@ | tail -n 6"_s.arg(searchArguments));
+    const auto value = [&](const char *key) {
+        const auto match = QRegularExpression(QLatin1StringView(key) + u"=(\\d+)"_s).match(out);
         return match.hasMatch() ? match.captured(1).toInt() : -1;
     };
-    return QRect(value(QStringLiteral("X")), value(QStringLiteral("Y")), value(QStringLiteral("WIDTH")),
-                 value(QStringLiteral("HEIGHT")));
+    return QRect(value("X"), value("Y"), value("WIDTH"), value("HEIGHT"));
 }
 
 /// Presses keys as `xdotool key` names them ("alt+shift+v", "Down Return").
-inline bool pressKeys(const QString &keys)
-{
-    return runShell(QStringLiteral("xdotool key --delay 30 %1").arg(keys));
-}
+inline bool pressKeys(const QString &keys) { return runShell(u"xdotool key --delay 30 "_s + keys); }
 
 /// Clicks a button (1 left, 3 right) at a screen point, holding `modifiers` ("ctrl").
 inline bool clickAt(const QPoint &point, const QString &modifiers = {}, int button = 1)
 {
-    const QString down = modifiers.isEmpty() ? QString() : QStringLiteral("keydown %1 ").arg(modifiers);
-    const QString up = modifiers.isEmpty() ? QString() : QStringLiteral(" keyup %1").arg(modifiers);
-    return runShell(QStringLiteral("xdotool mousemove %1 %2 %3click %4%5")
-                        .arg(point.x())
-                        .arg(point.y())
-                        .arg(down)
-                        .arg(button)
-                        .arg(up));
+    const QString hold = modifiers.isEmpty() ? QString() : u"keydown %1 "_s.arg(modifiers);
+    const QString release = modifiers.isEmpty() ? QString() : u" keyup %1"_s.arg(modifiers);
+    return runShell(u"xdotool mousemove %1 %2 %3click %4%5"_s.arg(point.x()).arg(point.y()).arg(hold).arg(button).arg(release));
 }
 
 /// Puts text on the clipboard from xclip, which keeps serving it in the background.
-inline bool copyText(const QByteArray &text, const QString &target = QStringLiteral("UTF8_STRING"))
+inline bool copyText(const QByteArray &text, const QString &target = u"UTF8_STRING"_s)
 {
     QProcess xclip;
     xclip.setStandardOutputFile(QProcess::nullDevice());
     xclip.setStandardErrorFile(QProcess::nullDevice());
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"), target});
+    xclip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-t"_s, target});
     if (!xclip.waitForStarted())
         return false;
     xclip.write(text);
@@ -93,114 +93,58 @@ inline bool copyText(const QByteArray &text, const QString &target = QStringLite
 }
 
 /// What the clipboard holds as `target`, read with xclip.
-inline QByteArray clipboardContent(const QString &target = QStringLiteral("UTF8_STRING"))
+inline QByteArray clipboardContent(const QString &target = u"UTF8_STRING"_s)
 {
     QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"),
-                                          QStringLiteral("-t"), target});
-    if (!xclip.waitForFinished(10000))
-        return {};
-    return xclip.readAllStandardOutput();
+    xclip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-o"_s, u"-t"_s, target});
+    return xclip.waitForFinished(10000) ? xclip.readAllStandardOutput() : QByteArray();
 }
 
-#ifdef SCREENSHOT_PATH
-/// Where the screenshots go: JOTTERLY_SCREENSHOTS, or the build folder's screenshots/.
-inline QString screenshotsFolder()
+/// Saves the screen, once the scene has finished drawing, as NAME.png for a person to
+/// look at: in JOTTERLY_SCREENSHOTS, or the build folder's screenshots/.
+inline bool saveScreenshot(const QString &name)
 {
     const QString folder = qEnvironmentVariable("JOTTERLY_SCREENSHOTS", QStringLiteral(SCREENSHOTS_DEFAULT));
     QDir().mkpath(folder);
-    return folder;
-}
-
-/// Saves the screen, once the scene has finished drawing, as NAME.png for a person to look at.
-inline bool saveScreenshot(const QString &name)
-{
     QTest::qWait(300);
-    return runShell(QStringLiteral("%1 %2/%3.png").arg(QStringLiteral(SCREENSHOT_PATH), screenshotsFolder(), name));
+    return runShell(u"%1 %2/%3.png"_s.arg(QStringLiteral(SCREENSHOT_PATH), folder, name));
 }
 
 /// What the screen shows in `area` now.
 inline QImage grabScreen(const QRect &area)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("grab.png"));
-    if (!runShell(QStringLiteral("%1 %2 %3 %4 %5 %6")
-                      .arg(QStringLiteral(SCREENSHOT_PATH), file)
-                      .arg(area.x())
-                      .arg(area.y())
-                      .arg(area.width())
-                      .arg(area.height())))
-        return {};
-    return QImage(file);
-}
-#endif
-
-/// Gives a window the keyboard; it may not be mapped yet, so this tries again a while.
-inline bool focusWindow(const QString &window)
-{
-    return QTest::qWaitFor([&] { return runShell(QStringLiteral("xdotool windowfocus --sync %1").arg(window)); }, 5000);
+    const QString file = dir.filePath(u"grab.png"_s);
+    const bool saved = runShell(u"%1 %2 %3 %4 %5 %6"_s.arg(QStringLiteral(SCREENSHOT_PATH), file)
+                                    .arg(area.x()).arg(area.y()).arg(area.width()).arg(area.height()));
+    return saved ? QImage(file) : QImage();
 }
 
-#ifdef PASTEPAD_PATH
-/// Another application: a text window that pastes with Ctrl+V and copies with Ctrl+C.
-class Pastepad
+/// Clicks and waits until the screen below and right of the point changes, as it does
+/// when a menu, a list or a dialog opens there; false when nothing opened.
+inline bool clickAndWaitForPopup(const QPoint &point, int button = 1)
 {
-public:
-    ~Pastepad()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
+    // The pointer first, and a pause for the hover highlight, which must not count.
+    if (!runShell(u"xdotool mousemove %1 %2"_s.arg(point.x()).arg(point.y())))
+        return false;
+    QTest::qWait(200);
+    const QRect area(point + QPoint(2, 2), QSize(160, 100));
+    const QImage before = grabScreen(area);
+    if (before.isNull() || !clickAt(point, {}, button) || !QTest::qWaitFor([&] { return grabScreen(area) != before; }, 5000))
+        return false;
+    QTest::qWait(150); // an opening animation
+    return true;
+}
 
-    bool start(const QString &text = {})
-    {
-        m_process.start(QStringLiteral(PASTEPAD_PATH), text.isEmpty() ? QStringList() : QStringList{text});
-        if (!m_process.waitForStarted() || !m_process.waitForReadyRead(10000))
-            return false;
-        m_output = m_process.readAllStandardOutput();
-        const auto match = QRegularExpression(QStringLiteral("ready (\\d+)")).match(QString::fromUtf8(m_output));
-        m_window = match.captured(1);
-        return match.hasMatch();
-    }
-
-    /// Gives it the keyboard, and with that the place of the active window.
-    bool focus()
-    {
-        return focusWindow(m_window)
-            && QTest::qWaitFor([&] { return (m_output += m_process.readAllStandardOutput()).contains("focused"); }, 5000);
-    }
-
-    /// Its whole text now.
-    [[nodiscard]] QString text()
-    {
-        m_output += m_process.readAllStandardOutput();
-        const qsizetype at = m_output.lastIndexOf("text ");
-        if (at < 0)
-            return {};
-        const qsizetype end = m_output.indexOf('\n', at);
-        if (end < 0)
-            return {};
-        const QByteArray json = '[' + m_output.mid(at + 5, end - at - 5) + ']';
-        return QJsonDocument::fromJson(json).array().at(0).toString();
-    }
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
-    QString m_window;
-};
-#endif
-
-/// Gives a window the keyboard and names it the active window, as a window manager
-/// would (the tests' X server has none).
+/// Gives a window the keyboard (it may not be mapped yet, so this tries again a while)
+/// and names it the active window, as a window manager would (the tests' X server has none).
 inline bool activateWindow(const QString &window)
 {
-    if (!focusWindow(window))
+    if (!QTest::qWaitFor([&] { return runShell(u"xdotool windowfocus --sync "_s + window); }, 5000))
         return false;
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const QByteArray name("_NET_ACTIVE_WINDOW");
-    const auto atom = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData()), nullptr);
+    const auto atom = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, 18, "_NET_ACTIVE_WINDOW"), nullptr);
     const xcb_window_t id = window.toUInt();
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, atom ? atom->atom : XCB_ATOM_NONE, XCB_ATOM_WINDOW, 32, 1, &id);
     std::free(atom);
@@ -215,26 +159,21 @@ inline bool activateWindow(const QString &window)
 class Terminal
 {
 public:
-    ~Terminal()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
+    ~Terminal() { endProcess(m_process); }
 
     bool start(const QString &outputFile)
     {
         m_outputFile = outputFile;
-        m_process.start(QStringLiteral("xterm"),
-                        {QStringLiteral("-xrm"),
-                         QStringLiteral("XTerm*VT100.translations: #override Ctrl Shift <Key>V: insert-selection(CLIPBOARD) "
-                                        "\\n Shift <Key>Insert: insert-selection(CLIPBOARD)"),
-                         QStringLiteral("-geometry"), QStringLiteral("60x8+40+400"), QStringLiteral("-e"), QStringLiteral("sh"),
-                         QStringLiteral("-c"), QStringLiteral("stty -icanon -echo; exec cat > '%1'").arg(outputFile)});
+        m_process.start(u"xterm"_s, {u"-xrm"_s,
+                                     u"XTerm*VT100.translations: #override Ctrl Shift <Key>V: insert-selection(CLIPBOARD) "
+                                     u"\\n Shift <Key>Insert: insert-selection(CLIPBOARD)"_s,
+                                     u"-geometry"_s, u"60x8+40+400"_s, u"-e"_s, u"sh"_s, u"-c"_s,
+                                     u"stty -icanon -echo; exec cat > '%1'"_s.arg(outputFile)});
         if (!m_process.waitForStarted())
             return false;
-        m_window = shellOutput(QStringLiteral("xdotool search --sync --onlyvisible --pid %1 | head -n1").arg(m_process.processId()))
-                       .trimmed();
-        return !m_window.isEmpty() && activateWindow(m_window);
+        const QString window =
+            shellOutput(u"xdotool search --sync --onlyvisible --pid %1 | head -n1"_s.arg(m_process.processId())).trimmed();
+        return !window.isEmpty() && activateWindow(window);
     }
 
     /// What has been pasted into it.
@@ -247,58 +186,28 @@ public:
 private:
     QProcess m_process;
     QString m_outputFile;
-    QString m_window;
 };
-
-#ifdef SCREENSHOT_PATH
-/// Clicks and waits until the screen below and right of the point changes, as it does
-/// when a menu, a list or a dialog opens there; false when nothing opened.
-inline bool clickAndWaitForPopup(const QPoint &point, int button = 1)
-{
-    // The pointer first, and a pause for the hover highlight, which must not count.
-    if (!runShell(QStringLiteral("xdotool mousemove %1 %2").arg(point.x()).arg(point.y())))
-        return false;
-    QTest::qWait(200);
-    const QRect area(point + QPoint(2, 2), QSize(160, 100));
-    const QImage before = grabScreen(area);
-    if (before.isNull() || !clickAt(point, {}, button) || !QTest::qWaitFor([&] { return grabScreen(area) != before; }, 5000))
-        return false;
-    QTest::qWait(150); // an opening animation
-    return true;
-}
-#endif
 
 /// trayer as the tray host: one window at the top right of the screen.
 class TrayHost
 {
 public:
-    ~TrayHost() { stop(); }
+    ~TrayHost() { endProcess(m_process); }
 
-    [[nodiscard]] static QRect geometry() { return windowGeometry(QStringLiteral("--class trayer")); }
+    [[nodiscard]] static QRect geometry() { return windowGeometry(u"--class trayer"_s); }
 
     /// Starts trayer (again, when a run before left one that refuses to start).
     bool start()
     {
         for (int attempt = 0; attempt < 3 && geometry().width() <= 0; ++attempt) {
-            stop();
-            m_process.start(QStringLiteral("trayer"),
-                            {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"), QStringLiteral("right"),
-                             QStringLiteral("--widthtype"), QStringLiteral("request"), QStringLiteral("--height"),
-                             QStringLiteral("24"), QStringLiteral("--transparent"), QStringLiteral("false"),
-                             QStringLiteral("--tint"), QStringLiteral("0x303030")});
+            endProcess(m_process);
+            m_process.start(u"trayer"_s, QProcess::splitCommand(u"--edge top --align right --widthtype request --height 24 "
+                                                                u"--transparent false --tint 0x303030"_s));
             if (!m_process.waitForStarted())
                 return false;
             QTest::qWaitFor([] { return geometry().width() > 0; }, 5000);
         }
         return geometry().width() > 0;
-    }
-
-    void stop()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
     }
 
     /// The centre of the only icon in the tray: at its right end.
@@ -324,18 +233,12 @@ public:
         : m_home(std::move(home))
     {
     }
-    ~JotterlyProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
+    ~JotterlyProcess() { endProcess(m_process); }
 
     [[nodiscard]] QString path(const QString &relative) const { return m_home + u'/' + relative; }
-    [[nodiscard]] QString storePath() const { return path(QStringLiteral("data/jotterly/history.sqlite")); }
-    [[nodiscard]] QString configPath() const { return path(QStringLiteral("config/jotterly/jotterly.conf")); }
-    [[nodiscard]] QString autostartPath() const { return path(QStringLiteral("config/autostart/jotterly.desktop")); }
+    [[nodiscard]] QString storePath() const { return path(u"data/jotterly/history.sqlite"_s); }
+    [[nodiscard]] QString configPath() const { return path(u"config/jotterly/jotterly.conf"_s); }
+    [[nodiscard]] QString autostartPath() const { return path(u"config/autostart/jotterly.desktop"_s); }
     [[nodiscard]] QProcess &process() { return m_process; }
     [[nodiscard]] bool isRunning() const { return m_process.state() == QProcess::Running; }
     [[nodiscard]] const QByteArray &log()
@@ -348,16 +251,16 @@ public:
     bool start(const QProcessEnvironment &extra = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        const QString runtime = path(QStringLiteral("runtime"));
+        env.insert(u"XDG_DATA_HOME"_s, path(u"data"_s));
+        env.insert(u"XDG_CONFIG_HOME"_s, path(u"config"_s));
+        const QString runtime = path(u"runtime"_s);
         QDir().mkpath(runtime);
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jotterly.app.debug=true\njotterly.rows.debug=true"));
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+        env.insert(u"QT_LOGGING_RULES"_s, u"jotterly.app.debug=true\njotterly.rows.debug=true"_s);
         // Seconds since the start on every line, for reading a failed run's log.
-        env.insert(QStringLiteral("QT_MESSAGE_PATTERN"), QStringLiteral("%{time process} %{category}: %{message}"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(u"QT_MESSAGE_PATTERN"_s, u"%{time process} %{category}: %{message}"_s);
+        env.remove(u"QT_QPA_PLATFORM"_s);
         for (const QString &key : extra.keys())
             env.insert(key, extra.value(key));
         m_process.setProcessEnvironment(env);
@@ -396,8 +299,7 @@ public:
     /// Ends the process at once, as a crash or a power cut does.
     void kill()
     {
-        m_process.kill();
-        m_process.waitForFinished();
+        endProcess(m_process);
         readLog();
     }
 
@@ -414,29 +316,22 @@ public:
     {
         if (from < 0)
             from = mark();
-        const auto logged = [&] {
-            readLog();
-            return m_log.indexOf(line, from) >= 0;
-        };
+        const auto logged = [&] { return log().indexOf(line, from) >= 0; };
         QTest::qWaitFor([&] { return logged() || !isRunning(); }, timeoutMs);
         return logged();
     }
 
     /// How many times `line` was logged.
-    [[nodiscard]] int count(const QByteArray &line)
-    {
-        readLog();
-        return int(m_log.count(line));
-    }
+    [[nodiscard]] int count(const QByteArray &line) { return int(log().count(line)); }
 
     /// The panel's rows as last logged: objects with kind, label, pinned and queued.
-    [[nodiscard]] QJsonArray rows() { return state().value(QStringLiteral("rows")).toArray(); }
+    [[nodiscard]] QJsonArray rows() { return state().value(u"rows"_s).toArray(); }
     /// The keyboard-selected row as last logged, or -1.
-    [[nodiscard]] int selectedRow() { return state().value(QStringLiteral("selected")).toInt(-1); }
+    [[nodiscard]] int selectedRow() { return state().value(u"selected"_s).toInt(-1); }
     /// The rows' labels, in display order.
-    [[nodiscard]] QStringList labels() { return field(QStringLiteral("label")); }
+    [[nodiscard]] QStringList labels() { return field(u"label"_s); }
     /// The rows' kinds, in display order.
-    [[nodiscard]] QStringList kinds() { return field(QStringLiteral("kind")); }
+    [[nodiscard]] QStringList kinds() { return field(u"kind"_s); }
 
     /// Waits until the logged rows satisfy `condition`.
     bool waitForRows(const std::function<bool(const QJsonArray &)> &condition, int timeoutMs = 10000)
@@ -451,7 +346,7 @@ public:
 
     /// Presses the shortcut and waits for the panel's first frame; the time it took, or
     /// -1 when it did not open.
-    qint64 openPanel(const QString &shortcut = QStringLiteral("alt+shift+v"))
+    qint64 openPanel(const QString &shortcut = u"alt+shift+v"_s)
     {
         const qsizetype from = mark();
         QElapsedTimer timer;
@@ -464,14 +359,29 @@ public:
     bool closePanel()
     {
         // As long as an opening may take: only a hang fails.
-        return pressKeys(QStringLiteral("Escape")) && QTest::qWaitFor([] { return panelGeometry().width() <= 0; }, 10000);
+        return pressKeys(u"Escape"_s) && QTest::qWaitFor([] { return panelGeometry().width() <= 0; }, 10000);
     }
-    [[nodiscard]] static QRect panelGeometry() { return windowGeometry(QStringLiteral("--onlyvisible --name '^jotterly$'")); }
+    [[nodiscard]] static QRect panelGeometry() { return windowGeometry(u"--onlyvisible --name '^jotterly$'"_s); }
+
+    /// Clicks the open panel's gear; the geometry of the settings window titled `title`
+    /// once it is on screen, or an empty rectangle.
+    QRect openSettings(const QString &title = u"jotterly Settings"_s)
+    {
+        const QRect panel = panelGeometry();
+        const qsizetype from = mark();
+        const QString window = u"--onlyvisible --name '^%1$'"_s.arg(title);
+        if (!clickAt(QPoint(panel.left() + 24, panel.bottom() - 17)) || !waitForLog("settings shown", 10000, from)
+            || !QTest::qWaitFor([&] { return windowGeometry(window).width() == 450; }, 5000))
+            return {};
+        QTest::qWait(300);
+        return windowGeometry(window);
+    }
+
     /// Goes through the welcome window titled `title` with its two buttons, saving a
     /// screenshot of each step, until the program says the onboarding is completed.
     bool completeWelcome(const QString &title, const QString &firstShot, const QString &secondShot)
     {
-        const QString welcome = QStringLiteral("--onlyvisible --name '^%1$'").arg(title);
+        const QString welcome = u"--onlyvisible --name '^%1$'"_s.arg(title);
         if (!QTest::qWaitFor([&] { return windowGeometry(welcome).width() == 520; }, 5000))
             return false;
         const QRect window = windowGeometry(welcome);
@@ -489,12 +399,9 @@ private:
     // The last complete line of rows.
     QJsonObject state()
     {
-        readLog();
         static const QByteArray prefix = "jotterly.rows: rows ";
-        const qsizetype lastLine = m_log.lastIndexOf('\n');
-        if (lastLine < 0)
-            return {};
-        const qsizetype at = m_log.lastIndexOf(prefix, lastLine);
+        const qsizetype lastLine = log().lastIndexOf('\n');
+        const qsizetype at = lastLine < 0 ? -1 : m_log.lastIndexOf(prefix, lastLine);
         if (at < 0)
             return {};
         const qsizetype start = at + prefix.size();

@@ -22,71 +22,7 @@ public:
     HeadlessSway() = default;
     HeadlessSway(const HeadlessSway &) = delete;
     HeadlessSway &operator=(const HeadlessSway &) = delete;
-    ~HeadlessSway() { stop(); }
-
-    /// Starts sway and waits (10 s at most) for its socket. On failure, `error` says why.
-    bool start(QString *error)
-    {
-        const QString sway = QStandardPaths::findExecutable(QStringLiteral("sway"));
-        if (sway.isEmpty())
-            return fail(error, QStringLiteral("sway is not installed"));
-        if (!m_base.isValid())
-            return fail(error, QStringLiteral("no temporary folder"));
-        const bool root = ::geteuid() == 0;
-        const uid_t nobody = 65534;
-        // Our folder must be passable by "nobody"; its runtime folder is its own.
-        QFile::setPermissions(m_base.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                 | QFile::ExeGroup | QFile::ExeOther);
-        m_runtime = m_base.filePath(QStringLiteral("run"));
-        QDir().mkpath(m_runtime);
-        QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (root && ::chown(m_runtime.toLocal8Bit().constData(), nobody, nobody) != 0)
-            return fail(error, QStringLiteral("cannot hand the runtime folder to nobody"));
-        const QString config = m_base.filePath(QStringLiteral("sway.conf"));
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly) || file.write("xwayland disable\n") < 0)
-            return fail(error, QStringLiteral("cannot write the sway configuration"));
-        file.close();
-        QFile::setPermissions(config, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-
-        QProcessEnvironment environment;
-        environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH", QStringLiteral("/usr/bin:/bin")));
-        environment.insert(QStringLiteral("HOME"), m_base.path());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
-        environment.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
-        environment.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
-        environment.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
-        m_process.setProcessEnvironment(environment);
-        m_process.setStandardOutputFile(m_base.filePath(QStringLiteral("sway.log")));
-        m_process.setStandardErrorFile(m_base.filePath(QStringLiteral("sway.log")), QIODevice::Append);
-        const QStringList swayArguments{QStringLiteral("-c"), config};
-        if (root) {
-            m_process.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                                                   QStringLiteral("--clear-groups"), sway}
-                                                           + swayArguments);
-        } else {
-            m_process.start(sway, swayArguments);
-        }
-        if (!m_process.waitForStarted(5000))
-            return fail(error, QStringLiteral("sway did not start"));
-
-        QDeadlineTimer deadline(10000);
-        while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
-            const QStringList sockets = QDir(m_runtime).entryList({QStringLiteral("wayland-*")}, QDir::System);
-            for (const QString &name : sockets) {
-                if (!name.endsWith(QStringLiteral(".lock"))) {
-                    m_socket = name;
-                    return true;
-                }
-            }
-            QThread::msleep(20);
-        }
-        QFile log(m_base.filePath(QStringLiteral("sway.log")));
-        log.open(QIODevice::ReadOnly);
-        return fail(error, QStringLiteral("sway did not open its socket: ") + QString::fromLocal8Bit(log.readAll().right(600)));
-    }
-
-    void stop()
+    ~HeadlessSway()
     {
         if (m_process.state() == QProcess::NotRunning)
             return;
@@ -94,6 +30,65 @@ public:
         if (!m_process.waitForFinished(5000))
             m_process.kill();
         m_process.waitForFinished(2000);
+    }
+
+    /// Starts sway and waits (10 s at most) for its socket. On failure, `error` says why.
+    bool start(QString *error)
+    {
+        using namespace Qt::StringLiterals;
+        const QString sway = QStandardPaths::findExecutable(u"sway"_s);
+        const bool root = ::geteuid() == 0;
+        // Our folder must be passable by "nobody"; its runtime folder is its own.
+        QFile::setPermissions(m_base.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+        m_runtime = m_base.filePath(u"run"_s);
+        QDir().mkpath(m_runtime);
+        QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString config = m_base.filePath(u"sway.conf"_s);
+        QFile file(config);
+        const QString log = m_base.filePath(u"sway.log"_s);
+        if (sway.isEmpty())
+            *error = u"sway is not installed"_s;
+        else if (root && ::chown(QFile::encodeName(m_runtime).constData(), 65534, 65534) != 0)
+            *error = u"cannot hand the runtime folder to nobody"_s;
+        else if (!file.open(QIODevice::WriteOnly) || file.write("xwayland disable\n") < 0)
+            *error = u"cannot write the sway configuration"_s;
+        else
+            error->clear();
+        if (!error->isEmpty())
+            return false;
+        file.close();
+        QFile::setPermissions(config, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+
+        QProcessEnvironment environment;
+        environment.insert(u"PATH"_s, qEnvironmentVariable("PATH", u"/usr/bin:/bin"_s));
+        environment.insert(u"HOME"_s, m_base.path());
+        environment.insert(u"XDG_RUNTIME_DIR"_s, m_runtime);
+        environment.insert(u"WLR_BACKENDS"_s, u"headless"_s);
+        environment.insert(u"WLR_RENDERER"_s, u"pixman"_s);
+        environment.insert(u"WLR_LIBINPUT_NO_DEVICES"_s, u"1"_s);
+        m_process.setProcessEnvironment(environment);
+        m_process.setStandardOutputFile(log);
+        m_process.setStandardErrorFile(log, QIODevice::Append);
+        const QStringList arguments{sway, u"-c"_s, config};
+        if (root)
+            m_process.start(u"setpriv"_s, QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} + arguments);
+        else
+            m_process.start(sway, arguments.mid(1));
+
+        const QDeadlineTimer deadline(10000);
+        while (m_process.waitForStarted(5000) && !deadline.hasExpired() && m_process.state() == QProcess::Running) {
+            for (const QString &name : QDir(m_runtime).entryList({u"wayland-*"_s}, QDir::System)) {
+                if (!name.endsWith(u".lock"_s)) {
+                    m_socket = name;
+                    return true;
+                }
+            }
+            QThread::msleep(20);
+        }
+        QFile output(log);
+        output.open(QIODevice::ReadOnly);
+        *error = u"sway did not open its socket: "_s + QString::fromLocal8Bit(output.readAll().right(600));
+        return false;
     }
 
     /// The compositor's socket, as an absolute path.
@@ -122,13 +117,6 @@ public:
     }
 
 private:
-    static bool fail(QString *error, const QString &message)
-    {
-        if (error)
-            *error = message;
-        return false;
-    }
-
     QTemporaryDir m_base;
     QString m_runtime;
     QString m_socket;

@@ -17,14 +17,13 @@ public:
     enum class Mode {
         Answer, ///< status and body, with their length
         Silent, ///< accepts, reads the request and never answers
-        Stream, ///< 200 and streamBytes of filler, sent as fast as the client reads
+        Stream, ///< 200 and streamBytes of filler without a length, sent as fast as the client reads
     };
 
     Mode mode = Mode::Answer;
     int status = 200;
     QByteArray body;
     qint64 streamBytes = 0;
-    bool declareLength = true; ///< Stream: send a Content-Length header
     int requests = 0;
     qint64 bytesSent = 0;
 
@@ -66,10 +65,7 @@ private:
             socket->disconnectFromHost();
             return;
         case Mode::Stream: {
-            QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nConnection: close\r\n";
-            if (declareLength)
-                head += "Content-Length: " + QByteArray::number(streamBytes) + "\r\n";
-            socket->write(head + "\r\n<rss><channel>");
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nConnection: close\r\n\r\n<rss><channel>");
             // Writes a chunk whenever the last one has gone, so neither side holds the whole body.
             connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket](qint64 written) {
                 bytesSent += written;

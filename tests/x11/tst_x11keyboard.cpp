@@ -78,20 +78,6 @@ private Q_SLOTS:
         QCOMPARE(pressed, 4);
     }
 
-    void aCombinationHeldElsewhereIsRefused()
-    {
-        OtherClient other;
-        QVERIFY(other.grab(0x76, altShift));
-        HotkeyManager manager(&m_service, &m_notifications, m_preferences.get());
-        int failed = 0;
-        manager.setOnRegistrationFailed([&] { ++failed; });
-        manager.setup();
-        QCOMPARE(failed, 1);
-        QVERIFY(!manager.isRegistered());
-        other.ungrabAll();
-        manager.unregister();
-    }
-
     void aChangedShortcutLeavesOneGrab()
     {
         HotkeyManager manager(&m_service, &m_notifications, m_preferences.get());

@@ -11,14 +11,14 @@ WaylandClipboardWatcher::Options watchedTypes(const QString &display, std::chron
     WaylandClipboardWatcher::Options options;
     options.display = display;
     options.readAtOnceWindow = readAtOnceWindow;
-    options.groups = MemoryPasteboard::watchedTargetGroups();
+    options.groups = MimeDataPasteboard::watchedTargetGroups();
     return options;
 }
 
 } // namespace
 
 WaylandPasteboard::WaylandPasteboard(const QString &display, std::chrono::milliseconds readAtOnceWindow, QObject *parent)
-    : MemoryPasteboard(parent)
+    : MimeDataPasteboard(parent)
     , m_watcher(new WaylandClipboardWatcher(watchedTypes(display, readAtOnceWindow), this))
 {
     connect(m_watcher, &WaylandClipboardWatcher::contentChanged, this, &WaylandPasteboard::replaceContent);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/memorypasteboard.h"
+#include "platform/mimedatapasteboard.h"
 
 #include <chrono>
 
@@ -14,7 +14,7 @@ class WaylandClipboardWatcher;
 /// watcher's thread too, and move the count before they return; each read of them by
 /// another client is announced, except the reads that come at once after the write:
 /// those are other clipboard tools that read every new copy, not pastes.
-class WaylandPasteboard : public MemoryPasteboard
+class WaylandPasteboard : public MimeDataPasteboard
 {
     Q_OBJECT
 

@@ -1,6 +1,6 @@
 #include "platform/x11/x11globalkeymonitor.h"
 
-#include "hotkey/keycodes.h"
+#include "platform/keycodes.h"
 #include "platform/x11/xcbutil.h"
 
 #include <QGuiApplication>

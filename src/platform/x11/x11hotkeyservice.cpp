@@ -1,6 +1,6 @@
 #include "platform/x11/x11hotkeyservice.h"
 
-#include "hotkey/keycodes.h"
+#include "platform/keycodes.h"
 #include "platform/x11/xcbutil.h"
 
 #include <QSocketNotifier>

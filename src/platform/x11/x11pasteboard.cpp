@@ -14,14 +14,14 @@ namespace {
 X11ClipboardWatcher::Options watchedTargets()
 {
     X11ClipboardWatcher::Options options;
-    options.groups = MemoryPasteboard::watchedTargetGroups();
+    options.groups = MimeDataPasteboard::watchedTargetGroups();
     return options;
 }
 
 } // namespace
 
 X11Pasteboard::X11Pasteboard(QObject *parent)
-    : MemoryPasteboard(parent)
+    : MimeDataPasteboard(parent)
     , m_watcher(new X11ClipboardWatcher(watchedTargets(), this))
 {
     connect(m_watcher, &X11ClipboardWatcher::contentChanged, this, &X11Pasteboard::takeSnapshot);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/memorypasteboard.h"
+#include "platform/mimedatapasteboard.h"
 
 #include <chrono>
 
@@ -15,7 +15,7 @@ struct ClipboardSnapshot;
 /// the change count moves only once there is something to read. Our own writes go out
 /// through QClipboard, which serves them to other applications, and move the count
 /// before they return.
-class X11Pasteboard : public MemoryPasteboard
+class X11Pasteboard : public MimeDataPasteboard
 {
     Q_OBJECT
 
@@ -29,10 +29,6 @@ public:
 
     /// Whether other applications' copies are seen (the display and XFixes are there).
     [[nodiscard]] bool isWatching() const;
-
-Q_SIGNALS:
-    /// Another application's copy was not read: it is larger than `maximumBytes`.
-    void copyTooLarge(qint64 maximumBytes);
 
 protected:
     void contentWritten(const ClipboardContent &content) override;

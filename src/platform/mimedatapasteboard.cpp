@@ -1,4 +1,4 @@
-#include "capture/memorypasteboard.h"
+#include "platform/mimedatapasteboard.h"
 
 #include <QStringDecoder>
 
@@ -104,7 +104,7 @@ QByteArray encodeMozUrl(const QString &url)
 
 } // namespace
 
-QList<ClipboardTargetGroup> MemoryPasteboard::watchedTargetGroups()
+QList<ClipboardTargetGroup> MimeDataPasteboard::watchedTargetGroups()
 {
     return {
         {readTargets(PasteboardType::PNG), true},
@@ -118,7 +118,7 @@ QList<ClipboardTargetGroup> MemoryPasteboard::watchedTargetGroups()
     };
 }
 
-QStringList MemoryPasteboard::readTargets(PasteboardType type)
+QStringList MimeDataPasteboard::readTargets(PasteboardType type)
 {
     switch (type) {
     case PasteboardType::String:
@@ -137,7 +137,7 @@ QStringList MemoryPasteboard::readTargets(PasteboardType type)
     return {};
 }
 
-std::optional<QString> MemoryPasteboard::firstTarget(PasteboardType type) const
+std::optional<QString> MimeDataPasteboard::firstTarget(PasteboardType type) const
 {
     for (const QString &target : readTargets(type)) {
         if (!m_content.contains(target))
@@ -150,7 +150,7 @@ std::optional<QString> MemoryPasteboard::firstTarget(PasteboardType type) const
     return std::nullopt;
 }
 
-std::optional<PasteboardType> MemoryPasteboard::availableType(const QList<PasteboardType> &types) const
+std::optional<PasteboardType> MimeDataPasteboard::availableType(const QList<PasteboardType> &types) const
 {
     for (PasteboardType type : types) {
         if (firstTarget(type))
@@ -159,7 +159,7 @@ std::optional<PasteboardType> MemoryPasteboard::availableType(const QList<Pasteb
     return std::nullopt;
 }
 
-std::optional<QByteArray> MemoryPasteboard::data(PasteboardType type) const
+std::optional<QByteArray> MimeDataPasteboard::data(PasteboardType type) const
 {
     const auto target = firstTarget(type);
     if (!target)
@@ -169,7 +169,7 @@ std::optional<QByteArray> MemoryPasteboard::data(PasteboardType type) const
     return m_content.value(*target);
 }
 
-std::optional<QString> MemoryPasteboard::string(PasteboardType type) const
+std::optional<QString> MimeDataPasteboard::string(PasteboardType type) const
 {
     const auto target = firstTarget(type);
     if (!target)
@@ -190,7 +190,7 @@ std::optional<QString> MemoryPasteboard::string(PasteboardType type) const
     return *cached;
 }
 
-std::optional<QList<QUrl>> MemoryPasteboard::fileURLs() const
+std::optional<QList<QUrl>> MimeDataPasteboard::fileURLs() const
 {
     QList<QUrl> files;
     if (m_content.contains(uriListTarget))
@@ -203,7 +203,7 @@ std::optional<QList<QUrl>> MemoryPasteboard::fileURLs() const
     return files;
 }
 
-void MemoryPasteboard::clearContents()
+void MimeDataPasteboard::clearContents()
 {
     m_content.clear();
     m_decoded.clear();
@@ -212,7 +212,7 @@ void MemoryPasteboard::clearContents()
     Q_EMIT changed();
 }
 
-void MemoryPasteboard::setString(const QString &string, PasteboardType type)
+void MimeDataPasteboard::setString(const QString &string, PasteboardType type)
 {
     switch (type) {
     case PasteboardType::String:
@@ -227,7 +227,7 @@ void MemoryPasteboard::setString(const QString &string, PasteboardType type)
     }
 }
 
-void MemoryPasteboard::setData(const QByteArray &data, PasteboardType type)
+void MimeDataPasteboard::setData(const QByteArray &data, PasteboardType type)
 {
     switch (type) {
     case PasteboardType::String:
@@ -252,7 +252,7 @@ void MemoryPasteboard::setData(const QByteArray &data, PasteboardType type)
     }
 }
 
-void MemoryPasteboard::writeURLs(const QList<QUrl> &urls)
+void MimeDataPasteboard::writeURLs(const QList<QUrl> &urls)
 {
     if (urls.isEmpty())
         return;
@@ -266,7 +266,7 @@ void MemoryPasteboard::writeURLs(const QList<QUrl> &urls)
     add(representations);
 }
 
-void MemoryPasteboard::replaceContent(const ClipboardContent &content)
+void MimeDataPasteboard::replaceContent(const ClipboardContent &content)
 {
     m_content = content;
     m_decoded.clear();
@@ -274,7 +274,7 @@ void MemoryPasteboard::replaceContent(const ClipboardContent &content)
     Q_EMIT changed();
 }
 
-void MemoryPasteboard::add(const ClipboardContent &representations)
+void MimeDataPasteboard::add(const ClipboardContent &representations)
 {
     m_content.insert(representations);
     m_decoded.clear();

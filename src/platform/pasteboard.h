@@ -86,4 +86,6 @@ Q_SIGNALS:
     void emptiedByOwnerExit();
     /// othersReadEveryWrite() changed.
     void othersReadEveryWriteChanged();
+    /// Another application's copy was not read: it is larger than `maximumBytes`.
+    void copyTooLarge(qint64 maximumBytes);
 };

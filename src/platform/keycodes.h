@@ -25,7 +25,3 @@ inline constexpr qint64 deviceIndependentMask = 0xffff0000;
 [[nodiscard]] std::optional<quint32> keysymForKeyCode(qint64 keyCode);
 /// The stored key code of an X keysym (either case of a letter), or none.
 [[nodiscard]] std::optional<qint64> keyCodeForKeysym(quint32 keysym);
-
-/// The shortcut as shown to the user: ⌃ ⌥ ⇧ ⌘ for the modifiers that are set, in that
-/// order, then the key text. Empty when the key text is.
-[[nodiscard]] QString shortcutDisplayString(qint64 modifiers, const QString &keyText);

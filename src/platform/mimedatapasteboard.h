@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/pasteboard.h"
+#include "platform/pasteboard.h"
 #include "platform/clipboardtargetgroup.h"
 
 #include <QHash>
@@ -13,7 +13,7 @@ using ClipboardContent = QMap<QString, QByteArray>;
 /// that Linux applications offer and accept. It translates between those names and the
 /// representation types the rest of jotterly uses. Used as it is in tests; the X11
 /// clipboard builds on it.
-class MemoryPasteboard : public Pasteboard
+class MimeDataPasteboard : public Pasteboard
 {
     Q_OBJECT
 

@@ -1,10 +1,9 @@
-#include "hotkey/keycodes.h"
+#include "platform/keycodes.h"
 
 #include <QChar>
 
 #include <array>
 
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -73,20 +72,4 @@ std::optional<qint64> keyCodeForKeysym(quint32 keysym)
             return key.keyCode;
     }
     return std::nullopt;
-}
-
-QString shortcutDisplayString(qint64 modifiers, const QString &keyText)
-{
-    if (keyText.isEmpty())
-        return {};
-    QString text;
-    if (modifiers & ModifierFlag::control)
-        text += u"⌃"_s;
-    if (modifiers & ModifierFlag::option)
-        text += u"⌥"_s;
-    if (modifiers & ModifierFlag::shift)
-        text += u"⇧"_s;
-    if (modifiers & ModifierFlag::command)
-        text += u"⌘"_s;
-    return text + keyText;
 }

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class DesktopEntries;
+class GlobalKeyMonitor;
+class HotkeyService;
+class Pasteboard;
+class Workspace;
+
+/// The desktop services jotterly works through, made for the session it runs in. The
+/// rest of the program sees only these interfaces, never a backend's classes.
+struct PlatformServices {
+    PlatformServices();
+    ~PlatformServices();
+    PlatformServices(const PlatformServices &) = delete;
+    PlatformServices &operator=(const PlatformServices &) = delete;
+
+    std::unique_ptr<Pasteboard> pasteboard;
+    std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<GlobalKeyMonitor> globalKeyMonitor;
+    std::unique_ptr<HotkeyService> hotkeyService;
+};
+
+/// Whether a desktop session that jotterly can serve is reachable, with the toolkit's
+/// platform plugin set to match it. Called before the QGuiApplication exists, which
+/// would otherwise abort without a display. When false, `reason` says why in one line.
+[[nodiscard]] bool prepareDesktopSession(QString *reason);
+
+/// The services of the session that prepareDesktopSession() found. Needs the
+/// QGuiApplication; `applications` resolves windows to installed applications and must
+/// outlive the services.
+[[nodiscard]] std::unique_ptr<PlatformServices> createPlatformServices(DesktopEntries *applications);
