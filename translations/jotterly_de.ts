@@ -31,6 +31,10 @@
         <source>jotterly Settings</source>
         <translation>jotterly-Einstellungen</translation>
     </message>
+    <message>
+        <source>Not everything works on this desktop</source>
+        <translation>Auf dieser Arbeitsfläche funktioniert nicht alles</translation>
+    </message>
 </context>
 <context>
     <name>ClipListView</name>
@@ -108,6 +112,14 @@
     <message>
         <source>Quit jotterly</source>
         <translation>jotterly beenden</translation>
+    </message>
+    <message>
+        <source>Another clipboard tool reads every copy, so pastes may go unseen: press Next if the queue does not move on.</source>
+        <translation>Ein anderes Zwischenablage-Werkzeug liest jede Kopie, daher kann ein Einfügen unbemerkt bleiben: Drücken Sie „Weiter“, wenn die Warteschlange nicht weitergeht.</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Weiter</translation>
     </message>
 </context>
 <context>
@@ -202,6 +214,28 @@
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>PlatformServices</name>
+    <message>
+        <source>This desktop lets no clipboard tool watch the clipboard, so copies made in Wayland applications are recorded only when the desktop passes them on to X11 applications.</source>
+        <translation>Diese Arbeitsfläche lässt kein Zwischenablage-Werkzeug die Zwischenablage beobachten; Kopien aus Wayland-Anwendungen werden daher nur erfasst, wenn die Arbeitsfläche sie an X11-Anwendungen weitergibt.</translation>
+    </message>
+    <message>
+        <source>This desktop does not tell which Wayland window is active, so excluded applications are recognised only among X11 applications.</source>
+        <translation>Diese Arbeitsfläche verrät nicht, welches Wayland-Fenster aktiv ist; ausgeschlossene Anwendungen werden daher nur unter X11-Anwendungen erkannt.</translation>
+    </message>
+    <message>
+        <source>This desktop has no global shortcut service, so the shortcut works only while an X11 window has the keyboard. Bind a key to &quot;jotterly --toggle&quot; in the desktop&apos;s keyboard settings instead.</source>
+        <translation>Diese Arbeitsfläche hat keinen Dienst für globale Tastenkürzel; das Tastenkürzel wirkt daher nur, solange ein X11-Fenster die Tastatur hat. Legen Sie stattdessen in den Tastatureinstellungen der Arbeitsfläche eine Taste auf „jotterly --toggle“.</translation>
+    </message>
+</context>
+<context>
+    <name>PortalHotkeyService</name>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Verlauf der Zwischenablage öffnen</translation>
     </message>
 </context>
 <context>

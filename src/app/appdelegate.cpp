@@ -106,6 +106,9 @@ bool AppDelegate::applicationDidFinishLaunching(QString *error)
     cleanUpInstallerDiskImage(m_scheduler.get(), this);
     m_notifications->observe(Notifications::historyLimitChanged, this, [this] { handleHistoryLimitChanged(); });
     qCDebug(lcApp) << "launched";
+    // Once per run: what this desktop does not offer, and what works instead.
+    if (!m_platform->unavailable.isEmpty())
+        notifyUser(tr("Not everything works on this desktop"), m_platform->unavailable.join(u'\n'));
     return true;
 }
 
