@@ -36,8 +36,7 @@ Usage: jotterly [--toggle | --show] [--help] [--version]
 
   --toggle       Open the running jotterly's panel, or close it when it is open; bind
                  this to a key in a Wayland compositor without a global shortcut
-                 service (sway: bindsym $mod+Shift+v exec jotterly --toggle). Starts
-                 jotterly when none runs.
+                 service. Starts jotterly, panel open, when none runs.
   --show         Open the running jotterly's panel (an open one stays open).
   -h, --help     Show this text and leave.
   -v, --version  Show the version and leave.
