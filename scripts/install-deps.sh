@@ -15,7 +15,7 @@ build_packages=(
 test_packages=(
     xvfb xauth xclip xsel xdotool trayer xterm pcmanfm mousepad
     appstream desktop-file-utils libglib2.0-bin
-    sway wl-clipboard wayland-utils
+    sway wl-clipboard wayland-utils foot
     qml6-module-qtqml qml6-module-qtqml-models
 )
 

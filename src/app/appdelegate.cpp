@@ -74,6 +74,9 @@ bool AppDelegate::applicationDidFinishLaunching(QString *error)
     m_autoClear->runLaunchCheck();
     cleanUpInstallerDiskImage(m_scheduler.get(), this);
     qCDebug(lcApp) << "launched";
+    // Once per run: what this desktop does not offer, and what works instead.
+    if (!m_platform->unavailable.isEmpty())
+        notifyUser(tr("Not everything works on this desktop"), m_platform->unavailable.join(u'\n'));
     return true;
 }
 
@@ -178,6 +181,12 @@ void AppDelegate::activate()
 {
     qCDebug(lcApp) << "activation requested";
     togglePopover();
+}
+
+void AppDelegate::showPopover()
+{
+    if (m_popover && !m_popover->isShown())
+        togglePopover();
 }
 
 void AppDelegate::togglePopover()

@@ -50,6 +50,8 @@ public:
     void activate();
     /// Opens the panel, or closes it when it is open.
     void togglePopover();
+    /// Opens the panel unless it is open already.
+    void showPopover();
 
     [[nodiscard]] Popover *popover() const { return m_popover.get(); }
     [[nodiscard]] TrayItem *tray() const { return m_tray.get(); }

@@ -32,8 +32,12 @@ searchable panel: click the tray icon or press Alt+Shift+V (or the shortcut chos
 the settings) in any application, pick an item, and it is on the clipboard again.
 Starting jotterly while it runs opens the running one's panel.
 
-Usage: jotterly [--help] [--version]
+Usage: jotterly [--toggle | --show] [--help] [--version]
 
+  --toggle       Open the running jotterly's panel, or close it when it is open; bind
+                 this to a key in a Wayland compositor without a global shortcut
+                 service. Starts jotterly, panel open, when none runs.
+  --show         Open the running jotterly's panel (an open one stays open).
   -h, --help     Show this text and leave.
   -v, --version  Show the version and leave.
 
@@ -72,4 +76,18 @@ std::optional<int> answerCommandLine(int argc, char *argv[])
         }
     }
     return std::nullopt;
+}
+
+SingleInstance::Request requestForRunningInstance(int argc, char *argv[])
+{
+    SingleInstance::Request request = SingleInstance::Request::Activate;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            break;
+        if (std::strcmp(argv[i], "--toggle") == 0)
+            request = SingleInstance::Request::Toggle;
+        else if (std::strcmp(argv[i], "--show") == 0)
+            request = SingleInstance::Request::Show;
+    }
+    return request;
 }

@@ -1,5 +1,6 @@
 #include "app/appdelegate.h"
 #include "app/commandline.h"
+#include "app/logging.h"
 #include "app/singleinstance.h"
 #include "app/unixsignalwatcher.h"
 #include "platform/platformservices.h"
@@ -76,7 +77,8 @@ int main(int argc, char *argv[])
 
     // A second launch asks the running jotterly for its panel and leaves.
     SingleInstance instance;
-    switch (instance.claim()) {
+    const SingleInstance::Request request = requestForRunningInstance(argc, argv);
+    switch (instance.claim(request)) {
     case SingleInstance::Claim::Running:
         break;
     case SingleInstance::Claim::HandedOver:
@@ -87,12 +89,35 @@ int main(int argc, char *argv[])
     }
 
     AppDelegate delegate;
-    QObject::connect(&instance, &SingleInstance::activationRequested, &delegate, &AppDelegate::activate);
+    const auto answer = [&delegate](SingleInstance::Request request, const QByteArray &activationToken) {
+        // Qt's Wayland windows hand this token to the compositor when they ask for focus.
+        if (!activationToken.isEmpty()) {
+            qCDebug(lcApp) << "activation token" << activationToken;
+            qputenv("XDG_ACTIVATION_TOKEN", activationToken);
+        }
+        switch (request) {
+        case SingleInstance::Request::Activate:
+            delegate.activate();
+            break;
+        case SingleInstance::Request::Toggle:
+            qCDebug(lcApp) << "toggle requested";
+            delegate.togglePopover();
+            break;
+        case SingleInstance::Request::Show:
+            qCDebug(lcApp) << "show requested";
+            delegate.showPopover();
+            break;
+        }
+    };
+    QObject::connect(&instance, &SingleInstance::requestReceived, &delegate, answer);
     QString error;
     if (!delegate.applicationDidFinishLaunching(&error)) {
         std::fprintf(stderr, "%s%s\n", historyStoreFailurePrefix, qPrintable(error));
         return EXIT_FAILURE;
     }
+    // Started by the compositor's key for the panel while none ran: the panel is wanted.
+    if (request != SingleInstance::Request::Activate)
+        delegate.showPopover();
 
     // Logout, shutdown (SIGTERM) and Ctrl+C (SIGINT) end the event loop, so the
     // termination sequence runs before the process exits.

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,7 +20,20 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QByteArray activateMessage = "activate\n";
+// One line per connection: the request's word, then the activation token, if any.
+constexpr std::pair<SingleInstance::Request, const char *> requestWords[] = {
+    {SingleInstance::Request::Activate, "activate"},
+    {SingleInstance::Request::Toggle, "toggle"},
+    {SingleInstance::Request::Show, "show"},
+};
+// Tokens are short opaque strings; anything else is not passed on to the compositor.
+constexpr qsizetype maximumTokenLength = 256;
+
+bool isPlainToken(const QByteArray &token)
+{
+    return token.size() <= maximumTokenLength
+        && std::all_of(token.cbegin(), token.cend(), [](char c) { return c > ' ' && c < 127; });
+}
 
 QString systemError(int error)
 {
@@ -59,6 +73,30 @@ SingleInstance::SingleInstance(QString folder, QObject *parent)
     , m_socketPath(m_folder + u"/jotterly.socket"_s)
     , m_lock(m_folder + u"/jotterly.lock"_s)
 {
+}
+
+QByteArray SingleInstance::message(Request request, const QByteArray &activationToken)
+{
+    QByteArray line;
+    for (const auto &[known, word] : requestWords) {
+        if (known == request)
+            line = word;
+    }
+    if (!activationToken.isEmpty() && isPlainToken(activationToken))
+        line += ' ' + activationToken;
+    return line + '\n';
+}
+
+std::optional<std::pair<SingleInstance::Request, QByteArray>> SingleInstance::parseMessage(const QByteArray &line)
+{
+    const QList<QByteArray> words = line.trimmed().split(' ');
+    for (const auto &[request, word] : requestWords) {
+        if (words.value(0) != word)
+            continue;
+        const QByteArray token = words.value(1);
+        return std::pair{request, words.size() == 2 && isPlainToken(token) ? token : QByteArray()};
+    }
+    return std::nullopt;
 }
 
 SingleInstance::~SingleInstance()
@@ -105,7 +143,7 @@ bool SingleInstance::checkFolder()
     return true;
 }
 
-SingleInstance::Claim SingleInstance::claim()
+SingleInstance::Claim SingleInstance::claim(Request request)
 {
     if (!checkFolder())
         return Claim::Failed;
@@ -115,7 +153,7 @@ SingleInstance::Claim SingleInstance::claim()
     m_lock.setStaleLockTime(0);
     if (!m_lock.tryLock(0)) {
         if (m_lock.error() == QLockFile::LockFailedError) {
-            if (askRunningInstance())
+            if (askRunningInstance(request))
                 return Claim::HandedOver;
             qint64 pid = 0;
             m_lock.getLockInfo(&pid, nullptr, nullptr);
@@ -199,10 +237,14 @@ void SingleInstance::takeConnections()
             socket->deleteLater();
         });
         const auto serve = [this, socket] {
-            const QByteArray received = socket->readAll();
-            if (received.contains(activateMessage))
-                Q_EMIT activationRequested();
-            if (received.contains('\n') || socket->state() != QLocalSocket::ConnectedState) {
+            // The first line is the request; a partial one waits for the rest, up to a limit.
+            const QByteArray received = socket->peek(maximumTokenLength + 32);
+            const qsizetype end = received.indexOf('\n');
+            if (end >= 0) {
+                if (const auto request = parseMessage(received.left(end)))
+                    Q_EMIT requestReceived(request->first, request->second);
+            }
+            if (end >= 0 || received.size() > maximumTokenLength + 16 || socket->state() != QLocalSocket::ConnectedState) {
                 socket->abort();
                 socket->deleteLater();
             }
@@ -216,7 +258,7 @@ void SingleInstance::takeConnections()
     }
 }
 
-bool SingleInstance::askRunningInstance()
+bool SingleInstance::askRunningInstance(Request request)
 {
     // The running instance may still be starting up: give it a moment to listen.
     const QDeadlineTimer deadline(3000);
@@ -224,7 +266,7 @@ bool SingleInstance::askRunningInstance()
         QLocalSocket socket;
         socket.connectToServer(m_socketPath);
         if (socket.waitForConnected(200)) {
-            socket.write(activateMessage);
+            socket.write(message(request, qgetenv("XDG_ACTIVATION_TOKEN")));
             socket.waitForBytesWritten(1000);
             socket.disconnectFromServer();
             return true;

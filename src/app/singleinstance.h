@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <chrono>
+#include <optional>
+#include <utility>
 
 class QLocalServer;
 class QTimer;
@@ -21,6 +23,13 @@ class SingleInstance : public QObject
     Q_OBJECT
 
 public:
+    /// What a later launch asks of the running instance.
+    enum class Request {
+        Activate, ///< a plain launch: open or close the panel
+        Toggle,   ///< --toggle: open the panel, or close it when it is open
+        Show,     ///< --show: open the panel; an open one stays open
+    };
+
     enum class Claim {
         Running,    ///< this is the running instance now
         HandedOver, ///< another instance runs and was asked to activate
@@ -35,10 +44,17 @@ public:
     /// Uses `$XDG_RUNTIME_DIR/jotterly.lock` and `jotterly.socket` (without that variable,
     /// a private folder of ours in the temporary folder) unless told otherwise.
     explicit SingleInstance(QString folder = {}, QObject *parent = nullptr);
+
+    /// The message a launch sends for `request`, with the compositor's activation token
+    /// (XDG_ACTIVATION_TOKEN) when there is one, so the running instance may take focus.
+    [[nodiscard]] static QByteArray message(Request request, const QByteArray &activationToken);
+    /// The request and token of one received message line; none for an unknown request.
+    /// A token that is not plain printable text is dropped.
+    [[nodiscard]] static std::optional<std::pair<Request, QByteArray>> parseMessage(const QByteArray &line);
     ~SingleInstance() override;
 
-    /// Becomes the running instance, or, when another one runs, asks it to activate.
-    [[nodiscard]] Claim claim();
+    /// Becomes the running instance, or, when another one runs, asks it for `request`.
+    [[nodiscard]] Claim claim(Request request = Request::Activate);
     /// Why claim() failed, in a sentence for the user.
     [[nodiscard]] QString errorString() const { return m_error; }
     /// Whether the socket is listening.
@@ -47,8 +63,9 @@ public:
     [[nodiscard]] int connectionCount() const { return m_connections; }
 
 Q_SIGNALS:
-    /// A later launch asked this instance to show itself.
-    void activationRequested();
+    /// A later launch asked this instance to show itself; `activationToken` is the
+    /// compositor's token it was started with, or empty.
+    void requestReceived(SingleInstance::Request request, const QByteArray &activationToken);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -61,7 +78,7 @@ private:
     void listenAgain();
     bool listen();
     void takeConnections();
-    bool askRunningInstance();
+    bool askRunningInstance(Request request);
 
     QString m_folder;
     bool m_createFolder = false;

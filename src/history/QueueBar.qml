@@ -38,9 +38,21 @@ Rectangle {
             Layout.fillWidth: true
             text: bar.running
                   ? qsTr("Pasting %1/%2").arg(bar.pasteQueueManager.currentIndex + 1).arg(bar.pasteQueueManager.queueLength)
+                    + (bar.pasteQueueManager.pastesMayGoUnseen
+                       ? "\n" + qsTr("Another clipboard tool reads every copy, so pastes may go unseen: press Next if the queue does not move on.")
+                       : "")
                   : qsTr("%n selected", "", bar.viewModel.queueSelectionCount)
+            wrapMode: Text.Wrap
             font.pixelSize: 11
             color: Theme.primary
+        }
+        Button {
+            objectName: "advanceQueue"
+            visible: bar.running && bar.pasteQueueManager.pastesMayGoUnseen
+            focusPolicy: Qt.NoFocus
+            text: qsTr("Next")
+            font.pixelSize: 11
+            onClicked: bar.pasteQueueManager.advance()
         }
         Button {
             visible: bar.running

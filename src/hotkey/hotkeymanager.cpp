@@ -39,6 +39,13 @@ void HotkeyManager::setup()
 {
     disconnect(m_pressConnection);
     m_pressConnection = connect(m_service, &HotkeyService::hotkeyPressed, this, &HotkeyManager::hotkeyPressed);
+    disconnect(m_refusalConnection);
+    m_refusalConnection = connect(m_service, &HotkeyService::registrationRefused, this, [this] {
+        if (m_hotkeyRegistered)
+            m_service->unregisterHotkey();
+        m_hotkeyRegistered = false;
+        Q_EMIT registrationFailed();
+    });
     registerHotkey();
 }
 
@@ -91,6 +98,7 @@ void HotkeyManager::unregister()
         m_hotkeyRegistered = false;
     }
     disconnect(m_pressConnection);
+    disconnect(m_refusalConnection);
     removeLocalMonitor();
 }
 

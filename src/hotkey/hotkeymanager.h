@@ -53,6 +53,7 @@ private:
     HotkeyService *m_service;
     Preferences *m_preferences;
     QMetaObject::Connection m_pressConnection;
+    QMetaObject::Connection m_refusalConnection;
     bool m_hotkeyRegistered = false;
     bool m_localMonitorInstalled = false;
     qint64 m_localKeyCode = -1;

@@ -35,4 +35,7 @@ public:
 Q_SIGNALS:
     /// The registered hot key was pressed (once for a held key).
     void hotkeyPressed();
+    /// A registration that registerHotkey() accepted was refused later: services that ask
+    /// the desktop and wait for its answer.
+    void registrationRefused();
 };

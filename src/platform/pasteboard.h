@@ -72,6 +72,9 @@ public:
     /// Whether contentRead() is announced. Where it is not, nobody can tell when
     /// another application has pasted what jotterly wrote.
     [[nodiscard]] virtual bool reportsReads() const { return false; }
+    /// Whether another program (a clipboard tool) reads everything jotterly writes as
+    /// soon as it is written, so that reads cannot all be told from pastes.
+    [[nodiscard]] virtual bool othersReadEveryWrite() const { return false; }
 
 Q_SIGNALS:
     /// The change count moved. Announced as soon as the change is known, so a watcher
@@ -85,6 +88,8 @@ Q_SIGNALS:
     /// The clipboard became empty because the application that owned it went away
     /// (it quit without handing its content over). Announced after changed().
     void emptiedByOwnerExit();
+    /// othersReadEveryWrite() changed.
+    void othersReadEveryWriteChanged();
     /// Another application's copy was not read: it is larger than `maximumBytes`.
     void copyTooLarge(qint64 maximumBytes);
 };

@@ -5,6 +5,15 @@
 #include "platform/x11/x11pasteboard.h"
 #include "platform/x11/x11workspace.h"
 
+#if JOTTERLY_WAYLAND
+#include "platform/keycodes.h"
+#include "platform/wayland/portalhotkeyservice.h"
+#include "platform/wayland/waylandpasteboard.h"
+#include "platform/wayland/waylandworkspace.h"
+#endif
+
+#include <QCoreApplication>
+
 #include <xcb/xcb.h>
 
 using namespace Qt::StringLiterals;
@@ -50,12 +59,63 @@ bool prepareDesktopSession(QString *reason)
     return true;
 }
 
+#if JOTTERLY_WAYLAND
+namespace {
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("PlatformServices", text);
+}
+
+// In a Wayland session the clipboard, the active window and the shortcut come from the
+// compositor where it offers them; each one it lacks falls back to XWayland's, which sees
+// only X11 applications. The windows stay on XWayland (xcb) all the same: there the
+// panel can be placed under the tray icon, which a Wayland client cannot do.
+void addWaylandServices(PlatformServices &services, DesktopEntries *applications)
+{
+    auto pasteboard = std::make_unique<WaylandPasteboard>();
+    if (pasteboard->isWatching()) {
+        services.pasteboard = std::move(pasteboard);
+    } else {
+        services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
+            "This desktop lets no clipboard tool watch the clipboard, so copies made in Wayland applications are "
+            "recorded only when the desktop passes them on to X11 applications."));
+    }
+    auto workspace = std::make_unique<WaylandWorkspace>(applications);
+    if (workspace->isAvailable()) {
+        services.workspace = std::move(workspace);
+    } else {
+        services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
+            "This desktop does not tell which Wayland window is active, so excluded applications are recognised "
+            "only among X11 applications."));
+    }
+    if (PortalHotkeyService::isOffered()) {
+        services.hotkeyService = std::make_unique<PortalHotkeyService>(
+            [](quint32 keyCode) { return keysymForKeyCode(keyCode); });
+    } else {
+        services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
+            "This desktop has no global shortcut service, so the shortcut works only while an X11 window has the "
+            "keyboard. Bind a key to \"jotterly --toggle\" in the desktop's keyboard settings instead."));
+    }
+}
+
+} // namespace
+#endif
+
 std::unique_ptr<PlatformServices> createPlatformServices(DesktopEntries *applications)
 {
     auto services = std::make_unique<PlatformServices>();
-    services->pasteboard = std::make_unique<X11Pasteboard>();
-    services->workspace = std::make_unique<X11Workspace>(applications);
+#if JOTTERLY_WAYLAND
+    if (!isWindowlessPlatform() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        addWaylandServices(*services, applications);
+#endif
+    if (!services->pasteboard)
+        services->pasteboard = std::make_unique<X11Pasteboard>();
+    if (!services->workspace)
+        services->workspace = std::make_unique<X11Workspace>(applications);
+    // Only where pastes are not seen as reads of our clipboard; harmless elsewhere.
     services->globalKeyMonitor = std::make_unique<X11GlobalKeyMonitor>();
-    services->hotkeyService = std::make_unique<X11HotkeyService>();
+    if (!services->hotkeyService)
+        services->hotkeyService = std::make_unique<X11HotkeyService>();
     return services;
 }

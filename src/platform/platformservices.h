@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -22,6 +23,9 @@ struct PlatformServices {
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<GlobalKeyMonitor> globalKeyMonitor;
     std::unique_ptr<HotkeyService> hotkeyService;
+    /// What this desktop does not offer and what jotterly does instead, one plain
+    /// sentence each, for the user; empty where everything works.
+    QStringList unavailable;
 };
 
 /// Whether a desktop session that jotterly can serve is reachable, with the toolkit's

@@ -23,6 +23,7 @@ PasteQueueManager::PasteQueueManager(Pasteboard *pasteboard, Scheduler *schedule
     , m_alerts(alerts)
 {
     connect(m_pasteboard, &Pasteboard::contentRead, this, &PasteQueueManager::contentRead);
+    connect(m_pasteboard, &Pasteboard::othersReadEveryWriteChanged, this, &PasteQueueManager::pastesMayGoUnseenChanged);
 }
 
 PasteQueueManager::~PasteQueueManager()
@@ -133,6 +134,11 @@ void PasteQueueManager::keyDown(const GlobalKeyDown &event)
     if (!(event.modifierFlags & ModifierFlag::command) || event.charactersIgnoringModifiers != u"v"_s)
         return;
     m_scheduler->after(std::chrono::milliseconds(0), this, [this] { advanceQueue(); });
+}
+
+bool PasteQueueManager::pastesMayGoUnseen() const
+{
+    return m_pasteboard->othersReadEveryWrite();
 }
 
 void PasteQueueManager::contentRead()

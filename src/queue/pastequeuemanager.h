@@ -35,6 +35,9 @@ class PasteQueueManager : public QObject
     Q_PROPERTY(int queueLength READ queueLength NOTIFY queuedItemsChanged)
     /// Index of the item now on the clipboard.
     Q_PROPERTY(int currentIndex READ currentIndex NOTIFY currentIndexChanged)
+    /// Another clipboard tool reads everything written: pastes may go unseen, and the
+    /// user moves the queue on by hand (advance()).
+    Q_PROPERTY(bool pastesMayGoUnseen READ pastesMayGoUnseen NOTIFY pastesMayGoUnseenChanged)
 
 public:
     /// How long the clipboard monitor stays paused after each write.
@@ -53,6 +56,7 @@ public:
     [[nodiscard]] const QList<ClipItemPtr> &queuedItems() const { return m_queuedItems; }
     [[nodiscard]] int queueLength() const { return int(m_queuedItems.size()); }
     [[nodiscard]] int currentIndex() const { return m_currentIndex; }
+    [[nodiscard]] bool pastesMayGoUnseen() const;
 
     void setClipboardMonitor(ClipboardMonitor *monitor);
 
@@ -60,6 +64,8 @@ public:
     void startQueue(const QList<ClipItemPtr> &items);
     /// Ends the queue; the clipboard keeps what the queue wrote last.
     Q_INVOKABLE void stopQueue();
+    /// Puts the next item on the clipboard as if the current one had been pasted.
+    Q_INVOKABLE void advance() { advanceQueue(); }
 
     /// The texts of the alert shown when the keyboard cannot be watched.
     // Source texts of the alert, translated when shown.
@@ -74,6 +80,7 @@ Q_SIGNALS:
     void queueStateChanged();
     /// The last item of the queue was pasted: the queue has ended by itself.
     void queueExhausted();
+    void pastesMayGoUnseenChanged();
 
 private:
     void pasteCurrentItem();

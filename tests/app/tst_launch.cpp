@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -375,6 +376,77 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), contents);
     }
+
+    // A later launch hands its request over and ends; a request sent by hand must be
+    // one the instance knows, and a token anything but plain text is not passed on.
+    void aSecondLaunchHandsOverAndLeaves_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("message"); // sent instead of launching, when set
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("closed");
+        QTest::addColumn<QByteArray>("token");
+        QTest::newRow("plain launch: open, close") << QStringList{} << QByteArray() << 1 << 1 << QByteArray();
+        QTest::newRow("--toggle: open, close") << QStringList{u"--toggle"_s} << QByteArray() << 1 << 1 << "tok-1.a_b"_ba;
+        QTest::newRow("--show: open, stays") << QStringList{u"--show"_s} << QByteArray() << 1 << 0 << "tok-2"_ba;
+        QTest::newRow("control character in the token") << QStringList{} << "show t\x01k\n"_ba << 1 << 0 << QByteArray();
+        QTest::newRow("unknown request") << QStringList{} << "explode\n"_ba << 0 << 0 << QByteArray();
+    }
+
+    void aSecondLaunchHandsOverAndLeaves()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, message);
+        QFETCH(int, shown);
+        QFETCH(int, closed);
+        QFETCH(QByteArray, token);
+        const QString tag = u"second-"_s + QString::number(qHash(QTest::currentDataTag()));
+        QProcess first;
+        QByteArray log;
+        launch(first, tag, &log);
+        QProcessEnvironment env = environment(tag);
+        env.insert(u"XDG_ACTIVATION_TOKEN"_s, QString::fromLatin1(token));
+        for (int i = 0; i < 2; ++i) {
+            if (message.isEmpty()) {
+                QProcess second;
+                second.setProcessEnvironment(env);
+                second.start(QStringLiteral(JOTTERLY_PATH), arguments);
+                QVERIFY(second.waitForFinished(20000));
+                QCOMPARE(second.exitCode(), 0);
+            } else {
+                QLocalSocket socket;
+                socket.connectToServer(env.value(u"XDG_RUNTIME_DIR"_s) + u"/jotterly.socket"_s);
+                QVERIFY(socket.waitForConnected(5000));
+                socket.write(message);
+                QVERIFY(socket.waitForBytesWritten(5000));
+            }
+        }
+        // A last request, after which everything before it has been answered.
+        QLocalSocket marker;
+        marker.connectToServer(env.value(u"XDG_RUNTIME_DIR"_s) + u"/jotterly.socket"_s);
+        QVERIFY(marker.waitForConnected(5000));
+        marker.write("show marker-end\n");
+        QVERIFY(marker.waitForBytesWritten(5000));
+        QVERIFY2(waitForLog(first, log, "activation token \"marker-end\""), log.constData());
+        terminate(first);
+        const QByteArray answered = log.left(log.indexOf("marker-end"));
+        QCOMPARE(answered.count("panel shown"), shown);
+        QCOMPARE(answered.count("panel closed"), closed);
+        QCOMPARE(answered.count("activation token \"" + token + '"'), token.isEmpty() ? 0 : 2);
+    }
+
+    // Started by the compositor's key while none runs: it runs, and its panel is open.
+    void toggleStartsWithThePanelOpen()
+    {
+        QProcess app;
+        QProcessEnvironment env = environment(u"toggle-first"_s);
+        app.setProcessEnvironment(env);
+        app.start(QStringLiteral(JOTTERLY_PATH), {u"--toggle"_s});
+        QByteArray log;
+        QVERIFY2(waitForLog(app, log, "panel shown"), log.constData());
+        terminate(app);
+    }
+
 };
 
 JOTTERLY_X11_TEST_MAIN(TestLaunch)

@@ -117,6 +117,10 @@ private Q_SLOTS:
         QCOMPARE(reread.integer(PreferenceKeys::shortcutKeyCode), 38);
         QCOMPARE(reread.integer(PreferenceKeys::shortcutModifiers), 0x180000);
         QCOMPARE(reread.string(PreferenceKeys::shortcutKeyChar), u"J"_s);
+        // A desktop that answers later may still refuse: the alert, and nothing registered.
+        Q_EMIT m_service->registrationRefused();
+        QCOMPARE(counted.failed, 1);
+        QVERIFY(!counted.manager.isRegistered() && !m_service.registered);
     }
 
     // A stored shortcut that cannot be registered takes no key from anyone: none at all

@@ -104,6 +104,18 @@ public:
         return environment;
     }
 
+    /// Runs a sway command (swaymsg) on this compositor; true when sway accepted it.
+    bool command(const QString &command) const
+    {
+        const QStringList sockets = QDir(m_runtime).entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
+        if (sockets.isEmpty())
+            return false;
+        QProcess swaymsg;
+        swaymsg.setProcessEnvironment(clientEnvironment());
+        swaymsg.start(QStringLiteral("swaymsg"), {QStringLiteral("-s"), m_runtime + QLatin1Char('/') + sockets.constFirst(), command});
+        return swaymsg.waitForFinished(10000) && swaymsg.exitCode() == 0;
+    }
+
 private:
     QTemporaryDir m_base;
     QString m_runtime;

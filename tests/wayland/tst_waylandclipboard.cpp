@@ -1,6 +1,11 @@
 #include "platform/wayland/waylandclipboardwatcher.h"
 #include "platform/wayland/waylanddatacontrol.h"
+#include "platform/fakeglobalkeymonitor.h"
+#include "platform/qtscheduler.h"
+#include "platform/recordingalerts.h"
 #include "platform/wayland/waylandpasteboard.h"
+#include "queue/pastequeuemanager.h"
+#include "support/storetesting.h"
 #include "support/headlesssway.h"
 
 #include <QElapsedTimer>
@@ -14,6 +19,7 @@
 
 using namespace Qt::StringLiterals;
 using Content = QMap<QString, QByteArray>;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -260,12 +266,13 @@ private Q_SLOTS:
         QSignalSpy replaced(m_watcher.get(), &WaylandClipboardWatcher::selectionReplaced);
         const Content content{{u"text/plain;charset=utf-8"_s, "ours \xe2\x9c\x93"_ba},
                               {u"text/html"_s, "<i>ours</i>"_ba},
-                              {u"image/png"_s, binaryBytes(300000)}};
+                              {u"image/png"_s, binaryBytes(300000)},
+                              {u"text/uri-list"_s, "file:///tmp/a%20b\r\nfile:///tmp/c\r\n"_ba}};
         m_watcher->setSelection(content);
         QVERIFY(offers(content.keys()));
         for (auto it = content.cbegin(); it != content.cend(); ++it)
             QVERIFY2(paste(it.key()) == it.value(), qPrintable(it.key()));
-        QTRY_COMPARE(reads.count(), 3); // one per read, for the paste queue
+        QTRY_COMPARE(reads.count(), 4); // one per read, for the paste queue
         QStringList readTypes;
         for (const QList<QVariant> &arguments : std::as_const(reads))
             readTypes << arguments.at(0).toString();
@@ -392,7 +399,7 @@ private Q_SLOTS:
         // watcher would be counted among the clients that read what we write.
         m_copies.reset();
         m_watcher.reset();
-        WaylandPasteboard pasteboard(m_sway.socketPath());
+        WaylandPasteboard pasteboard(m_sway.socketPath(), 0ms); // every read is a paste here
         QVERIFY(pasteboard.isWatching());
         QSignalSpy changed(&pasteboard, &Pasteboard::changed);
         QSignalSpy reads(&pasteboard, &Pasteboard::contentRead);
@@ -408,6 +415,36 @@ private Q_SLOTS:
         QCOMPARE(paste(u"text/plain"_s), "written back"_ba);
         QTRY_COMPARE(reads.count(), 1);
         QCOMPARE(pasteboard.changeCount(), count + 2); // our own write is not a copy
+    }
+
+    // The queue moves on at each paste (a read by wl-paste), never at the reads of a
+    // clipboard tool that reads every copy as it appears (wl-paste --watch); the panel
+    // is told that such a tool runs.
+    void queueAdvancesOnPastesNotOnAToolsReads()
+    {
+        // A generous window: the tool's reads must fall in it even on a busy machine.
+        WaylandPasteboard pasteboard(m_sway.socketPath(), 1000ms);
+        QtScheduler scheduler;
+        FakeGlobalKeyMonitor keys;
+        RecordingAlerts alerts;
+        PasteQueueManager queue(&pasteboard, &scheduler, &keys, &alerts);
+        QProcess tool;
+        tool.setProcessEnvironment(m_sway.clientEnvironment());
+        tool.setStandardOutputFile(QProcess::nullDevice());
+        tool.start(u"wl-paste"_s, {u"--watch"_s, u"cat"_s});
+        QVERIFY(tool.waitForStarted());
+        const QStringList texts{u"first"_s, u"second"_s, u"third"_s};
+        queue.startQueue({makeTextItem(texts[0], 1), makeTextItem(texts[1], 2), makeTextItem(texts[2], 3)});
+        for (int i = 0; i < texts.size(); ++i) {
+            QTest::qWait(1500); // a person pastes well after a tool has read
+            QCOMPARE(paste(u"text/plain"_s), texts[i].toUtf8());
+            QTRY_COMPARE(queue.currentIndex(), i + 1 == texts.size() ? 0 : i + 1);
+            if (i == 1)
+                QVERIFY(queue.pastesMayGoUnseen());
+        }
+        QVERIFY(!queue.isActive());
+        tool.kill();
+        tool.waitForFinished();
     }
 };
 

@@ -222,7 +222,8 @@ public:
         const auto it = m_sources.constFind(source);
         if (it == m_sources.cend() || !it->contains(type) || !setNonBlocking(fd))
             return;
-        toMainThread([type](WaylandClipboardWatcher *watcher) { Q_EMIT watcher->contentRead(type); });
+        const bool atOnce = source == m_currentSource && steady_clock::now() - m_currentSourceSince < m_options.readAtOnceWindow;
+        toMainThread([type, atOnce](WaylandClipboardWatcher *watcher) { Q_EMIT watcher->contentRead(type, atOnce); });
         Write write;
         write.fd = std::move(pipe);
         write.data = it->value(type);
@@ -387,6 +388,7 @@ private:
         m_sources.insert(source, pending->content);
         m_dataControl->setSelection(source);
         m_currentSource = source;
+        m_currentSourceSince = steady_clock::now();
         m_writesApplied = pending->generation;
         m_lastReported.reset(); // a copy of the same content as before ours is news again
     }
@@ -545,6 +547,7 @@ private:
 
     QHash<wl_proxy *, Content> m_sources; // our sources not yet cancelled
     wl_proxy *m_currentSource = nullptr;  // ours while it holds the clipboard
+    steady_clock::time_point m_currentSourceSince;
     std::vector<Write> m_writes;
     quint64 m_writesApplied = 0;
 

@@ -41,6 +41,9 @@ public:
         std::chrono::milliseconds stallTimeout{1000};
         /// Larger copies are abandoned.
         qint64 maximumBytes = qint64(512) << 20;
+        /// Reads of our content this soon after we wrote it are made "at once": other
+        /// clipboard tools read every new copy as it appears; a person pastes later.
+        std::chrono::milliseconds readAtOnceWindow{150};
     };
 
     explicit WaylandClipboardWatcher(Options options, QObject *parent = nullptr);
@@ -62,8 +65,8 @@ Q_SIGNALS:
     /// sending, or sent more than the maximum.
     void copyDropped();
     /// Another client asked to read our content as `mimeType` (a paste, or a clipboard
-    /// tool reading it).
-    void contentRead(const QString &mimeType);
+    /// tool reading it); `atOnce` when that came within readAtOnceWindow of our write.
+    void contentRead(const QString &mimeType, bool atOnce);
     /// A client that asked for our content stopped reading it; its transfer was dropped.
     void sendAbandoned(const QString &mimeType);
     /// Our content no longer holds the clipboard: someone else copied.
