@@ -38,21 +38,11 @@ class TestInstallerImage : public QObject
         tool.close();
         QVERIFY(tool.setPermissions(tool.permissions() | QFile::ExeOwner));
     }
-    void writeListing(const QByteArray &plist)
-    {
-        QFile listing(path(u"info.plist"_s));
-        QVERIFY(listing.open(QIODevice::WriteOnly));
-        listing.write(plist);
-    }
     QByteArray image(const QString &name, const QString &volume)
     {
         return "<dict><key>image-path</key><string>" + path(name).toUtf8()
             + "</string><key>system-entities</key><array><dict><key>mount-point</key><string>" + path(volume).toUtf8()
             + "</string></dict></array></dict>";
-    }
-    QByteArray listingOf(const QByteArray &images)
-    {
-        return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>images</key><array>" + images + "</array></dict></plist>";
     }
     [[nodiscard]] QString trashed(const QString &name) const
     {
@@ -79,8 +69,11 @@ private Q_SLOTS:
             QFile file(path(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        writeListing(listingOf(image(u"images/plain.dmg"_s, u"volumes/plain"_s) + image(u"images/first.dmg"_s, u"volumes/first"_s)
-                               + image(u"images/second.dmg"_s, u"volumes/second"_s)));
+        QFile listing(path(u"info.plist"_s));
+        QVERIFY(listing.open(QIODevice::WriteOnly));
+        listing.write("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>images</key><array>"
+                      + image(u"images/plain.dmg"_s, u"volumes/plain"_s) + image(u"images/first.dmg"_s, u"volumes/first"_s)
+                      + image(u"images/second.dmg"_s, u"volumes/second"_s) + "</array></dict></plist>");
     }
 
     void detachesAndTrashesTheFirstMatchingImage()

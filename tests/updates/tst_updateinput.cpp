@@ -114,11 +114,9 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() < 2000, "reading is linear");
         QCOMPARE(appcast.readable, readable);
         QCOMPARE(appcast.newest.has_value(), !version.isEmpty());
-        if (appcast.newest) {
-            QCOMPARE(appcast.newest->displayVersion, version);
-            QCOMPARE(appcast.newest->downloadLocation, QUrl(download));
-            QCOMPARE(appcast.newest->releaseNotesLocation, QUrl(notes));
-        }
+        const AppcastItem newest = appcast.newest.value_or(AppcastItem{});
+        QCOMPARE((std::tuple{newest.displayVersion, newest.downloadLocation, newest.releaseNotesLocation}),
+                 (std::tuple{version, QUrl(download), QUrl(notes)}));
     }
 
     void findsTheInstallerImage_data()
@@ -153,10 +151,8 @@ private Q_SLOTS:
         QFETCH(QString, imagePath);
         const auto found = findMountedInstallerImage(output, u"jotterly"_s);
         QCOMPARE(found.has_value(), !imagePath.isEmpty());
-        if (found) {
-            QCOMPARE(found->imagePath, imagePath);
-            QCOMPARE(found->mountPoint, m_dir.filePath(imagePath.mid(8, 1)));
-        }
+        if (found)
+            QCOMPARE((std::pair{found->imagePath, found->mountPoint}), (std::pair{imagePath, m_dir.filePath(imagePath.mid(8, 1))}));
         QVERIFY(!findMountedInstallerImage(output, QString())); // without a name nothing matches
     }
 };
