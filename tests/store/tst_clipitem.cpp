@@ -54,6 +54,10 @@ private Q_SLOTS:
         // One character of 5,001 code units, longer than a first look at the text takes.
         const QString zalgo = u"e"_s + QString(5000, QChar(0x0301));
         QTest::newRow("a very long first character") << zalgo + QString(300, u'x') << zalgo + QString(199, u'x');
+        // Longer than one window of UTF-8, with a character of it split by the window's end.
+        const QString longCharacter = u"e"_s + QString(9000, QChar(0x0301));
+        QTest::newRow("characters across the UTF-8 window")
+            << longCharacter + longCharacter + QString(300, u'y') << longCharacter + longCharacter + QString(198, u'y');
 
     }
 
@@ -62,6 +66,8 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, expected);
         QCOMPARE(makeTextPreview(text), expected);
+        // The same from the UTF-8 bytes, which are decoded only as far as needed.
+        QCOMPARE(makeUtf8TextPreview(text.toUtf8()), expected);
     }
 
     void hashMatchesIndependentDigest_data()

@@ -198,7 +198,7 @@ private Q_SLOTS:
         QVERIFY(context().save());
         QCOMPARE(DiskView(m_path).previews(), (QStringList{u"Image"_s, u"kept"_s}));
         QCOMPARE(DiskView(m_path).column(u"SELECT textPreview FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"kept"_s});
-        QCOMPARE(DiskView(m_path).column(u"SELECT length(content) FROM ClipItem WHERE textPreview = 'Image'"_s),
+        QCOMPARE(DiskView(m_path).column(u"SELECT length(content) FROM ClipItem JOIN ClipContent ON ClipContent.id = contentId WHERE textPreview = 'Image'"_s),
                  QStringList{QString::number(2 << 20)});
     }
 
@@ -241,7 +241,7 @@ private Q_SLOTS:
             QCOMPARE(copy.richTextData(), original->richTextData());
             QVERIFY(copy.areLargeFieldsLoaded());
         }
-        QCOMPARE(DiskView(m_path).column(u"SELECT typeof(content) FROM ClipItem WHERE contentHash = '%1'"_s.arg(bare->contentHash())),
+        QCOMPARE(DiskView(m_path).column(u"SELECT typeof(content) FROM ClipItem JOIN ClipContent ON ClipContent.id = contentId WHERE contentHash = '%1'"_s.arg(bare->contentHash())),
                  QStringList{u"blob"_s});
     }
 
