@@ -369,6 +369,8 @@ bool AppDelegate::applicationWillTerminate()
         return true;
     m_terminated = true;
     m_clipboardMonitor->stopMonitoring();
+    // Copies on their way to the file are in it before the history is cleared or closed.
+    m_store->context->waitForWrites();
     m_hotkeyManager->unregister();
     if (storedAutoClearOption(*m_preferences) == AutoClearOption::onQuit) {
         qCDebug(lcApp) << "clearing the history on quit";
