@@ -276,9 +276,17 @@ ClipItemPtr ModelContext::materialize(const SqliteStatement &row)
     const qint64 rowId = row.int64Column(0);
     if (auto existing = m_objects.value(rowId).lock())
         return existing;
+    // Committed by the writer, not yet settled here: the record is the item handed over.
+    const QUuid id = QUuid::fromString(row.textColumn(1));
+    for (const Recording &recording : m_recording) {
+        if (recording.item->m_id == id && !recording.item->m_context) {
+            adopt(recording.item, rowId);
+            return recording.item;
+        }
+    }
 
     ClipItemPtr item(new ClipItem);
-    item->m_id = QUuid::fromString(row.textColumn(1));
+    item->m_id = id;
     item->m_contentTypeRaw = row.textColumn(2);
     item->m_textPreview = row.optionalTextColumn(3);
     item->m_isPinned = row.int64Column(4) != 0;
@@ -500,16 +508,13 @@ void ModelContext::finishRecord(const RecordOutcome &outcome)
         }
     }
 
-    item.m_context = this;
     if (outcome.error.isNull()) {
-        item.m_rowId = outcome.rowId;
-        m_objects.insert(item.m_rowId, recording.item);
-        // A thumbnail that came while the item was being written is written now.
-        if (item.m_changed)
-            m_updated.insert(item.m_rowId, recording.item);
+        if (item.m_context != this)
+            adopt(recording.item, outcome.rowId);
         releaseLargeFields(item);
     } else {
         // Not in the file: it waits in memory for the next save that succeeds.
+        item.m_context = this;
         item.m_changed = 0;
         m_inserted.push_back(recording.item);
     }
@@ -518,6 +523,16 @@ void ModelContext::finishRecord(const RecordOutcome &outcome)
         (void)save();
     if (recording.recorded)
         recording.recorded(outcome.error);
+}
+
+void ModelContext::adopt(const ClipItemPtr &item, qint64 rowId)
+{
+    item->m_context = this;
+    item->m_rowId = rowId;
+    m_objects.insert(rowId, item);
+    // A thumbnail that came while the item was being written is written with the next save.
+    if (item->m_changed)
+        m_updated.insert(rowId, item);
 }
 
 void ModelContext::waitForWrites()

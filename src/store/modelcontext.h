@@ -116,6 +116,7 @@ private:
     [[nodiscard]] static QString writeRecord(sqlite3 *db, const NewRecord &record, qint64 historyLimit,
                                              RecordOutcome *outcome);
     void finishRecord(const RecordOutcome &outcome);
+    void adopt(const ClipItemPtr &item, qint64 rowId);
 
     [[nodiscard]] SaveResult writePending();
     void itemChanged(ClipItem *item);
