@@ -261,6 +261,8 @@ bool AppDelegate::applicationWillTerminate()
         return true;
     m_terminated = true;
     m_clipboardMonitor->stopMonitoring();
+    // Copies on their way to the file are in it before the history is cleared or closed.
+    m_store->context->waitForWrites();
     m_hotkeyManager->unregister();
     m_autoClear->runQuitCheck();
     // Whatever earlier saves could not write gets a last try.

@@ -49,6 +49,8 @@ void SaveWatch::retry()
 bool SaveWatch::finish()
 {
     m_retry.cancel();
+    if (m_context)
+        m_context->waitForWrites(); // copies on their way to the file get there first
     if (!m_context || !m_context->hasChanges())
         return true;
     const qsizetype pending = m_context->pendingChangeCount();

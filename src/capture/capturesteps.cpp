@@ -4,6 +4,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cctype>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -11,7 +14,8 @@ namespace {
 ClipItemPtr makeItem(ClipContentType type, const QByteArray &content, const QString &preview,
                      const std::optional<QByteArray> &richText = std::nullopt)
 {
-    return ClipItem::create(content, type, preview, std::nullopt, richText, computeContentHash(type, content));
+    // The hash is computed where the item is stored, away from the main thread.
+    return ClipItem::create(content, type, preview, std::nullopt, richText, QString());
 }
 
 QString lastPathComponent(const QString &path)
@@ -55,8 +59,14 @@ ClipItemPtr captureFileURL(const Pasteboard &pasteboard)
 ClipItemPtr captureURL(const Pasteboard &pasteboard)
 {
     std::optional<QString> text = pasteboard.string(PasteboardType::URL);
-    if (!text)
-        text = pasteboard.string(PasteboardType::String);
+    if (!text) {
+        // A text that cannot be a link is not decoded to find out: it may be 300 MB.
+        const std::optional<QByteArray> bytes = pasteboard.utf8String(PasteboardType::String);
+        if (!bytes || !(bytes->startsWith("http:") || bytes->startsWith("https:"))
+            || std::any_of(bytes->cbegin(), bytes->cend(), [](char c) { return std::isspace(uchar(c)); }))
+            return nullptr;
+        text = QString::fromUtf8(*bytes);
+    }
     if (!text || !isWebLink(*text))
         return nullptr;
     return makeItem(ClipContentType::URL, text->toUtf8(), *text);
@@ -64,11 +74,12 @@ ClipItemPtr captureURL(const Pasteboard &pasteboard)
 
 ClipItemPtr captureText(const Pasteboard &pasteboard)
 {
-    const std::optional<QString> text = pasteboard.string(PasteboardType::String);
+    // The bytes as copied, shared with the clipboard: a long text is never held twice.
+    const std::optional<QByteArray> text = pasteboard.utf8String(PasteboardType::String);
     if (!text || text->isEmpty())
         return nullptr;
-    const QByteArray content = text->toUtf8();
-    const QString preview = makeTextPreview(*text);
+    const QByteArray &content = *text;
+    const QString preview = makeUtf8TextPreview(content);
     if (const auto rtf = pasteboard.data(PasteboardType::RTF))
         return makeItem(ClipContentType::RichText, content, preview, *rtf);
     // Browsers and most toolkits here offer formatting only as HTML.

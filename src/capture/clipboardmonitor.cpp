@@ -142,12 +142,29 @@ void ClipboardMonitor::processPasteboard()
         item = captureURL(*m_pasteboard);
     if (!item)
         item = captureText(*m_pasteboard);
+    // The item shares what it took; the clipboard need not keep a second hold on it.
+    m_pasteboard->releaseLargeContent();
     if (item)
         saveCapturedItem(item, *m_modelContext);
 }
 
 void ClipboardMonitor::saveCapturedItem(const ClipItemPtr &item, ModelContext &context)
 {
+    // The store's writer hashes, compares with the newest item, inserts, trims and
+    // commits off this thread, copies in the order they came; the item is announced
+    // once it is in the file.
+    const QPointer<ClipboardMonitor> self(this);
+    if (context.recordInBackground(item, m_historyLimit, [self, item](const QString &saveError) {
+            if (!self)
+                return;
+            Q_EMIT self->itemStored(item->contentHash(), saveError);
+            self->notifyNewItem();
+        }))
+        return;
+
+    // While saving fails, copies wait in memory with the changes before them.
+    if (item->contentHash().isEmpty())
+        item->setContentHash(computeContentHash(item->contentType(), item->content()));
     // A failed look-up counts as an empty store.
     const ClipItemPtr newest = fetchNewestItem(context);
     if (newest && newest->contentHash() == item->contentHash())

@@ -62,7 +62,8 @@ public:
     /// the pause is recorded.
     void resumeMonitoring();
 
-    /// Stores `item` unless it repeats the newest stored item, trims and announces.
+    /// Stores `item` unless it repeats the newest stored item, trims and announces; the
+    /// work is done on the store's writer thread, and the announcement follows its commit.
     void saveCapturedItem(const ClipItemPtr &item, ModelContext &context);
     /// Announces historyChanged().
     void notifyNewItem();

@@ -91,8 +91,8 @@ ClipItemPtr captureImage(const Pasteboard &pasteboard, ClipboardMonitor *monitor
     if (!bytes)
         return nullptr;
 
-    auto item = ClipItem::create(*bytes, ClipContentType::Image, u"Image"_s, std::nullopt, std::nullopt,
-                                 computeContentHash(ClipContentType::Image, *bytes));
+    // Hashed where it is stored, away from the main thread.
+    auto item = ClipItem::create(*bytes, ClipContentType::Image, u"Image"_s, std::nullopt, std::nullopt, QString());
 
     QPointer<ClipboardMonitor> weakMonitor(monitor);
     QThreadPool *pool = &thumbnailPool();

@@ -190,6 +190,23 @@ std::optional<QString> MimeDataPasteboard::string(PasteboardType type) const
     return *cached;
 }
 
+std::optional<QByteArray> MimeDataPasteboard::utf8String(PasteboardType type) const
+{
+    const auto target = firstTarget(type);
+    if (!target)
+        return std::nullopt;
+    const bool isUtf8 = *target != u"STRING"_s && *target != mozUrlTarget && *target != uriListTarget;
+    if (isUtf8)
+        return m_content.value(*target);
+    return Pasteboard::utf8String(type);
+}
+
+void MimeDataPasteboard::releaseLargeContent()
+{
+    m_content.removeIf([](const auto &entry) { return entry.value().size() > largeContentSize; });
+    m_decoded.removeIf([this](const auto &entry) { return !m_content.contains(entry.key()); });
+}
+
 std::optional<QList<QUrl>> MimeDataPasteboard::fileURLs() const
 {
     QList<QUrl> files;

@@ -28,6 +28,11 @@ public:
     [[nodiscard]] std::optional<QByteArray> data(PasteboardType type) const override;
     [[nodiscard]] std::optional<QString> string(PasteboardType type) const override;
     [[nodiscard]] std::optional<QList<QUrl>> fileURLs() const override;
+    [[nodiscard]] std::optional<QByteArray> utf8String(PasteboardType type) const override;
+    void releaseLargeContent() override;
+
+    /// Representations larger than this are let go once captured.
+    static constexpr qsizetype largeContentSize = 1 << 20;
 
     void clearContents() override;
     void setString(const QString &string, PasteboardType type) override;

@@ -47,6 +47,17 @@ public:
     [[nodiscard]] virtual std::optional<QString> string(PasteboardType type) const = 0;
     /// The file references on the clipboard, in clipboard order, or none.
     [[nodiscard]] virtual std::optional<QList<QUrl>> fileURLs() const = 0;
+    /// The text of one representation as UTF-8 bytes, or none. Bytes offered as UTF-8
+    /// come unchanged and unchecked, so a copied 300 MB text stays one copy: a sequence
+    /// that is not valid UTF-8 is the reader's to replace, as string() does.
+    [[nodiscard]] virtual std::optional<QByteArray> utf8String(PasteboardType type) const
+    {
+        const std::optional<QString> text = string(type);
+        return text ? std::optional<QByteArray>(text->toUtf8()) : std::nullopt;
+    }
+    /// Capture has read the current content: representations too large to keep twice
+    /// are let go (the history holds them now), and later reads no longer return them.
+    virtual void releaseLargeContent() { }
 
     /// Empties the clipboard and takes ownership of it.
     virtual void clearContents() = 0;

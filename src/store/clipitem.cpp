@@ -35,6 +35,24 @@ QString makeTextPreview(const QString &text, int maxCharacters)
     }
 }
 
+QString makeUtf8TextPreview(const QByteArray &utf8, int maxCharacters)
+{
+    // Decodes a window that grows only while it holds too few characters, cut where no
+    // character is split; makeTextPreview then finds the boundaries within it.
+    for (qsizetype window = std::max<qsizetype>(16384, qsizetype(maxCharacters) * 32);; window *= 4) {
+        if (window >= utf8.size())
+            return makeTextPreview(QString::fromUtf8(utf8), maxCharacters);
+        qsizetype cut = window;
+        while (cut > 0 && (uchar(utf8.at(cut)) & 0xc0) == 0x80)
+            --cut;
+        const QString part = QString::fromUtf8(QByteArrayView(utf8).first(cut));
+        // One character more than the preview keeps shows the last one kept is whole.
+        const QString preview = makeTextPreview(part, maxCharacters + 1);
+        if (preview.size() < part.size())
+            return makeTextPreview(preview, maxCharacters);
+    }
+}
+
 QString computeContentHash(ClipContentType type, const QByteArray &content)
 {
     const QByteArray prefix = rawValue(type).toUtf8();

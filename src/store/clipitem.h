@@ -22,6 +22,10 @@ inline constexpr int textPreviewLength = 200;
 /// letter or an emoji sequence.
 [[nodiscard]] QString makeTextPreview(const QString &text, int maxCharacters = textPreviewLength);
 
+/// The same preview of text given as UTF-8 bytes, decoding only as much of them as the
+/// preview needs; invalid sequences read as replacement characters.
+[[nodiscard]] QString makeUtf8TextPreview(const QByteArray &utf8, int maxCharacters = textPreviewLength);
+
 /// Lowercase hexadecimal SHA-256 over the kind's raw string followed by `content`.
 /// What duplicate detection compares; always 64 characters.
 [[nodiscard]] QString computeContentHash(ClipContentType type, const QByteArray &content);

@@ -9,7 +9,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,9 +21,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Small fields first and the two large ones last: SQLite reads a row's columns in
-// order, so listing the history never walks the overflow pages of an image.
+// The item row holds the small fields only; its content and rich text live in a row of
+// ClipContent, so that changing an item never rewrites the copied bytes. The content
+// comes last in its row, where SQLite can write a large value in pieces.
 const auto createSchemaSql = uR"(
+    CREATE TABLE ClipContent (
+        id INTEGER PRIMARY KEY,
+        richTextData BLOB,
+        content BLOB NOT NULL
+    );
     CREATE TABLE ClipItem (
         id TEXT NOT NULL,
         contentTypeRaw TEXT NOT NULL,
@@ -30,18 +38,40 @@ const auto createSchemaSql = uR"(
         timestamp REAL NOT NULL,
         contentHash TEXT NOT NULL,
         thumbnailData BLOB,
-        richTextData BLOB,
-        content BLOB NOT NULL
+        contentId INTEGER NOT NULL
     );
-    CREATE INDEX ClipItemByTimestamp ON ClipItem (timestamp);
-    CREATE INDEX ClipItemByPinnedTimestamp ON ClipItem (isPinned, timestamp);
-    CREATE TABLE StoreMetadata (key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL);
 )"_s;
 
-const QSet<QString> clipItemColumns = {
+// Indexes, and the trigger that takes an item's contents with it, whoever deletes it.
+const auto createIndexesSql = uR"(
+    CREATE INDEX ClipItemByTimestamp ON ClipItem (timestamp);
+    CREATE INDEX ClipItemByPinnedTimestamp ON ClipItem (isPinned, timestamp);
+    CREATE TRIGGER ClipItemContentGoes AFTER DELETE ON ClipItem
+    BEGIN
+        DELETE FROM ClipContent WHERE id = OLD.contentId;
+    END;
+)"_s;
+
+// From the first schema: the contents move to their own rows, numbered as their items.
+const auto migrateV1ToV2Sql = uR"(
+    INSERT INTO ClipContent (id, richTextData, content) SELECT rowid, richTextData, content FROM ClipItem;
+    INSERT INTO ClipItemV2 (rowid, id, contentTypeRaw, textPreview, isPinned, timestamp, contentHash,
+                            thumbnailData, contentId)
+        SELECT rowid, id, contentTypeRaw, textPreview, isPinned, timestamp, contentHash, thumbnailData, rowid
+        FROM ClipItem;
+    DROP TABLE ClipItem;
+    ALTER TABLE ClipItemV2 RENAME TO ClipItem;
+)"_s;
+
+const QSet<QString> clipItemColumnsV1 = {
     u"id"_s,        u"content"_s,  u"contentTypeRaw"_s, u"textPreview"_s, u"thumbnailData"_s,
     u"richTextData"_s, u"isPinned"_s, u"timestamp"_s,   u"contentHash"_s,
 };
+const QSet<QString> clipItemColumnsV2 = {
+    u"id"_s,       u"contentTypeRaw"_s, u"textPreview"_s, u"thumbnailData"_s,
+    u"isPinned"_s, u"timestamp"_s,      u"contentHash"_s, u"contentId"_s,
+};
+const QSet<QString> clipContentColumns = {u"id"_s, u"richTextData"_s, u"content"_s};
 
 const auto schemaVersionKey = u"schemaVersion"_s;
 
@@ -100,9 +130,10 @@ QStringList tableNames(sqlite3 *db, QString *error)
 
 bool initializeSchema(sqlite3 *db, QString *error)
 {
-    const QString sql = u"BEGIN IMMEDIATE;"_s + createSchemaSql
-        + u"INSERT INTO StoreMetadata (key, value) VALUES ('%1', '%2'); COMMIT;"_s.arg(
-            schemaVersionKey, ClipItemSchemaV1::versionIdentifier.toString());
+    const QString sql = u"BEGIN IMMEDIATE;"_s + createSchemaSql + createIndexesSql
+        + u"CREATE TABLE StoreMetadata (key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL);"
+          "INSERT INTO StoreMetadata (key, value) VALUES ('%1', '%2'); COMMIT;"_s.arg(
+              schemaVersionKey, ClipItemSchemaV2::versionIdentifier.toString());
     if (!sqliteExec(db, sql)) {
         *error = sqliteError(db);
         sqliteExec(db, u"ROLLBACK"_s);
@@ -111,33 +142,63 @@ bool initializeSchema(sqlite3 *db, QString *error)
     return true;
 }
 
-bool validateSchema(sqlite3 *db, const QStringList &tables, QString *error)
+QSet<QString> columnNames(sqlite3 *db, const QString &table)
+{
+    SqliteStatement query(db, u"SELECT name FROM pragma_table_info(?)"_s);
+    query.bind(1, table);
+    QSet<QString> columns;
+    while (query.step() == SQLITE_ROW)
+        columns.insert(query.textColumn(0));
+    return columns;
+}
+
+// The schema the file was written under, when it is one the migration plan knows and
+// the tables match it.
+std::optional<SchemaVersion> recordedSchema(sqlite3 *db, const QStringList &tables, QString *error)
 {
     if (!tables.contains(u"StoreMetadata"_s) || !tables.contains(u"ClipItem"_s)) {
         *error = u"the file holds no jotterly history (no schema version recorded)"_s;
-        return false;
+        return std::nullopt;
     }
     SqliteStatement versionQuery(db, u"SELECT value FROM StoreMetadata WHERE key = ?"_s);
     versionQuery.bind(1, schemaVersionKey);
     if (versionQuery.step() != SQLITE_ROW) {
         *error = u"the file records no schema version"_s;
-        return false;
+        return std::nullopt;
     }
     const QString recorded = versionQuery.textColumn(0);
     const auto known = ClipItemMigrationPlan::schemas();
-    const bool isCurrent = recorded == known.constLast().toString();
-    // Without migration stages only the current schema can be opened.
-    if (!isCurrent) {
+    const auto version = std::find_if(known.cbegin(), known.cend(),
+                                      [&](const SchemaVersion &v) { return v.toString() == recorded; });
+    if (version == known.cend()) {
         *error = u"the history was written under schema version %1, which this version of jotterly "
                  "cannot open (it knows %2)"_s.arg(recorded, known.constLast().toString());
-        return false;
+        return std::nullopt;
     }
-    SqliteStatement columnsQuery(db, u"SELECT name FROM pragma_table_info('ClipItem')"_s);
-    QSet<QString> columns;
-    while (columnsQuery.step() == SQLITE_ROW)
-        columns.insert(columnsQuery.textColumn(0));
-    if (columns != clipItemColumns) {
+    const bool matches = *version == ClipItemSchemaV1::versionIdentifier
+        ? columnNames(db, u"ClipItem"_s) == clipItemColumnsV1
+        : columnNames(db, u"ClipItem"_s) == clipItemColumnsV2 && tables.contains(u"ClipContent"_s)
+            && columnNames(db, u"ClipContent"_s) == clipContentColumns;
+    if (!matches) {
         *error = u"the ClipItem table does not match schema version %1"_s.arg(recorded);
+        return std::nullopt;
+    }
+    return *version;
+}
+
+// The one migration stage, in one transaction: a stop at any point leaves the file
+// under the first schema with every item, and a finished stage leaves it whole under
+// the second.
+bool migrateV1ToV2(sqlite3 *db, QString *error)
+{
+    QString createV2 = createSchemaSql;
+    createV2.replace(u"CREATE TABLE ClipItem ("_s, u"CREATE TABLE ClipItemV2 ("_s);
+    const QString sql = u"BEGIN IMMEDIATE;"_s + createV2 + migrateV1ToV2Sql + createIndexesSql
+        + u"UPDATE StoreMetadata SET value = '%1' WHERE key = '%2'; COMMIT;"_s.arg(
+            ClipItemSchemaV2::versionIdentifier.toString(), schemaVersionKey);
+    if (!sqliteExec(db, sql)) {
+        *error = sqliteError(db);
+        sqliteExec(db, u"ROLLBACK"_s);
         return false;
     }
     return true;
@@ -206,8 +267,10 @@ std::unique_ptr<ModelContainer> ModelContainer::open(const QString &path, QStrin
     const QStringList tables = tableNames(db, &reason);
     if (!reason.isEmpty())
         return fail(u"cannot read %1: %2"_s.arg(quoted(path), reason));
+    std::optional<SchemaVersion> recorded;
     if (!tables.isEmpty()) {
-        if (!validateSchema(db, tables, &reason) || !passesQuickCheck(db, &reason))
+        recorded = recordedSchema(db, tables, &reason);
+        if (!recorded || !passesQuickCheck(db, &reason))
             return fail(u"cannot use %1: %2"_s.arg(quoted(path), reason));
     }
 
@@ -233,6 +296,9 @@ std::unique_ptr<ModelContainer> ModelContainer::open(const QString &path, QStrin
 
     if (tables.isEmpty() && !initializeSchema(db, &reason))
         return fail(u"cannot create the history in %1: %2"_s.arg(quoted(path), reason));
+    if (recorded == ClipItemSchemaV1::versionIdentifier && !migrateV1ToV2(db, &reason))
+        return fail(u"cannot migrate %1 to schema version %2: %3"_s.arg(
+            quoted(path), ClipItemSchemaV2::versionIdentifier.toString(), reason));
 
     return std::unique_ptr<ModelContainer>(new ModelContainer(connection.release(), path));
 }

@@ -9,8 +9,9 @@
 struct sqlite3;
 class WalCheckpointer;
 
-/// The durable store of the history: one SQLite file holding the ClipItem table under
-/// a recorded schema version.
+/// The durable store of the history: one SQLite file holding the ClipItem table and the
+/// ClipContent table it refers to, under a recorded schema version. Files written under
+/// an older schema are migrated in place when opened.
 ///
 /// Opening never changes a file it cannot use: a file that is not a database, is
 /// damaged, or was written under a schema the migration plan does not know is reported
@@ -28,7 +29,7 @@ public:
 
     [[nodiscard]] QString path() const { return m_path; }
     /// The schema version recorded in the file.
-    [[nodiscard]] SchemaVersion schemaVersion() const { return ClipItemSchemaV1::versionIdentifier; }
+    [[nodiscard]] SchemaVersion schemaVersion() const { return ClipItemSchemaV2::versionIdentifier; }
     /// The open connection, for the context and for maintenance tools.
     [[nodiscard]] sqlite3 *connection() const { return m_db; }
     /// Copies the log into the file away from the thread that saves.

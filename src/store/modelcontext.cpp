@@ -2,7 +2,10 @@
 
 #include "store/modelcontainer.h"
 #include "store/sqlitestatement.h"
+#include "store/storerecords.h"
+#include "store/storewriter.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 #include <algorithm>
@@ -12,28 +15,39 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-double toStoredTime(const QDateTime &time)
+NewRecord recordOf(const ClipItem &item)
 {
-    return double(time.toMSecsSinceEpoch()) / 1000.0;
-}
-
-QDateTime fromStoredTime(double seconds)
-{
-    return QDateTime::fromMSecsSinceEpoch(qRound64(seconds * 1000.0), Qt::UTC);
+    return {item.id(),        item.contentTypeRaw(), item.textPreview(),  item.isPinned(), toStoredTime(item.timestamp()),
+            item.contentHash(), item.thumbnailData(), item.richTextData(), item.content()};
 }
 
 const auto listedColumns = u"rowid, id, contentTypeRaw, textPreview, isPinned, timestamp, contentHash, thumbnailData"_s;
 
 } // namespace
 
+// What the writer thread reports back about one recorded item.
+struct ModelContext::RecordOutcome {
+    QString contentHash;
+    std::optional<QByteArray> content; // when the writer had to correct it
+    bool duplicate = false;
+    qint64 rowId = 0;
+    QList<qint64> trimmed;
+    QString error;
+};
+
 ModelContext::ModelContext(ModelContainer *container, QObject *parent)
     : QObject(parent)
     , m_container(container)
+    , m_writer(std::make_unique<StoreWriter>(container->path(), container->checkpointer()))
 {
+    if (!m_writer->isRunning())
+        m_writer.reset();
 }
 
 ModelContext::~ModelContext()
 {
+    // Items already handed to the writer are committed before it stops.
+    m_writer.reset();
     // Objects still held elsewhere become detached; they must not call back into us.
     for (const auto &weak : std::as_const(m_objects)) {
         if (const auto item = weak.lock())
@@ -262,9 +276,17 @@ ClipItemPtr ModelContext::materialize(const SqliteStatement &row)
     const qint64 rowId = row.int64Column(0);
     if (auto existing = m_objects.value(rowId).lock())
         return existing;
+    // Committed by the writer, not yet settled here: the record is the item handed over.
+    const QUuid id = QUuid::fromString(row.textColumn(1));
+    for (const Recording &recording : m_recording) {
+        if (recording.item->m_id == id && !recording.item->m_context) {
+            adopt(recording.item, rowId);
+            return recording.item;
+        }
+    }
 
     ClipItemPtr item(new ClipItem);
-    item->m_id = QUuid::fromString(row.textColumn(1));
+    item->m_id = id;
     item->m_contentTypeRaw = row.textColumn(2);
     item->m_textPreview = row.optionalTextColumn(3);
     item->m_isPinned = row.int64Column(4) != 0;
@@ -312,7 +334,8 @@ void ModelContext::loadLargeFields(ClipItem *item)
 {
     if (item->m_rowId == 0)
         return;
-    SqliteStatement query(m_container->connection(), u"SELECT content, richTextData FROM ClipItem WHERE rowid = ?"_s);
+    SqliteStatement query(m_container->connection(), u"SELECT content, richTextData FROM ClipContent "
+                                                      "WHERE id = (SELECT contentId FROM ClipItem WHERE rowid = ?)"_s);
     query.bind(1, item->m_rowId);
     if (query.step() != SQLITE_ROW)
         return; // left unloaded: a later read tries again
@@ -328,23 +351,9 @@ void ModelContext::loadLargeFields(ClipItem *item)
 
 QString ModelContext::writeInsert(ClipItem &item, qint64 *rowId)
 {
-    sqlite3 *db = m_container->connection();
-    SqliteStatement insert(db, u"INSERT INTO ClipItem (id, contentTypeRaw, textPreview, isPinned, timestamp, "
-                               "contentHash, thumbnailData, richTextData, content) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
-    insert.bind(1, item.m_id.toString(QUuid::WithoutBraces));
-    insert.bind(2, item.m_contentTypeRaw);
-    insert.bind(3, item.m_textPreview);
-    insert.bind(4, qint64(item.m_isPinned));
-    insert.bind(5, toStoredTime(item.m_timestamp));
-    insert.bind(6, item.m_contentHash);
-    insert.bind(7, item.m_thumbnailData);
-    insert.bind(8, item.m_richTextData);
-    insert.bind(9, item.m_content);
-    if (!insert.exec())
-        return sqliteError(db);
-    *rowId = sqlite3_last_insert_rowid(db);
-    return {};
+    if (item.m_contentHash.isEmpty())
+        item.m_contentHash = computeContentHash(item.contentType(), item.m_content);
+    return insertRecord(m_container->connection(), recordOf(item), rowId);
 }
 
 QString ModelContext::writeUpdate(const ClipItem &item)
@@ -355,16 +364,18 @@ QString ModelContext::writeUpdate(const ClipItem &item)
         QStringView name;
         Bind bind;
     };
-    static const Column columns[] = {
+    static const Column contentColumns[] = {
         {ClipItem::ContentField, u"content", [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_content); }},
+        {ClipItem::RichTextDataField, u"richTextData",
+         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_richTextData); }},
+    };
+    static const Column itemColumns[] = {
         {ClipItem::ContentTypeRawField, u"contentTypeRaw",
          [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_contentTypeRaw); }},
         {ClipItem::TextPreviewField, u"textPreview",
          [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_textPreview); }},
         {ClipItem::ThumbnailDataField, u"thumbnailData",
          [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_thumbnailData); }},
-        {ClipItem::RichTextDataField, u"richTextData",
-         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_richTextData); }},
         {ClipItem::IsPinnedField, u"isPinned",
          [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, qint64(c.m_isPinned)); }},
         {ClipItem::TimestampField, u"timestamp",
@@ -373,24 +384,30 @@ QString ModelContext::writeUpdate(const ClipItem &item)
          [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_contentHash); }},
     };
 
-    // Only the fields that changed are written, so an unread image is never rewritten.
-    QStringList assignments;
-    for (const auto &column : columns) {
-        if (item.m_changed & column.field)
-            assignments << column.name.toString() + u" = ?"_s;
-    }
-    if (assignments.isEmpty())
-        return {};
-
+    // Only the fields that changed are written; the contents live in a row of their own,
+    // so pinning or a new timestamp never rewrites a copied picture.
     sqlite3 *db = m_container->connection();
-    SqliteStatement update(db, u"UPDATE ClipItem SET "_s + assignments.join(u", "_s) + u" WHERE rowid = ?"_s);
-    int index = 1;
-    for (const auto &column : columns) {
-        if (item.m_changed & column.field)
-            column.bind(update, index++, item);
-    }
-    update.bind(index, item.m_rowId);
-    return update.exec() ? QString() : sqliteError(db);
+    const auto write = [&](const auto &columns, const QString &table, const QString &where) {
+        QStringList assignments;
+        for (const auto &column : columns) {
+            if (item.m_changed & column.field)
+                assignments << column.name.toString() + u" = ?"_s;
+        }
+        if (assignments.isEmpty())
+            return QString();
+        SqliteStatement update(db, u"UPDATE "_s + table + u" SET "_s + assignments.join(u", "_s) + where);
+        int index = 1;
+        for (const auto &column : columns) {
+            if (item.m_changed & column.field)
+                column.bind(update, index++, item);
+        }
+        update.bind(index, item.m_rowId);
+        return update.exec() ? QString() : sqliteError(db);
+    };
+    const QString error = write(itemColumns, u"ClipItem"_s, u" WHERE rowid = ?"_s);
+    if (!error.isNull())
+        return error;
+    return write(contentColumns, u"ClipContent"_s, u" WHERE id = (SELECT contentId FROM ClipItem WHERE rowid = ?)"_s);
 }
 
 QString ModelContext::writeDelete(qint64 rowId)
@@ -399,4 +416,134 @@ QString ModelContext::writeDelete(qint64 rowId)
     SqliteStatement remove(db, u"DELETE FROM ClipItem WHERE rowid = ?"_s);
     remove.bind(1, rowId);
     return remove.exec() ? QString() : sqliteError(db);
+}
+
+bool ModelContext::recordInBackground(const ClipItemPtr &item, qint64 historyLimit, RecordedCallback recorded)
+{
+    // What waits here is written first, so the writer compares with and trims what the
+    // user sees. While saving fails, recording stays with the caller, in memory.
+    if (hasChanges())
+        (void)save();
+    if (!m_writer || hasChanges() || !item || item->m_context)
+        return false;
+
+    NewRecord record = recordOf(*item);
+    item->m_changed = 0; // what changes from now on is written once the item is in the file
+    m_recording.push_back({item, std::move(recorded)});
+    m_writer->post([this, record = std::move(record), historyLimit](sqlite3 *db) mutable {
+        RecordOutcome outcome;
+        const auto type = clipContentTypeFromRaw(record.contentTypeRaw).value_or(ClipContentType::Text);
+        // A text's content is its UTF-8; bytes copied as UTF-8 but not valid are stored
+        // with replacement characters, as they read.
+        if ((type == ClipContentType::Text || type == ClipContentType::RichText)
+            && !QByteArrayView(record.content).isValidUtf8()) {
+            record.content = QString::fromUtf8(record.content).toUtf8();
+            outcome.content = record.content;
+        }
+        if (record.contentHash.isEmpty())
+            record.contentHash = computeContentHash(type, record.content);
+        outcome.contentHash = record.contentHash;
+        outcome.error = writeRecord(db, record, historyLimit, &outcome);
+        record = {}; // the bytes are in the file: this thread's share of them goes now
+        QMetaObject::invokeMethod(this, [this, outcome] { finishRecord(outcome); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+QString ModelContext::writeRecord(sqlite3 *db, const NewRecord &record, qint64 historyLimit, RecordOutcome *outcome)
+{
+    if (!sqliteExec(db, u"BEGIN IMMEDIATE"_s))
+        return sqliteError(db);
+    // A failed look-up counts as an empty history.
+    QString lookupError;
+    if (newestContentHash(db, &lookupError) == record.contentHash) {
+        outcome->duplicate = true;
+        sqliteExec(db, u"ROLLBACK"_s);
+        return {};
+    }
+    QString error = insertRecord(db, record, &outcome->rowId);
+    if (error.isNull()) {
+        // A trim that fails deletes nothing; the new item is kept all the same.
+        sqliteExec(db, u"SAVEPOINT trim"_s);
+        if (trimRecords(db, historyLimit, &outcome->trimmed).isNull()) {
+            sqliteExec(db, u"RELEASE trim"_s);
+        } else {
+            sqliteExec(db, u"ROLLBACK TO trim"_s);
+            sqliteExec(db, u"RELEASE trim"_s);
+            outcome->trimmed.clear();
+        }
+        if (!sqliteExec(db, u"COMMIT"_s))
+            error = sqliteError(db);
+    }
+    if (!error.isNull()) {
+        sqliteExec(db, u"ROLLBACK"_s);
+        outcome->rowId = 0;
+        outcome->trimmed.clear();
+    }
+    return error;
+}
+
+void ModelContext::finishRecord(const RecordOutcome &outcome)
+{
+    if (m_recording.empty())
+        return;
+    const Recording recording = std::move(m_recording.front());
+    m_recording.pop_front();
+    ClipItem &item = *recording.item;
+    item.m_contentHash = outcome.contentHash;
+    if (outcome.content)
+        item.m_content = *outcome.content;
+    if (outcome.duplicate)
+        return;
+
+    // Trimmed records are gone from the file: their objects are detached, as after a
+    // saved removal.
+    for (const qint64 rowId : outcome.trimmed) {
+        m_updated.remove(rowId);
+        m_deleted.remove(rowId);
+        if (const auto trimmed = m_objects.take(rowId).lock()) {
+            trimmed->m_context = nullptr;
+            trimmed->m_rowId = 0;
+            trimmed->m_changed = 0;
+        }
+    }
+
+    if (outcome.error.isNull()) {
+        if (item.m_context != this)
+            adopt(recording.item, outcome.rowId);
+        releaseLargeFields(item);
+    } else {
+        // Not in the file: it waits in memory for the next save that succeeds.
+        item.m_context = this;
+        item.m_changed = 0;
+        m_inserted.push_back(recording.item);
+    }
+    Q_EMIT saveFinished(outcome.error);
+    if (outcome.error.isNull() && item.m_changed)
+        (void)save();
+    if (recording.recorded)
+        recording.recorded(outcome.error);
+}
+
+void ModelContext::adopt(const ClipItemPtr &item, qint64 rowId)
+{
+    item->m_context = this;
+    item->m_rowId = rowId;
+    m_objects.insert(rowId, item);
+    // A thumbnail that came while the item was being written is written with the next save.
+    if (item->m_changed)
+        m_updated.insert(rowId, item);
+}
+
+void ModelContext::waitForWrites()
+{
+    if (!m_writer)
+        return;
+    m_writer->waitUntilIdle();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+bool ModelContext::isRecording() const
+{
+    return !m_recording.empty();
 }

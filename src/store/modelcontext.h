@@ -7,12 +7,17 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class ModelContainer;
 class SqliteStatement;
+class StoreWriter;
+struct NewRecord;
+struct sqlite3;
 
 /// What a fetch asks for: an optional filter on `isPinned`, an optional sort on
 /// `timestamp` and an optional limit. Equal timestamps keep the order in which the
@@ -79,12 +84,39 @@ public:
     /// Whether `item` is written in the file (a later change to it may still be pending).
     [[nodiscard]] bool isSaved(const ClipItem &item) const;
 
+    /// Called on the main thread once a recorded item is settled: `error` is null when
+    /// it is committed to the file, else the item waits in the context for a later save.
+    using RecordedCallback = std::function<void(const QString &error)>;
+
+    /// Records a newly captured item on the store's writer thread: hashes its content
+    /// when it has no hash yet, drops it when its hash equals the newest stored item's,
+    /// else inserts it, deletes the unpinned items beyond `historyLimit` and commits, all
+    /// in one transaction and in the order items were handed over. The item joins the
+    /// context (and every fetch) once committed; then `recorded` runs, never for a
+    /// dropped repeat. Returns false, doing nothing, when there is no writer or saving
+    /// fails: the caller then records the item here.
+    bool recordInBackground(const ClipItemPtr &item, qint64 historyLimit, RecordedCallback recorded);
+    /// Blocks until every item handed to the writer is settled, and settles them here.
+    void waitForWrites();
+    /// Whether items handed to the writer are not settled yet.
+    [[nodiscard]] bool isRecording() const;
+
 Q_SIGNALS:
     /// Every save that had something to write: `error` is null when it succeeded.
     void saveFinished(const QString &error);
 
 private:
     friend class ClipItem;
+    struct RecordOutcome;
+    struct Recording {
+        ClipItemPtr item;
+        RecordedCallback recorded;
+    };
+
+    [[nodiscard]] static QString writeRecord(sqlite3 *db, const NewRecord &record, qint64 historyLimit,
+                                             RecordOutcome *outcome);
+    void finishRecord(const RecordOutcome &outcome);
+    void adopt(const ClipItemPtr &item, qint64 rowId);
 
     [[nodiscard]] SaveResult writePending();
     void itemChanged(ClipItem *item);
@@ -104,4 +136,6 @@ private:
     std::vector<ClipItemPtr> m_inserted;              // in insertion order
     QHash<qint64, ClipItemPtr> m_updated;
     QHash<qint64, ClipItemPtr> m_deleted;
+    std::deque<Recording> m_recording;     // handed to the writer, in order
+    std::unique_ptr<StoreWriter> m_writer; // declared last: stopped first
 };

@@ -53,6 +53,31 @@ void SqliteStatement::bind(int index, const std::optional<QByteArray> &value)
         sqlite3_bind_null(m_stmt, index);
 }
 
+void SqliteStatement::bindStatic(int index, const QByteArray &value)
+{
+    static const char empty = 0;
+    sqlite3_bind_blob64(m_stmt, index, value.isEmpty() ? &empty : value.constData(), sqlite3_uint64(value.size()),
+                        SQLITE_STATIC);
+}
+
+void SqliteStatement::bindStatic(int index, const std::optional<QByteArray> &value)
+{
+    if (value)
+        bindStatic(index, *value);
+    else
+        sqlite3_bind_null(m_stmt, index);
+}
+
+void SqliteStatement::bindZeroBlob(int index, qint64 size)
+{
+    sqlite3_bind_zeroblob64(m_stmt, index, sqlite3_uint64(size));
+}
+
+void SqliteStatement::reset()
+{
+    sqlite3_reset(m_stmt);
+}
+
 int SqliteStatement::step()
 {
     return m_stmt ? sqlite3_step(m_stmt) : SQLITE_MISUSE;

@@ -24,6 +24,14 @@ public:
     void bind(int index, const std::optional<QString> &value);
     void bind(int index, const QByteArray &value);
     void bind(int index, const std::optional<QByteArray> &value);
+    /// Binds the bytes without copying them: they must stay unchanged until the
+    /// statement is finished or bound anew.
+    void bindStatic(int index, const QByteArray &value);
+    void bindStatic(int index, const std::optional<QByteArray> &value);
+    /// Binds `size` zero bytes, to be overwritten in place later.
+    void bindZeroBlob(int index, qint64 size);
+    /// Makes the statement ready to run again; bindings stay.
+    void reset();
 
     /// Steps once: SQLITE_ROW, SQLITE_DONE or an error code.
     int step();

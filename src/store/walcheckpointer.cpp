@@ -51,6 +51,12 @@ bool WalCheckpointer::isRunning() const
     return m_checkpointDb != nullptr;
 }
 
+void WalCheckpointer::watch(sqlite3 *db)
+{
+    if (m_checkpointDb)
+        sqlite3_wal_hook(db, afterCommit, this);
+}
+
 void WalCheckpointer::request()
 {
     {

@@ -28,6 +28,8 @@ public:
     WalCheckpointer(const WalCheckpointer &) = delete;
     WalCheckpointer &operator=(const WalCheckpointer &) = delete;
 
+    /// Also checkpoints after the commits of `db`, another connection to the same file.
+    void watch(sqlite3 *db);
     /// Asks for a checkpoint soon; several requests before it starts make one.
     void request();
     /// Whether checkpoints run on the thread (false when the file could not be opened twice).

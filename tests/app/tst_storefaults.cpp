@@ -30,6 +30,7 @@ class TestStoreFaults : public QObject
     {
         m_rig->pasteboard.replaceContent({{u"UTF8_STRING"_s, (text + QString(8000, u'.')).toUtf8()}});
         m_rig->scheduler.advance(500ms);
+        m_rig->store->context->waitForWrites();
     }
 
     QStringList listed() const

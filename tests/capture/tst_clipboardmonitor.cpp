@@ -38,12 +38,24 @@ private Q_SLOTS:
         }
         QCOMPARE(m_rig->stored(), (QStringList{u"A"_s, u"B"_s, u"A"_s}));
         QCOMPARE(m_newItemCalls, 3);
+        QCOMPARE(fetchNewestItem(*m_rig->store->context)->contentHash(), computeContentHash(ClipContentType::Text, "A"));
 
         // A pinned newest item also blocks its repeat.
         m_rig->store->context->fetch({}).items.constFirst()->setIsPinned(true);
         m_rig->copyText(u"A"_s);
         m_rig->scheduler.advance(500ms);
         QCOMPARE(m_rig->stored().size(), 3);
+    }
+
+    void storesTextThatIsNotValidUtf8AsItReads()
+    {
+        m_rig->monitor.startMonitoring();
+        m_rig->pasteboard.replaceContent({{u"UTF8_STRING"_s, "ok \xff end"}});
+        m_rig->scheduler.runPending();
+        QCOMPARE(m_rig->stored(), QStringList{u"ok \uFFFD end"_s});
+        const ClipItemPtr item = fetchNewestItem(*m_rig->store->context);
+        QCOMPARE(item->content(), u"ok \uFFFD end"_s.toUtf8());
+        QCOMPARE(item->contentHash(), computeContentHash(ClipContentType::Text, item->content()));
     }
 
     void checksAsSoonAsAChangeIsAnnounced()

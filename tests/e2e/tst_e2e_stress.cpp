@@ -136,7 +136,7 @@ private Q_SLOTS:
         QVERIFY(m_app->waitForLog(recordedLine, 60000, from));
         QVERIFY(m_app->log().indexOf(hashOf("text", text), from) > 0);
         DiskView disk(m_app->storePath());
-        QCOMPARE(disk.column(u"SELECT length(content) FROM ClipItem ORDER BY timestamp DESC LIMIT 1"_s),
+        QCOMPARE(disk.column(u"SELECT length(content) FROM ClipItem JOIN ClipContent ON ClipContent.id = contentId ORDER BY timestamp DESC LIMIT 1"_s),
                  QStringList{QString::number(text.size())});
         QVERIFY(m_app->waitForRows([](const QJsonArray &rows) {
             return rows.at(0).toObject().value(u"label"_s).toString().startsWith(u"fifty megabytes"_s);

@@ -304,6 +304,7 @@ private Q_SLOTS:
         // A copy right after is recorded; a pause another writer began stays theirs.
         m_rig->pasteboard.replaceContent({{u"text/plain"_s, "right after"}});
         m_rig->scheduler.advance(ClipboardMonitor::pollingInterval);
+        m_rig->store->context->waitForWrites();
         QCOMPARE(m_rig->store->context->fetchCount({}).value_or(-1), qsizetype(3));
         m_rig->monitor.setIsPaused(true);
         Q_EMIT m_rig->pasteboard.emptiedByOwnerExit();

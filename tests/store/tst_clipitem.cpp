@@ -35,6 +35,10 @@ private Q_SLOTS:
         // One character of 5,001 code units, longer than a first look at the text takes.
         const QString zalgo = u"e"_s + QString(5000, QChar(0x0301));
         QTest::newRow("a very long first character") << zalgo + QString(300, u'x') << zalgo + QString(199, u'x');
+        // Longer than one window of UTF-8, with a character of it split by the window's end.
+        const QString longCharacter = u"e"_s + QString(9000, QChar(0x0301));
+        QTest::newRow("characters across the UTF-8 window")
+            << longCharacter + longCharacter + QString(300, u'y') << longCharacter + longCharacter + QString(198, u'y');
     }
 
     void preview()
@@ -42,6 +46,32 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, expected);
         QCOMPARE(makeTextPreview(text), expected);
+        // The same from the UTF-8 bytes, which are decoded only as far as needed.
+        QCOMPARE(makeUtf8TextPreview(text.toUtf8()), expected);
+    }
+
+    // Digests computed outside this program (Python's hashlib) over the kind's prefix and
+    // the bytes: stored histories de-duplicate against hashes made by earlier versions.
+    void hashMatchesIndependentDigest_data()
+    {
+        QTest::addColumn<ClipContentType>("type");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected");
+        QByteArray bytes;
+        for (int i = 0; i < 256; ++i)
+            bytes.append(char(i));
+        QTest::newRow("text abc") << ClipContentType::Text << QByteArray("abc")
+                                  << u"079c78de91949fcda96e4e0c8427e71e4dc90fe78da365a3340a247df7053ff8"_s;
+        QTest::newRow("image, every byte value") << ClipContentType::Image << bytes
+                                                 << u"64414604059634752cc0a432b2464d24f5cf46902d983ba565ac077ddd2255a3"_s;
+    }
+
+    void hashMatchesIndependentDigest()
+    {
+        QFETCH(ClipContentType, type);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        QCOMPARE(computeContentHash(type, content), expected);
     }
 };
 

@@ -9,7 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -33,6 +36,29 @@ void runSql(const QString &path, const char *sql)
     sqlite3_free(message);
     sqlite3_close(db);
     QVERIFY2(rc == SQLITE_OK, qPrintable(why));
+}
+
+// A history as the first schema wrote it: contents inline in the item rows. 40 items of
+// 1 MB, every fifth pinned, every third with rich text.
+const char *const firstSchemaStore = R"(
+    CREATE TABLE ClipItem (id TEXT NOT NULL, contentTypeRaw TEXT NOT NULL, textPreview TEXT,
+        isPinned INTEGER NOT NULL, timestamp REAL NOT NULL, contentHash TEXT NOT NULL,
+        thumbnailData BLOB, richTextData BLOB, content BLOB NOT NULL);
+    CREATE INDEX ClipItemByTimestamp ON ClipItem (timestamp);
+    CREATE TABLE StoreMetadata (key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL);
+    INSERT INTO StoreMetadata VALUES ('schemaVersion', '1.0.0');
+    WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40)
+    INSERT INTO ClipItem SELECT printf('00000000-0000-4000-8000-%012d', i), 'text', 'item ' || i, i % 5 = 0,
+        1000 + i, printf('%064d', i), CASE WHEN i = 7 THEN x'89504e47' END,
+        CASE WHEN i % 3 = 0 THEN randomblob(1000) END, randomblob(1048576) FROM n;
+)";
+
+// Each item as "preview pinned length-and-start-of-content length-and-start-of-rich-text".
+QStringList itemsOnDisk(const QString &path, const QString &from)
+{
+    return DiskView(path).column(u"SELECT textPreview || ' ' || isPinned || ' ' || length(content) || hex(substr(content, 1, 16))"
+                                 " || ' ' || ifnull(length(richTextData) || hex(substr(richTextData, 1, 16)), '-')"
+                                 " || ' ' || ifnull(hex(thumbnailData), '-') FROM "_s + from + u" ORDER BY timestamp"_s);
 }
 
 } // namespace
@@ -83,11 +109,13 @@ private Q_SLOTS:
             QCOMPARE(file.permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
         }
         QCOMPARE(DiskView(path).column(u"SELECT value FROM StoreMetadata WHERE key = 'schemaVersion'"_s),
-                 QStringList{u"1.0.0"_s});
-        const QStringList columns = DiskView(path).column(u"SELECT name FROM pragma_table_info('ClipItem')"_s);
+                 QStringList{u"2.0.0"_s});
+        // Every field under its own name; the contents in a table of their own.
+        const QStringList columns = DiskView(path).column(
+            u"SELECT name FROM pragma_table_info('ClipItem') UNION SELECT name FROM pragma_table_info('ClipContent')"_s);
         QCOMPARE(QSet<QString>(columns.begin(), columns.end()),
                  (QSet<QString>{u"id"_s, u"content"_s, u"contentTypeRaw"_s, u"textPreview"_s, u"thumbnailData"_s,
-                                u"richTextData"_s, u"isPinned"_s, u"timestamp"_s, u"contentHash"_s}));
+                                u"richTextData"_s, u"isPinned"_s, u"timestamp"_s, u"contentHash"_s, u"contentId"_s}));
     }
 
     // A save that fills the log leaves copying it into the file to another thread;
@@ -108,7 +136,7 @@ private Q_SLOTS:
             QVERIFY(store.context->save());
             QTRY_VERIFY(store.container->checkpointer()->completedCheckpoints() >= 1);
             QVERIFY(QFileInfo(path).size() > large.size()); // in the file, not only in the log
-            QCOMPARE(DiskView(path).column(u"SELECT length(content) FROM ClipItem ORDER BY timestamp"_s),
+            QCOMPARE(DiskView(path).column(u"SELECT length(content) FROM ClipItem JOIN ClipContent ON ClipContent.id = contentId ORDER BY timestamp"_s),
                      (QStringList{u"5"_s, QString::number(large.size())}));
 
             // Large saves while a reader holds on to the log grow it past its limit; once
@@ -230,7 +258,7 @@ private Q_SLOTS:
             file.write(QByteArray(int(file.size() - half), '\x5a'));
         } else if (kind == "newer") {
             makeStore();
-            runSql(path, "PRAGMA journal_mode = DELETE; UPDATE StoreMetadata SET value = '2.0.0'");
+            runSql(path, "PRAGMA journal_mode = DELETE; UPDATE StoreMetadata SET value = '3.0.0'");
         } else if (kind == "foreign") {
             runSql(path, "CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('mine')");
         } else if (kind == "altered") {
@@ -250,6 +278,53 @@ private Q_SLOTS:
 
         QCOMPARE(fileDigest(path), digestBefore);
         QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
+    }
+
+    // An old history is migrated in place when opened, in one transaction: cut short by
+    // SIGKILL, the file still opens, old or new, with every item and every byte.
+    void migratesAnOldHistoryWithEveryItem_data()
+    {
+        QTest::addColumn<bool>("killed");
+        QTest::newRow("opened") << false;
+        QTest::newRow("migration killed") << true;
+    }
+
+    void migratesAnOldHistoryWithEveryItem()
+    {
+        QFETCH(bool, killed);
+        const QString path = freshPath();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        runSql(path, firstSchemaStore);
+        const QStringList before = itemsOnDisk(path, u"ClipItem"_s);
+        QCOMPARE(before.size(), 40);
+
+        if (killed) {
+            const pid_t child = ::fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                QString error;
+                (void)createHistoryStore(path, &error);
+                ::_exit(0);
+            }
+            // Killed once the migration is writing its log (or, on a fast machine, done).
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path + u"-wal"_s).size() > (8 << 20) || ::waitpid(child, nullptr, WNOHANG) == child,
+                                     30000);
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            const QString version = DiskView(path).column(u"SELECT value FROM StoreMetadata"_s).value(0);
+            QVERIFY2(version == u"1.0.0"_s || version == u"2.0.0"_s, qPrintable(version));
+        }
+
+        HistoryStore store = openStore(path);
+        QCOMPARE(DiskView(path).column(u"SELECT value FROM StoreMetadata"_s), QStringList{u"2.0.0"_s});
+        QCOMPARE(itemsOnDisk(path, u"ClipItem JOIN ClipContent ON ClipContent.id = contentId"_s), before);
+        const auto items = store.context->fetch({}).items;
+        QCOMPARE(items.size(), 40);
+        QCOMPARE(items.last()->content().size(), 1 << 20);
+        // Deleting an item takes its contents with it.
+        store.context->remove(items.last());
+        QVERIFY(store.context->save());
+        QCOMPARE(DiskView(path).column(u"SELECT COUNT(*) FROM ClipContent"_s), QStringList{u"39"_s});
     }
 
     void refusesAFolderThatCannotBeCreated()

@@ -29,9 +29,11 @@ struct CaptureRig {
 
     void copyText(const QString &text) { pasteboard.replaceContent({{QStringLiteral("UTF8_STRING"), text.toUtf8()}}); }
 
-    /// The previews the store lists, newest first.
+    /// The previews the store lists, newest first, once the copies handed to the store's
+    /// writer are settled.
     QStringList stored() const
     {
+        store->context->waitForWrites();
         QStringList previews;
         for (const auto &item : store->context->fetch({}).items)
             previews << item->textPreviewOrEmpty();

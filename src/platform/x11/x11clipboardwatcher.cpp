@@ -7,7 +7,9 @@
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <optional>
 #include <poll.h>
@@ -422,7 +424,12 @@ private:
             *valueType = type;
         if (!value || type != m_incr)
             return value;
-        return readIncrements(valueType, valueFormat);
+        // The owner announces at least how much it will send: room for it is made once,
+        // rather than the transfer being copied each time it outgrows its buffer.
+        quint32 announced = 0;
+        if (value->size() >= qsizetype(sizeof(announced)))
+            std::memcpy(&announced, value->constData(), sizeof(announced));
+        return readIncrements(std::min<qint64>(announced, m_options.maximumBytes), valueType, valueFormat);
     }
 
     // Reads and deletes our property; deleting it also tells an incremental sender
@@ -445,9 +452,10 @@ private:
         return QByteArray(bytes, xcb_get_property_value_length(reply.get()));
     }
 
-    std::optional<QByteArray> readIncrements(xcb_atom_t *valueType, uint8_t *valueFormat)
+    std::optional<QByteArray> readIncrements(qint64 announcedSize, xcb_atom_t *valueType, uint8_t *valueFormat)
     {
         QByteArray data;
+        data.reserve(announcedSize);
         for (;;) {
             // Each increment must come within the timeout of the previous one.
             const EventPtr event = waitForEvent([&](const xcb_generic_event_t *event) {

@@ -1,0 +1,73 @@
+#include "store/storewriter.h"
+
+#include "store/walcheckpointer.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+StoreWriter::StoreWriter(const QString &path, WalCheckpointer *checkpointer)
+{
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr)
+        != SQLITE_OK) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        return;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, 5000);
+    // The same durability as the main connection: a commit that returned survives a crash.
+    sqlite3_exec(m_db, "PRAGMA synchronous = FULL; PRAGMA journal_size_limit = 67108864", nullptr, nullptr, nullptr);
+    if (checkpointer)
+        checkpointer->watch(m_db);
+    m_thread = std::thread([this] { run(); });
+}
+
+StoreWriter::~StoreWriter()
+{
+    if (!m_db)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+    sqlite3_close_v2(m_db);
+}
+
+void StoreWriter::post(Job job)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void StoreWriter::waitUntilIdle()
+{
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+}
+
+void StoreWriter::run()
+{
+    std::unique_lock lock(m_mutex);
+    while (true) {
+        m_wake.wait(lock, [this] { return !m_jobs.empty() || m_stopping; });
+        if (m_jobs.empty())
+            break; // stopping, and nothing left to write
+        Job job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        m_busy = true;
+        lock.unlock();
+        job(m_db);
+        job = nullptr; // what the job holds goes here, before anyone is told it is done
+        lock.lock();
+        m_busy = false;
+        if (m_jobs.empty())
+            m_idle.notify_all();
+    }
+}
