@@ -31,18 +31,6 @@
 <context>
     <name>AppDelegate</name>
     <message>
-        <source>Welcome to jotterly</source>
-        <translation>Willkommen bei jotterly</translation>
-    </message>
-    <message>
-        <source>A copy was not kept</source>
-        <translation>Eine Kopie wurde nicht behalten</translation>
-    </message>
-    <message>
-        <source>What you copied is larger than %1, more than jotterly keeps. Everything else is recorded as usual.</source>
-        <translation>Was Sie kopiert haben, ist größer als %1 und damit mehr, als jotterly behält. Alles andere wird wie gewohnt aufgezeichnet.</translation>
-    </message>
-    <message>
         <source>Shortcut Unavailable</source>
         <translation>Tastenkürzel nicht verfügbar</translation>
     </message>
@@ -54,16 +42,16 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Not everything works on this desktop</source>
+        <translation>Auf dieser Arbeitsfläche funktioniert nicht alles</translation>
+    </message>
 </context>
 <context>
     <name>AppPicker</name>
     <message>
         <source>Add App</source>
         <translation>Programm hinzufügen</translation>
-    </message>
-    <message>
-        <source>Not everything works on this desktop</source>
-        <translation>Auf dieser Arbeitsfläche funktioniert nicht alles</translation>
     </message>
 </context>
 <context>
@@ -94,14 +82,6 @@
     <message>
         <source>HISTORY</source>
         <translation>VERLAUF</translation>
-    </message>
-    <message>
-        <source>Another clipboard tool reads every copy, so pastes may go unseen: press Next if the queue does not move on.</source>
-        <translation>Ein anderes Zwischenablage-Werkzeug liest jede Kopie, daher kann ein Einfügen unbemerkt bleiben: Drücken Sie „Weiter“, wenn die Warteschlange nicht weitergeht.</translation>
-    </message>
-    <message>
-        <source>Next</source>
-        <translation>Weiter</translation>
     </message>
 </context>
 <context>
@@ -162,96 +142,6 @@
 </context>
 <context>
     <name>GeneralPage</name>
-    </message>
-    <message>
-    <name>PlatformServices</name>
-    <message>
-        <source>This desktop lets no clipboard tool watch the clipboard, so copies made in Wayland applications are recorded only when the desktop passes them on to X11 applications.</source>
-        <translation>Diese Arbeitsfläche lässt kein Zwischenablage-Werkzeug die Zwischenablage beobachten; Kopien aus Wayland-Anwendungen werden daher nur erfasst, wenn die Arbeitsfläche sie an X11-Anwendungen weitergibt.</translation>
-    </message>
-    <message>
-        <source>This desktop does not tell which Wayland window is active, so excluded applications are recognised only among X11 applications.</source>
-        <translation>Diese Arbeitsfläche verrät nicht, welches Wayland-Fenster aktiv ist; ausgeschlossene Anwendungen werden daher nur unter X11-Anwendungen erkannt.</translation>
-    </message>
-    <message>
-        <source>This desktop has no global shortcut service, so the shortcut works only while an X11 window has the keyboard. Bind a key to &quot;jotterly --toggle&quot; in the desktop&apos;s keyboard settings instead.</source>
-        <translation>Diese Arbeitsfläche hat keinen Dienst für globale Tastenkürzel; das Tastenkürzel wirkt daher nur, solange ein X11-Fenster die Tastatur hat. Legen Sie stattdessen in den Tastatureinstellungen der Arbeitsfläche eine Taste auf „jotterly --toggle“.</translation>
-    </message>
-</context>
-<context>
-    <name>PortalHotkeyService</name>
-    <message>
-        <source>Open the clipboard history</source>
-        <translation>Verlauf der Zwischenablage öffnen</translation>
-    </message>
-</context>
-<context>
-    <name>RowFormat</name>
-    <message>
-        <source>Unknown</source>
-        <translation>Unbekannt</translation>
-    </message>
-    <message>
-        <source>Text</source>
-        <translation>Text</translation>
-    </message>
-    <message>
-        <source>Rich Text</source>
-        <translation>Formatierter Text</translation>
-    </message>
-    <message>
-        <source>Image</source>
-        <translation>Bild</translation>
-    </message>
-    <message>
-        <source>File</source>
-        <translation>Datei</translation>
-    </message>
-    <message>
-        <source>URL</source>
-        <translation>URL</translation>
-    </message>
-</context>
-<context>
-    <name>RowPreview</name>
-    <message>
-        <source>Type</source>
-        <translation>Art</translation>
-    </message>
-    <message>
-        <source>Copied</source>
-        <translation>Kopiert</translation>
-    </message>
-    <message>
-        <source>Pinned</source>
-        <translation>Angeheftet</translation>
-    </message>
-    <message>
-        <source>Yes</source>
-        <translation>Ja</translation>
-    </message>
-    <message>
-        <source>Size</source>
-        <translation>Größe</translation>
-    </message>
-    <message>
-        <source>%1:</source>
-        <translation>%1:</translation>
-    </message>
-</context>
-<context>
-    <name>SaveWatch</name>
-    <message>
-        <source>jotterly cannot save its history</source>
-        <translation>jotterly kann seinen Verlauf nicht speichern</translation>
-    </message>
-    <message>
-        <source>%1. New copies are kept in memory and saved as soon as that works again; they are lost if jotterly quits before then.</source>
-        <translation>%1. Neue Kopien bleiben im Arbeitsspeicher und werden gespeichert, sobald das wieder möglich ist; sie gehen verloren, wenn jotterly vorher beendet wird.</translation>
-    </message>
-</context>
-<context>
-    <name>SettingsView</name>
     <message>
         <source>General</source>
         <translation>Allgemein</translation>
@@ -366,6 +256,28 @@
     </message>
 </context>
 <context>
+    <name>PlatformServices</name>
+    <message>
+        <source>This desktop lets no clipboard tool watch the clipboard, so copies made in Wayland applications are recorded only when the desktop passes them on to X11 applications.</source>
+        <translation>Diese Arbeitsfläche lässt kein Zwischenablage-Werkzeug die Zwischenablage beobachten; Kopien aus Wayland-Anwendungen werden daher nur erfasst, wenn die Arbeitsfläche sie an X11-Anwendungen weitergibt.</translation>
+    </message>
+    <message>
+        <source>This desktop does not tell which Wayland window is active, so excluded applications are recognised only among X11 applications.</source>
+        <translation>Diese Arbeitsfläche verrät nicht, welches Wayland-Fenster aktiv ist; ausgeschlossene Anwendungen werden daher nur unter X11-Anwendungen erkannt.</translation>
+    </message>
+    <message>
+        <source>This desktop has no global shortcut service, so the shortcut works only while an X11 window has the keyboard. Bind a key to &quot;jotterly --toggle&quot; in the desktop&apos;s keyboard settings instead.</source>
+        <translation>Diese Arbeitsfläche hat keinen Dienst für globale Tastenkürzel; das Tastenkürzel wirkt daher nur, solange ein X11-Fenster die Tastatur hat. Legen Sie stattdessen in den Tastatureinstellungen der Arbeitsfläche eine Taste auf „jotterly --toggle“.</translation>
+    </message>
+</context>
+<context>
+    <name>PortalHotkeyService</name>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Verlauf der Zwischenablage öffnen</translation>
+    </message>
+</context>
+<context>
     <name>QueueBar</name>
     <message>
         <source>Pasting %1/%2</source>
@@ -389,6 +301,14 @@
     <message>
         <source>Start Queue</source>
         <translation>Warteschlange starten</translation>
+    </message>
+    <message>
+        <source>Another clipboard tool reads every copy, so pastes may go unseen: press Next if the queue does not move on.</source>
+        <translation>Ein anderes Zwischenablage-Werkzeug liest jede Kopie, daher kann ein Einfügen unbemerkt bleiben: Drücken Sie „Weiter“, wenn die Warteschlange nicht weitergeht.</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Weiter</translation>
     </message>
 </context>
 <context>
