@@ -13,7 +13,6 @@
 #include "platform/scheduler.h"
 #include "queue/pastequeuemanager.h"
 #include "settings/preferencedefaults.h"
-#include "settings/notificationcenter.h"
 #include "settings/preferences.h"
 #include "settings/settingsviewmodel.h"
 #include "store/historystore.h"
@@ -61,7 +60,7 @@ public:
         for (const QString &key : {u"historyLimit"_s, u"excludedAppBundleIDs"_s, u"shortcutKeyCode"_s, u"shortcutModifiers"_s,
                                    u"shortcutKeyChar"_s})
             m_preferences->remove(key);
-        m_settings = std::make_unique<SettingsViewModel>(m_preferences.get(), &m_notifications, &m_loginItem, nullptr);
+        m_settings = std::make_unique<SettingsViewModel>(m_preferences.get(), &m_loginItem, nullptr);
         Q_EMIT changed();
     }
 
@@ -95,7 +94,6 @@ private:
     RecordingAlerts m_alerts;
     std::unique_ptr<PasteQueueManager> m_queue;
     std::unique_ptr<ClipListViewModel> m_viewModel;
-    NotificationCenter m_notifications;
     FakeLoginItem m_loginItem;
     std::unique_ptr<SettingsViewModel> m_settings;
     qint64 m_clock = 0;

@@ -66,7 +66,7 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcut &s
 
 PortalHotkeyService::PortalHotkeyService(std::function<std::optional<quint32>(quint32)> keysymOf, QDBusConnection bus,
                                          QObject *parent)
-    : QObject(parent)
+    : HotkeyService(parent)
     , m_keysymOf(std::move(keysymOf))
     , m_bus(std::move(bus))
 {

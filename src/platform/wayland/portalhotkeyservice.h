@@ -33,7 +33,7 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcut &s
 /// The portal answers later than registerHotkey() returns: a registration is accepted at
 /// first, and a refusal (the user declined, the portal failed, or no trigger was bound)
 /// reaches the failure handler then.
-class PortalHotkeyService : public QObject, public HotkeyService
+class PortalHotkeyService : public HotkeyService
 {
     Q_OBJECT
 
