@@ -32,7 +32,8 @@ ListView {
     section.property: "section"
     section.delegate: Text {
         required property string section
-        width: list.width - 20
+        // Made by the list inside its content item, which is as wide as the list.
+        width: parent ? parent.width - 20 : 0
         x: 10 + 2
         // The model names its two sections in English; the header shows them translated.
         text: section === "PINNED" ? qsTr("PINNED") : section === "HISTORY" ? qsTr("HISTORY") : section
@@ -46,12 +47,14 @@ ListView {
     }
     delegate: ClipRowView {
         required property string itemKey
+        // The list that made this row, typed, so the row reads its view-model through it.
+        readonly property ClipList owner: ListView.view as ClipList
         x: 10
-        width: list.width - 20
-        isSelected: itemKey === list.viewModel.selectedKey
-        isQueued: list.viewModel.queueMarks.indexOf(itemKey) >= 0
-        onClicked: modifiers => list.rowClicked(itemKey, modifiers)
-        onContextMenuRequested: list.menuRequested(item, itemKey)
+        width: owner.width - 20
+        isSelected: itemKey === owner.viewModel.selectedKey
+        isQueued: owner.viewModel.queueMarks.indexOf(itemKey) >= 0
+        onClicked: modifiers => owner.rowClicked(itemKey, modifiers)
+        onContextMenuRequested: owner.menuRequested(item, itemKey)
     }
 
     /// Back at the first row, with no scrolling left over from the last opening.

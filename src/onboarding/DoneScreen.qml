@@ -11,7 +11,7 @@ Item {
     required property OnboardingTimeline timeline
     required property int currentScreen
     /// False while the window is hidden: the endless animations rest then.
-    property bool onScreen: true
+    property bool windowShown: true
 
     /// "Start Using jotterly" was pressed.
     signal startUsingClicked()
@@ -45,7 +45,7 @@ Item {
                     id: glow
                     property real level: 0
                     SequentialAnimation on level {
-                        running: done.timeline.glowing && done.onScreen
+                        running: done.timeline.glowing && done.windowShown
                         loops: Animation.Infinite
                         NumberAnimation { from: 0; to: 1; duration: 1200; easing.type: Easing.InOutQuad }
                         NumberAnimation { from: 1; to: 0; duration: 1200; easing.type: Easing.InOutQuad }
@@ -165,7 +165,7 @@ Item {
             Behavior on scale { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
             onClicked: done.startUsingClicked()
             NumberAnimation on shimmerPhase {
-                running: done.timeline.shimmering && done.onScreen
+                running: done.timeline.shimmering && done.windowShown
                 from: 0
                 to: 1
                 duration: 2000

@@ -27,12 +27,12 @@ Rectangle {
 
     // The endless animations run only while the window is on screen: a welcome window
     // closed from its title bar is only hidden, and would keep waking the program.
-    readonly property bool onScreen: Window.visibility !== Window.Hidden
+    readonly property bool windowShown: Window.visibility !== Window.Hidden
 
     // The welcome's icon glow and "Get Started" breathe: 0 to 1 and back, 2 s each way.
     property real pulse
     SequentialAnimation on pulse {
-        running: timeline.glowPulse && view.onScreen
+        running: timeline.glowPulse && view.windowShown
         loops: Animation.Infinite
         NumberAnimation { to: 1; duration: 2000; easing.type: Easing.InOutQuad }
         NumberAnimation { to: 0; duration: 2000; easing.type: Easing.InOutQuad }
@@ -66,7 +66,7 @@ Rectangle {
         id: done
         timeline: timeline
         currentScreen: view.currentScreen
-        onScreen: view.onScreen
+        windowShown: view.windowShown
         onStartUsingClicked: view.complete()
     }
 }

@@ -442,6 +442,7 @@ private Q_SLOTS:
         QProcessEnvironment env = environment(u"toggle-first"_s);
         app.setProcessEnvironment(env);
         app.start(QStringLiteral(JOTTERLY_PATH), {u"--toggle"_s});
+        QVERIFY(app.waitForStarted());
         QByteArray log;
         QVERIFY2(waitForLog(app, log, "panel shown"), log.constData());
         terminate(app);
