@@ -106,6 +106,7 @@ void panelTimings(const QString &folder)
     RecordingAlerts alerts;
     PasteQueueManager queue(&pasteboard, &scheduler, &keyboard, &alerts);
     QQmlEngine engine;
+    engine.addImportPath(u"qrc:/"_s); // our QML modules are compiled in, their qmldir files at the root
     installImageProviders(engine);
     setViewScheduler(&scheduler);
 
