@@ -2,30 +2,29 @@
 
 #include "platform/globalkeymonitor.h"
 
-#include <map>
+#include <set>
 
 /// A keyboard monitor that a test types on, or that is unavailable.
 class FakeGlobalKeyMonitor : public GlobalKeyMonitor
 {
 public:
-    std::optional<int> addMonitor(std::function<void(const GlobalKeyDown &)> handler) override
+    std::optional<int> addMonitor() override
     {
         if (unavailable)
             return std::nullopt;
-        handlers.emplace(nextToken, std::move(handler));
+        monitors.insert(nextToken);
         return nextToken++;
     }
-    void removeMonitor(int token) override { handlers.erase(token); }
+    void removeMonitor(int token) override { monitors.erase(token); }
 
-    /// A key press in another application.
+    /// A key press in another application; heard only while a monitor is added, like the real one.
     void press(qint64 modifierFlags, const QString &characters)
     {
-        const auto current = handlers;
-        for (const auto &[token, handler] : current)
-            handler({modifierFlags, characters});
+        if (!monitors.empty())
+            Q_EMIT keyDown({modifierFlags, characters});
     }
 
-    std::map<int, std::function<void(const GlobalKeyDown &)>> handlers;
+    std::set<int> monitors;
     bool unavailable = false;
     int nextToken = 1;
 };

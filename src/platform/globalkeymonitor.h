@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 /// A key press made in another application.
@@ -14,14 +14,19 @@ struct GlobalKeyDown {
 };
 
 /// Watches the keyboard system-wide, for key presses made in other applications.
-class GlobalKeyMonitor
+/// Presses arrive as `keyDown` while at least one monitor is added.
+class GlobalKeyMonitor : public QObject
 {
-public:
-    virtual ~GlobalKeyMonitor() = default;
+    Q_OBJECT
 
-    /// Starts reporting key presses to `handler`; none when the desktop does not allow
-    /// watching the keyboard.
-    [[nodiscard]] virtual std::optional<int> addMonitor(std::function<void(const GlobalKeyDown &)> handler) = 0;
-    /// Stops the monitor that `token` names.
+public:
+    using QObject::QObject;
+
+    /// Starts watching the keyboard; none when the desktop does not allow watching it.
+    [[nodiscard]] virtual std::optional<int> addMonitor() = 0;
+    /// Stops the monitor that `token` names; the keyboard is watched until the last one goes.
     virtual void removeMonitor(int token) = 0;
+
+Q_SIGNALS:
+    void keyDown(const GlobalKeyDown &event);
 };

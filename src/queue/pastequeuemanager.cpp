@@ -24,6 +24,7 @@ PasteQueueManager::PasteQueueManager(Pasteboard *pasteboard, Scheduler *schedule
 {
     connect(m_pasteboard, &Pasteboard::contentRead, this, &PasteQueueManager::contentRead);
     connect(m_pasteboard, &Pasteboard::othersReadEveryWriteChanged, this, &PasteQueueManager::pastesMayGoUnseenChanged);
+    connect(m_keyMonitor, &GlobalKeyMonitor::keyDown, this, &PasteQueueManager::keyDown);
 }
 
 PasteQueueManager::~PasteQueueManager()
@@ -108,11 +109,7 @@ void PasteQueueManager::startKeyMonitor()
     stopKeyMonitor();
     if (m_pasteboard->reportsReads())
         return; // the pastes themselves are seen
-    QPointer<PasteQueueManager> self(this);
-    m_globalMonitor = m_keyMonitor->addMonitor([self](const GlobalKeyDown &event) {
-        if (self)
-            self->keyDown(event);
-    });
+    m_globalMonitor = m_keyMonitor->addMonitor();
     if (m_globalMonitor)
         return;
     stopQueue();
@@ -130,6 +127,8 @@ void PasteQueueManager::stopKeyMonitor()
 
 void PasteQueueManager::keyDown(const GlobalKeyDown &event)
 {
+    if (!m_globalMonitor)
+        return;
     // Ctrl+V, whatever else is held, as long as the key types "v" (with Shift it is "V").
     if (!(event.modifierFlags & ModifierFlag::command) || event.charactersIgnoringModifiers != u"v"_s)
         return;

@@ -73,7 +73,7 @@ private Q_SLOTS:
         const auto clipboard = [&] { return pasteboard.string(PasteboardType::String).value_or(QString()); };
         queue.startQueue(m_items);
         QVERIFY(queue.isActive());
-        QVERIFY(m_keyboard.handlers.empty());
+        QVERIFY(m_keyboard.monitors.empty());
 
         // Two forms of one paste, the second a little later: one advance, once it settled.
         pasteboard.readByAnotherApplication();
@@ -130,7 +130,7 @@ private Q_SLOTS:
         m_queue->stopQueue();
         QCOMPARE(onClipboard(), u"second"_s);
         QVERIFY(!m_queue->isActive());
-        QVERIFY(m_keyboard.handlers.empty());
+        QVERIFY(m_keyboard.monitors.empty());
         pasteKeystroke();
         QCOMPARE(onClipboard(), u"second"_s);
         QCOMPARE(m_calls, (QStringList{u"started"_s, u"stopped"_s}));

@@ -36,7 +36,7 @@ QString textOfKeysym(xcb_keysym_t keysym)
 } // namespace
 
 X11GlobalKeyMonitor::X11GlobalKeyMonitor(QObject *parent)
-    : QObject(parent)
+    : GlobalKeyMonitor(parent)
     , m_connection(xcb_connect(nullptr, nullptr))
 {
     if (xcb_connection_has_error(m_connection))
@@ -52,19 +52,19 @@ X11GlobalKeyMonitor::~X11GlobalKeyMonitor()
     xcb_disconnect(m_connection);
 }
 
-std::optional<int> X11GlobalKeyMonitor::addMonitor(std::function<void(const GlobalKeyDown &)> handler)
+std::optional<int> X11GlobalKeyMonitor::addMonitor()
 {
     if (!m_listening && !listen())
         return std::nullopt;
     const int token = m_nextToken++;
-    m_handlers.emplace(token, std::move(handler));
+    m_monitors.insert(token);
     return token;
 }
 
 void X11GlobalKeyMonitor::removeMonitor(int token)
 {
-    m_handlers.erase(token);
-    if (m_handlers.empty())
+    m_monitors.erase(token);
+    if (m_monitors.empty())
         stopListening();
 }
 
@@ -160,8 +160,5 @@ void X11GlobalKeyMonitor::keyEvent(quint32 keycode, bool pressed)
     const bool shifted = down.modifierFlags & ModifierFlag::shift;
     down.charactersIgnoringModifiers =
         textOfKeysym(xcb_key_symbols_get_keysym(m_symbols, xcb_keycode_t(keycode), shifted ? 1 : 0));
-    // Handlers may remove themselves while this runs.
-    const auto handlers = m_handlers;
-    for (const auto &[token, handler] : handlers)
-        handler(down);
+    Q_EMIT keyDown(down);
 }

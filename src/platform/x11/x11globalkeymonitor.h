@@ -2,9 +2,8 @@
 
 #include "platform/globalkeymonitor.h"
 
-#include <QObject>
-
 #include <map>
+#include <set>
 
 struct xcb_connection_t;
 typedef struct _XCBKeySymbols xcb_key_symbols_t;
@@ -15,7 +14,7 @@ class QSocketNotifier;
 /// thread. Raw events carry no modifier state, so the monitor follows the modifier keys.
 /// Presses while one of jotterly's own windows has the focus are not reported. Without
 /// XInput2 there is no monitor.
-class X11GlobalKeyMonitor : public QObject, public GlobalKeyMonitor
+class X11GlobalKeyMonitor : public GlobalKeyMonitor
 {
     Q_OBJECT
 
@@ -23,7 +22,7 @@ public:
     explicit X11GlobalKeyMonitor(QObject *parent = nullptr);
     ~X11GlobalKeyMonitor() override;
 
-    std::optional<int> addMonitor(std::function<void(const GlobalKeyDown &)> handler) override;
+    std::optional<int> addMonitor() override;
     void removeMonitor(int token) override;
 
 private:
@@ -37,7 +36,7 @@ private:
     QSocketNotifier *m_notifier = nullptr;
     quint8 m_inputOpcode = 0;
     bool m_listening = false;
-    std::map<int, std::function<void(const GlobalKeyDown &)>> m_handlers;
+    std::set<int> m_monitors;
     int m_nextToken = 1;
     std::map<quint32, qint64> m_modifierKeysDown; // keycode -> the flag it holds
 };
