@@ -78,7 +78,6 @@ public:
     }
 
     Q_INVOKABLE void advance(int milliseconds) { m_scheduler.advance(std::chrono::milliseconds(milliseconds)); }
-    Q_INVOKABLE int storedCount() const { return int(m_store->context->fetchCount({}).value_or(-1)); }
     Q_INVOKABLE QString clipboardText() const { return m_pasteboard.string(PasteboardType::String).value_or(QString()); }
 
 Q_SIGNALS:
