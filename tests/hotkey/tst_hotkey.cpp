@@ -61,22 +61,10 @@ private Q_SLOTS:
         m_service = std::make_unique<FakeHotkeyService>();
     }
 
-    void showsShortcutsInGlyphOrder_data()
-    {
-        QTest::addColumn<qint64>("modifiers");
-        QTest::addColumn<QString>("keyText");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("default") << qint64(0xa0000) << u"V"_s << u"⌥⇧V"_s;
-        QTest::newRow("all four") << qint64(0x1e0000) << u"K"_s << u"⌃⌥⇧⌘K"_s;
-        QTest::newRow("no key text") << qint64(0xa0000) << QString() << QString();
-    }
-
     void showsShortcutsInGlyphOrder()
     {
-        QFETCH(qint64, modifiers);
-        QFETCH(QString, keyText);
-        QFETCH(QString, shown);
-        QCOMPARE(shortcutDisplayString(modifiers, keyText), shown);
+        QCOMPARE(shortcutDisplayString(0x1e0000, u"K"_s), u"⌃⌥⇧⌘K"_s);
+        QCOMPARE(shortcutDisplayString(0xa0000, QString()), QString()); // no key text: nothing to show
     }
 
     void keyTableTranslatesBothWays()

@@ -118,18 +118,15 @@ private Q_SLOTS:
                                 u"richTextData"_s, u"isPinned"_s, u"timestamp"_s, u"contentHash"_s, u"contentId"_s}));
     }
 
-    // A save that fills the log leaves copying it into the file to another thread;
-    // small saves leave it be. What was saved is there either way, also after reopening.
+    // A save that fills the log leaves copying it into the file to another thread. What
+    // was saved is there either way, also after reopening.
     void copiesTheLogIntoTheFileAwayFromTheSave()
     {
         const QString path = freshPath();
         {
             auto store = openStore(path);
-            QVERIFY(store.container->checkpointer()->isRunning());
             store.context->insert(makeTextItem(u"small"_s, 1000));
             QVERIFY(store.context->save());
-            QTest::qWait(100);
-            QCOMPARE(store.container->checkpointer()->completedCheckpoints(), 0);
 
             const QString large(8 * 1024 * 1024, u'x');
             store.context->insert(makeTextItem(large, 2000));
@@ -191,9 +188,12 @@ private Q_SLOTS:
         // Pinned items are the oldest, so a trim that counted them would delete wrongly.
         for (int i = 0; i < pinned; ++i)
             store.context->insert(makeTextItem(u"pinned %1"_s.arg(i), i, true));
-        for (int i = 0; i < unpinned; ++i)
+        for (int i = 0; i < unpinned - 1; ++i)
             store.context->insert(makeTextItem(u"unpinned %1"_s.arg(i), 100000 + i * 10));
         QVERIFY(store.context->save());
+        // The newest was copied a moment before, and is not saved yet: the trim counts it.
+        if (unpinned > 0)
+            store.context->insert(makeTextItem(u"unpinned %1"_s.arg(unpinned - 1), 100000 + unpinned * 10));
 
         ::trimHistory(*store.context, limit);
 
@@ -204,16 +204,6 @@ private Q_SLOTS:
         for (int i = unpinned - 1; i >= unpinned - expectedUnpinned; --i)
             expected << u"unpinned %1"_s.arg(i);
         QCOMPARE(disk.column(u"SELECT textPreview FROM ClipItem WHERE isPinned = 0 ORDER BY timestamp DESC"_s), expected);
-    }
-
-    void trimToZeroRemovesAnItemInsertedAMomentBefore()
-    {
-        const QString path = freshPath();
-        auto store = openStore(path);
-        store.context->insert(makeTextItem(u"pinned"_s, 1000, true));
-        store.context->insert(makeTextItem(u"just copied"_s, 2000));
-        ::trimHistory(*store.context, 0);
-        QCOMPARE(DiskView(path).previews(), QStringList{u"pinned"_s});
     }
 
     void refusesUnusableFilesAndLeavesThemAlone_data()
