@@ -172,7 +172,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("expectedUnpinned");
         QTest::newRow("only pinned items") << 30 << 0 << 0 << 0;
         QTest::newRow("500 over a limit of 50") << 0 << 500 << 50 << 50;
-        QTest::newRow("pinned items do not count") << 20 << 100 << 100 << 100;
+        QTest::newRow("pinned items do not count") << 20 << 101 << 100 << 100;
         QTest::newRow("limit zero") << 3 << 40 << 0 << 0;
     }
 
