@@ -79,13 +79,6 @@ std::chrono::milliseconds ManualScheduler::now() const
     return m_now;
 }
 
-int ManualScheduler::pendingCount() const
-{
-    return int(std::count_if(m_entries.cbegin(), m_entries.cend(), [](const auto &entry) {
-        return entry->isActive();
-    }));
-}
-
 void ManualScheduler::runUntil(std::chrono::milliseconds end)
 {
     for (;;) {

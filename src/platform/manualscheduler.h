@@ -37,9 +37,6 @@ public:
     /// The virtual clock.
     [[nodiscard]] std::chrono::milliseconds now() const;
 
-    /// Number of tasks that may still run: pending one-shots and live repeating tasks.
-    [[nodiscard]] int pendingCount() const;
-
 private:
     class Entry;
 

@@ -46,11 +46,6 @@ WalCheckpointer::~WalCheckpointer()
     sqlite3_close_v2(m_checkpointDb);
 }
 
-bool WalCheckpointer::isRunning() const
-{
-    return m_checkpointDb != nullptr;
-}
-
 void WalCheckpointer::watch(sqlite3 *db)
 {
     if (m_checkpointDb)

@@ -32,8 +32,6 @@ public:
     void watch(sqlite3 *db);
     /// Asks for a checkpoint soon; several requests before it starts make one.
     void request();
-    /// Whether checkpoints run on the thread (false when the file could not be opened twice).
-    [[nodiscard]] bool isRunning() const;
     /// How many checkpoints have copied the whole log into the file, for tests.
     [[nodiscard]] int completedCheckpoints() const;
     /// Whether no checkpoint is asked for or under way, for tests.

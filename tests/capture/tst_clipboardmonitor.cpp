@@ -38,7 +38,6 @@ private Q_SLOTS:
         }
         QCOMPARE(m_rig->stored(), (QStringList{u"A"_s, u"B"_s, u"A"_s}));
         QCOMPARE(m_newItemCalls, 3);
-        QCOMPARE(fetchNewestItem(*m_rig->store->context)->contentHash(), computeContentHash(ClipContentType::Text, "A"));
 
         // A pinned newest item also blocks its repeat.
         m_rig->store->context->fetch({}).items.constFirst()->setIsPinned(true);
@@ -53,9 +52,7 @@ private Q_SLOTS:
         m_rig->pasteboard.replaceContent({{u"UTF8_STRING"_s, "ok \xff end"}});
         m_rig->scheduler.runPending();
         QCOMPARE(m_rig->stored(), QStringList{u"ok \uFFFD end"_s});
-        const ClipItemPtr item = fetchNewestItem(*m_rig->store->context);
-        QCOMPARE(item->content(), u"ok \uFFFD end"_s.toUtf8());
-        QCOMPARE(item->contentHash(), computeContentHash(ClipContentType::Text, item->content()));
+        QCOMPARE(fetchNewestItem(*m_rig->store->context)->content(), u"ok \uFFFD end"_s.toUtf8());
     }
 
     void checksAsSoonAsAChangeIsAnnounced()
@@ -70,29 +67,19 @@ private Q_SLOTS:
         QCOMPARE(m_rig->stored(), (QStringList{u"second"_s, u"first"_s}));
     }
 
-    void pollsOnlyAPasteboardThatKeepsItsChangesToItself_data()
+    // A clipboard that changes without a word is polled every 0.5 s.
+    void pollsAPasteboardThatKeepsItsChangesToItself()
     {
-        QTest::addColumn<bool>("announces");
-        QTest::newRow("announced changes: nothing scheduled at rest") << true;
-        QTest::newRow("silent changes: polled every 0.5 s") << false;
-    }
-
-    void pollsOnlyAPasteboardThatKeepsItsChangesToItself()
-    {
-        QFETCH(bool, announces);
         struct SilentPasteboard : MimeDataPasteboard {
             bool reportsChanges() const override { return false; }
-        } silent;
-        MimeDataPasteboard &pasteboard = announces ? m_rig->pasteboard : silent;
-        pasteboard.blockSignals(!announces);
+        } pasteboard;
+        pasteboard.blockSignals(true);
         ClipboardMonitor monitor(&pasteboard, &m_rig->scheduler, &m_rig->preferences, &m_rig->workspace);
         monitor.setModelContext(m_rig->store->context.get());
         monitor.startMonitoring();
-        QCOMPARE(m_rig->scheduler.pendingCount(), announces ? 0 : 1);
-
         pasteboard.replaceContent({{u"UTF8_STRING"_s, "copied"}});
         m_rig->scheduler.advance(499ms);
-        QCOMPARE(m_rig->stored().size(), announces ? 1 : 0);
+        QCOMPARE(m_rig->stored().size(), 0);
         m_rig->scheduler.advance(1ms);
         QCOMPARE(m_rig->stored(), QStringList{u"copied"_s});
     }

@@ -179,25 +179,22 @@ private Q_SLOTS:
         m_model->configure(m_rig->store->context.get(), &m_rig->monitor, m_rig->preferences);
         QCOMPARE(rows(), (QStringList{u"first"_s, u"second"_s, u"third"_s}));
 
-        m_model->moveSelectionUp();
-        QCOMPARE(selected(), u"third"_s);
-        m_model->moveSelectionDown();
-        QCOMPARE(selected(), u"third"_s);
-        m_model->moveSelectionUp();
-        m_model->moveSelectionUp();
-        m_model->moveSelectionUp();
-        QCOMPARE(selected(), u"first"_s);
-
-        m_model->moveSelectionDown();
-        m_model->moveSelectionDown();
+        // Each letter moves the selection up (u) or down (d); neither end wraps round.
+        const auto move = [&](const QString &moves) {
+            for (const QChar step : moves)
+                step == u'u' ? m_model->moveSelectionUp() : m_model->moveSelectionDown();
+            return selected();
+        };
+        QCOMPARE(move(u"u"_s), u"third"_s);
+        QCOMPARE(move(u"d"_s), u"third"_s);
+        QCOMPARE(move(u"uuu"_s), u"first"_s);
+        move(u"dd"_s);
         m_model->deleteItem(third);
         QVERIFY(!m_model->selectedItemID().isNull()); // the id stays, matching no row
-        m_model->moveSelectionDown();
-        QCOMPARE(selected(), u"first"_s);
-        m_model->moveSelectionDown();
+        QCOMPARE(move(u"d"_s), u"first"_s);
+        move(u"d"_s);
         m_model->deleteItem(m_model->displayedItems().at(1));
-        m_model->moveSelectionUp();
-        QCOMPARE(selected(), u"first"_s); // the last row is now the first
+        QCOMPARE(move(u"u"_s), u"first"_s); // the last row is now the first
     }
 
     // Views name rows by their id as text; the queue gets the marked rows in display order.

@@ -73,8 +73,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("value");
-        QTest::newRow("integer") << Keys::historyLimit << QVariant(qint64(0));
-        QTest::newRow("boolean") << Keys::launchAtLogin << QVariant(false);
         QTest::newRow("string") << Keys::shortcutKeyChar << QVariant(u"⌘ é"_s);
         QTest::newRow("list") << u"l"_s << QVariant(QStringList{u"a"_s, u"with, comma"_s, u"@x"_s});
         QTest::newRow("list empty over default") << u"l"_s << QVariant(QStringList());
@@ -86,8 +84,6 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(QVariant, value);
         const auto writer = open();
-        if (value.typeId() == QMetaType::LongLong) writer->setInteger(key, value.toLongLong());
-        if (value.typeId() == QMetaType::Bool) writer->setBoolean(key, value.toBool());
         if (value.typeId() == QMetaType::QString) writer->setString(key, value.toString());
         if (value.typeId() == QMetaType::QStringList) writer->setStringList(key, value.toStringList());
         if (value.typeId() == QMetaType::QDateTime) writer->setDate(key, value.toDateTime());

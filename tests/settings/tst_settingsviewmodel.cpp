@@ -1,4 +1,3 @@
-#include "platform/autostartloginitem.h"
 #include "platform/desktopentries.h"
 #include "platform/fakeloginitem.h"
 #include "settings/preferencedefaults.h"
@@ -8,7 +7,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -52,17 +50,6 @@ private Q_SLOTS:
         model->setLaunchAtLogin(true);
         QVERIFY(model->launchAtLogin());
         QVERIFY(Preferences(m_preferences->filePath()).boolean(PreferenceKeys::launchAtLogin));
-    }
-
-    // The key code announces the change, so the shortcut is registered afresh; the key's
-    // text alone does not. (A recorded shortcut: tst_hotkey.)
-    void aChangedKeyIsAnnouncedOnce()
-    {
-        auto model = makeModel();
-        QSignalSpy stored(model.get(), &SettingsViewModel::shortcutStored);
-        model->setShortcutKeyCode(11);
-        model->setShortcutKeyChar(u"B"_s);
-        QCOMPARE(stored.size(), 1);
     }
 
     void keepsExcludedApplicationsWithNames()
@@ -110,7 +97,6 @@ private Q_SLOTS:
         QCOMPARE(m_loginItem.enabled, enabledAfter);
         QCOMPARE(m_preferences->boolean(PreferenceKeys::launchAtLogin), wantedAfter);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestSettingsViewModel)

@@ -118,18 +118,15 @@ private Q_SLOTS:
                                 u"richTextData"_s, u"isPinned"_s, u"timestamp"_s, u"contentHash"_s, u"contentId"_s}));
     }
 
-    // A save that fills the log leaves copying it into the file to another thread;
-    // small saves leave it be. What was saved is there either way, also after reopening.
+    // A save that fills the log leaves copying it into the file to another thread. What
+    // was saved is there either way, also after reopening.
     void copiesTheLogIntoTheFileAwayFromTheSave()
     {
         const QString path = freshPath();
         {
             auto store = openStore(path);
-            QVERIFY(store.container->checkpointer()->isRunning());
             store.context->insert(makeTextItem(u"small"_s, 1000));
             QVERIFY(store.context->save());
-            QTest::qWait(100);
-            QCOMPARE(store.container->checkpointer()->completedCheckpoints(), 0);
 
             const QString large(8 * 1024 * 1024, u'x');
             store.context->insert(makeTextItem(large, 2000));
@@ -175,7 +172,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("expectedUnpinned");
         QTest::newRow("only pinned items") << 30 << 0 << 0 << 0;
         QTest::newRow("500 over a limit of 50") << 0 << 500 << 50 << 50;
-        QTest::newRow("pinned items do not count") << 20 << 100 << 100 << 100;
+        QTest::newRow("pinned items do not count") << 20 << 101 << 100 << 100;
         QTest::newRow("limit zero") << 3 << 40 << 0 << 0;
     }
 
@@ -191,9 +188,12 @@ private Q_SLOTS:
         // Pinned items are the oldest, so a trim that counted them would delete wrongly.
         for (int i = 0; i < pinned; ++i)
             store.context->insert(makeTextItem(u"pinned %1"_s.arg(i), i, true));
-        for (int i = 0; i < unpinned; ++i)
+        for (int i = 0; i < unpinned - 1; ++i)
             store.context->insert(makeTextItem(u"unpinned %1"_s.arg(i), 100000 + i * 10));
         QVERIFY(store.context->save());
+        // The newest was copied a moment before, and is not saved yet: the trim counts it.
+        if (unpinned > 0)
+            store.context->insert(makeTextItem(u"unpinned %1"_s.arg(unpinned - 1), 100000 + unpinned * 10));
 
         ::trimHistory(*store.context, limit);
 
@@ -206,16 +206,6 @@ private Q_SLOTS:
         QCOMPARE(disk.column(u"SELECT textPreview FROM ClipItem WHERE isPinned = 0 ORDER BY timestamp DESC"_s), expected);
     }
 
-    void trimToZeroRemovesAnItemInsertedAMomentBefore()
-    {
-        const QString path = freshPath();
-        auto store = openStore(path);
-        store.context->insert(makeTextItem(u"pinned"_s, 1000, true));
-        store.context->insert(makeTextItem(u"just copied"_s, 2000));
-        ::trimHistory(*store.context, 0);
-        QCOMPARE(DiskView(path).previews(), QStringList{u"pinned"_s});
-    }
-
     void refusesUnusableFilesAndLeavesThemAlone_data()
     {
         QTest::addColumn<QByteArray>("kind");
@@ -225,16 +215,19 @@ private Q_SLOTS:
         QTest::newRow("another program's database") << QByteArray("foreign");
         QTest::newRow("altered table") << QByteArray("altered");
         QTest::newRow("a folder") << QByteArray("folder");
+        // A regular file where the folder should be: even root cannot create it.
+        QTest::newRow("a file for the folder") << QByteArray("no folder");
     }
 
     void refusesUnusableFilesAndLeavesThemAlone()
     {
         QFETCH(QByteArray, kind);
         const QString path = freshPath();
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        const QString target = kind == "no folder" ? QFileInfo(path).absolutePath() : path; // the file made unusable
+        QDir().mkpath(QFileInfo(target).absolutePath());
 
         const auto writeFile = [&](const QByteArray &bytes) {
-            QFile file(path);
+            QFile file(target);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(bytes);
         };
@@ -245,7 +238,7 @@ private Q_SLOTS:
             QVERIFY(store.context->save());
         }; // closing the last connection folds the WAL into the file
 
-        if (kind == "text") {
+        if (kind == "text" || kind == "no folder") {
             writeFile("these are my notes, not a database\n");
         } else if (kind == "damaged") {
             makeStore();
@@ -268,16 +261,17 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(path));
         }
 
-        const QByteArray digestBefore = fileDigest(path);
-        const QStringList filesBefore = QDir(QFileInfo(path).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const QByteArray digestBefore = fileDigest(target);
+        const QStringList filesBefore = QDir(QFileInfo(target).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
         QString error;
         QVERIFY(!createHistoryStore(path, &error));
         QVERIFY(!error.isEmpty());
         QVERIFY2(!error.contains(u'\n'), qPrintable(error));
+        QVERIFY(kind != "no folder" || error.contains(u"folder"_s));
 
-        QCOMPARE(fileDigest(path), digestBefore);
-        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
+        QCOMPARE(fileDigest(target), digestBefore);
+        QCOMPARE(QDir(QFileInfo(target).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
     }
 
     // An old history is migrated in place when opened, in one transaction: cut short by
@@ -326,19 +320,6 @@ private Q_SLOTS:
         QVERIFY(store.context->save());
         QCOMPARE(DiskView(path).column(u"SELECT COUNT(*) FROM ClipContent"_s), QStringList{u"39"_s});
     }
-
-    void refusesAFolderThatCannotBeCreated()
-    {
-        // A regular file where the folder should be: even root cannot create it.
-        const QString blocker = m_dir.filePath(u"blocker"_s);
-        QFile file(blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        QString error;
-        QVERIFY(!createHistoryStore(blocker + u"/jotterly/history.sqlite"_s, &error));
-        QVERIFY(error.contains(u"folder"_s));
-    }
-
 };
 
 QTEST_GUILESS_MAIN(TestHistoryStore)
