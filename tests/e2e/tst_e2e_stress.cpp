@@ -105,6 +105,8 @@ private Q_SLOTS:
         QCOMPARE(m_app->count(recordedLine), recorded);
         owner.kill();
         owner.waitForFinished();
+        // The newest item goes back on the clipboard the owner left empty.
+        QTRY_VERIFY_WITH_TIMEOUT(!clipboardContent(u"TARGETS"_s).isEmpty(), 10000);
 
         // The next copy is recorded as usual.
         QVERIFY(copyText("after the silent owner"));
