@@ -13,7 +13,7 @@ build_packages=(
     qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
 )
 test_packages=(
-    xvfb xauth xclip xsel xdotool trayer xterm pcmanfm mousepad
+    xvfb xauth xclip xsel xdotool trayer xterm pcmanfm mousepad imagemagick
     appstream desktop-file-utils libglib2.0-bin
     sway wl-clipboard wayland-utils foot
     qml6-module-qtqml qml6-module-qtqml-models

@@ -1,21 +1,12 @@
+#include "platform/x11/x11hotkeyservice.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"
+#include "support/desktopdriver.h"
 #include "support/fulldisk.h"
-#include "support/storetesting.h"
-#include "support/x11grab.h"
-#include "support/x11testing.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFileInfo>
 #include <QLocalSocket>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 
-#include <csignal>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -23,101 +14,55 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Waits until `app` has written `text` to its log, keeping what it read in `log`.
-bool waitForLog(QProcess &app, QByteArray &log, const QByteArray &text, int timeoutMs = 20000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!(log += app.readAllStandardError()).contains(text)) {
-        if (deadline.hasExpired() || app.state() != QProcess::Running)
-            return false;
-        app.waitForReadyRead(100);
-    }
-    return true;
-}
-
-} // namespace
-
 // The jotterly executable as a user or the session starts it, with temporary XDG
-// folders; copies are made with xclip on the test command's X server.
+// folders and no windows of its own; copies are made with xclip on the test command's
+// X server.
 class TestLaunch : public QObject
 {
     Q_OBJECT
 
     QTemporaryDir m_home;
 
-    QProcessEnvironment environment(const QString &tag) const
+    struct Run {
+        int exitCode = -1; // -1: it did not end by itself
+        QByteArray output;
+        QString said;
+    };
+
+    std::unique_ptr<JotterlyProcess> app(const QString &tag) const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"XDG_DATA_HOME"_s, m_home.filePath(tag + u"/data"_s));
-        env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(tag + u"/config"_s));
+        return std::make_unique<JotterlyProcess>(m_home.filePath(tag));
+    }
+
+    static QProcessEnvironment offscreen(QProcessEnvironment env = {})
+    {
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        const QString runtime = m_home.filePath(tag + u"/runtime"_s);
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        env.insert(u"XDG_RUNTIME_DIR"_s, runtime);
-        env.insert(u"QT_LOGGING_RULES"_s, u"jotterly.app.debug=true"_s);
         return env;
     }
 
-    QString storePath(const QString &tag) const { return m_home.filePath(tag + u"/data/jotterly/history.sqlite"_s); }
-    QString configPath(const QString &tag) const { return m_home.filePath(tag + u"/config/jotterly/jotterly.conf"_s); }
-
-    // A history of two pinned and three unpinned items, as a previous run left it.
-    void prepareHistory(const QString &tag)
-    {
-        QString error;
-        auto store = createHistoryStore(storePath(tag), &error);
-        QVERIFY2(store, qPrintable(error));
-        for (int i = 0; i < 5; ++i)
-            store->context->insert(makeTextItem(u"%1 %2"_s.arg(i < 2 ? u"pinned"_s : u"copy"_s).arg(i), 1000 + i, i < 2));
-        QVERIFY(store->context->save());
-    }
-
-    // Starts jotterly and waits until its launch sequence has run; `log` gets what it
-    // wrote meanwhile.
-    void launch(QProcess &app, const QString &tag, QByteArray *log = nullptr, const QProcessEnvironment &env = {})
-    {
-        app.setProcessEnvironment(env.isEmpty() ? environment(tag) : env);
-        app.start(QStringLiteral(JOTTERLY_PATH), {});
-        QVERIFY(app.waitForStarted());
-        QByteArray output; // read as it comes: a line may arrive in parts
-        QTRY_VERIFY_WITH_TIMEOUT((output += app.readAllStandardError()).contains("launched")
-                                     || app.state() != QProcess::Running,
-                                 20000);
-        QCOMPARE(app.state(), QProcess::Running);
-        if (log)
-            *log = output;
-    }
-
-    void terminate(QProcess &app)
-    {
-        ::kill(pid_t(app.processId()), SIGTERM);
-        QVERIFY(app.waitForFinished(20000));
-        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(app.exitCode(), 0);
-    }
-
-    // Runs jotterly to its end and returns what it said, or nothing when it did not end
-    // by itself with a failure status.
-    static QString failedRun(const QProcessEnvironment &env)
+    // Runs jotterly to its end.
+    static Run run(const QProcessEnvironment &env, const QStringList &arguments = {})
     {
         QProcess app;
         app.setProcessEnvironment(env);
-        app.start(QStringLiteral(JOTTERLY_PATH), {});
-        if (!app.waitForFinished(20000) || app.exitStatus() != QProcess::NormalExit || app.exitCode() == 0)
-            return {};
-        return QString::fromLocal8Bit(app.readAllStandardError());
+        app.start(QStringLiteral(JOTTERLY_PATH), arguments);
+        const bool ended = app.waitForFinished(20000) && app.exitStatus() == QProcess::NormalExit;
+        return {ended ? app.exitCode() : -1, app.readAllStandardOutput(), QString::fromLocal8Bit(app.readAllStandardError())};
     }
 
-    // A second launch in the same session hands over to the running one and ends.
-    bool secondLaunchEnds(const QString &tag) const
+    // What jotterly said when it ended by itself with a failure status, or nothing.
+    static QString failedRun(const QProcessEnvironment &env)
     {
-        QProcess second;
-        second.setProcessEnvironment(environment(tag));
-        second.start(QStringLiteral(JOTTERLY_PATH), {});
-        return second.waitForFinished(20000) && second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0;
+        const Run result = run(env);
+        return result.exitCode > 0 ? result.said : QString();
+    }
+
+    // Writes a request straight to the running instance's socket.
+    static bool send(const JotterlyProcess &app, const QByteArray &message)
+    {
+        QLocalSocket socket;
+        socket.connectToServer(app.path(u"runtime/jotterly.socket"_s));
+        return socket.waitForConnected(5000) && socket.write(message) == message.size() && socket.waitForBytesWritten(5000);
     }
 
 private Q_SLOTS:
@@ -135,62 +80,53 @@ private Q_SLOTS:
     void refusesToStartWithoutAGraphicalSession()
     {
         QFETCH(QString, display);
-        QProcessEnvironment env = environment(u"nodisplay"_s);
-        env.remove(u"QT_QPA_PLATFORM"_s);
-        env.remove(u"WAYLAND_DISPLAY"_s);
-        env.remove(u"DISPLAY"_s);
-        if (!display.isEmpty())
-            env.insert(u"DISPLAY"_s, display);
         QFETCH(QString, wayland);
-        if (!wayland.isEmpty())
-            env.insert(u"WAYLAND_DISPLAY"_s, wayland);
         QFETCH(QString, platform);
-        if (!platform.isEmpty())
-            env.insert(u"QT_QPA_PLATFORM"_s, platform);
-
+        const auto jotterly = app(u"nodisplay"_s);
+        QProcessEnvironment env = jotterly->environment();
+        const QList<std::pair<QString, QString>> variables{
+            {u"DISPLAY"_s, display}, {u"WAYLAND_DISPLAY"_s, wayland}, {u"QT_QPA_PLATFORM"_s, platform}};
+        for (const auto &[key, value] : variables) {
+            env.remove(key);
+            if (!value.isEmpty())
+                env.insert(key, value);
+        }
         const QString message = failedRun(env);
         QVERIFY2(message.startsWith(u"jotterly: no graphical session"_s), qPrintable(message));
         QCOMPARE(message.count(u'\n'), 1);
         QCOMPARE(message.contains(u"XWayland"_s), !wayland.isEmpty());
-        QVERIFY(!QFileInfo::exists(storePath(u"nodisplay"_s)));
+        QVERIFY(!QFileInfo::exists(jotterly->storePath()));
     }
 
     // Both answer without a display and start nothing; the help names the files of
     // this user's folders.
     void answersHelpAndVersionWithoutStarting()
     {
-        QProcessEnvironment env = environment(u"help"_s);
+        const auto jotterly = app(u"help"_s);
+        QProcessEnvironment env = jotterly->environment();
         env.remove(u"DISPLAY"_s);
-        QProcess app;
-        app.setProcessEnvironment(env);
-        app.start(QStringLiteral(JOTTERLY_PATH), {u"--version"_s});
-        QVERIFY(app.waitForFinished(10000));
-        QCOMPARE(app.exitCode(), 0);
-        QCOMPARE(app.readAllStandardOutput(), QByteArray("jotterly " JOTTERLY_VERSION "\n"));
+        const Run version = run(env, {u"--version"_s});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.output, QByteArray("jotterly " JOTTERLY_VERSION "\n"));
 
-        app.start(QStringLiteral(JOTTERLY_PATH), {u"--help"_s});
-        QVERIFY(app.waitForFinished(10000));
-        QCOMPARE(app.exitCode(), 0);
-        const QString help = QString::fromUtf8(app.readAllStandardOutput());
-        QVERIFY2(help.contains(u"Usage: jotterly"_s) && help.contains(u"Alt+Shift+V"_s), qPrintable(help));
-        for (const QString &path : {storePath(u"help"_s), configPath(u"help"_s), m_home.filePath(u"help/config/autostart/jotterly.desktop"_s)})
-            QVERIFY2(help.contains(path), qPrintable(path));
-        QVERIFY(!QFileInfo::exists(storePath(u"help"_s)));
-        QVERIFY(!QFileInfo::exists(configPath(u"help"_s)));
+        const Run help = run(env, {u"--help"_s});
+        QCOMPARE(help.exitCode, 0);
+        const QString text = QString::fromUtf8(help.output);
+        QVERIFY2(text.contains(u"Usage: jotterly"_s) && text.contains(u"Alt+Shift+V"_s), qPrintable(text));
+        for (const QString &path : {jotterly->storePath(), jotterly->configPath(), jotterly->autostartPath()})
+            QVERIFY2(text.contains(path), qPrintable(path));
+        QVERIFY(!QFileInfo::exists(jotterly->storePath()));
+        QVERIFY(!QFileInfo::exists(jotterly->configPath()));
     }
 
     void endsWithTheStoreMessageWhenTheStoreIsUnusable()
     {
-        const QString path = storePath(u"broken"_s);
-        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("not a database at all");
-        file.close();
-
-        const QString message = failedRun(environment(u"broken"_s));
+        const auto jotterly = app(u"broken"_s);
+        QVERIFY(writeFile(jotterly->storePath(), "not a database at all"));
+        const QString message = failedRun(jotterly->environment(offscreen()));
         QVERIFY2(message.startsWith(u"Failed to create ModelContainer: "_s), qPrintable(message));
-        QVERIFY(message.contains(path));
+        QVERIFY(message.contains(jotterly->storePath()));
+        QFile file(jotterly->storePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("not a database at all"));
     }
@@ -198,78 +134,70 @@ private Q_SLOTS:
     // A daily clear due at launch deletes the unpinned items and records when it ran.
     void clearsAutomaticallyAtLaunch()
     {
-        const QString tag = u"autoclear"_s;
-        prepareHistory(tag);
-        const QString dayAgo = QDateTime::currentDateTime().addDays(-1).toString(Qt::ISODateWithMs);
+        const auto jotterly = app(u"autoclear"_s);
         {
-            Preferences preferences(configPath(tag));
+            QString error;
+            auto store = createHistoryStore(jotterly->storePath(), &error);
+            QVERIFY2(store, qPrintable(error));
+            for (int i = 0; i < 5; ++i)
+                store->context->insert(makeTextItem(u"%1 %2"_s.arg(i < 2 ? u"pinned"_s : u"copy"_s).arg(i), 1000 + i, i < 2));
+            QVERIFY(store->context->save());
+            Preferences preferences(jotterly->configPath());
             preferences.setString(PreferenceKeys::autoClearOption, u"daily"_s);
-            preferences.setString(PreferenceKeys::lastAutoClearDate, dayAgo);
+            preferences.setString(PreferenceKeys::lastAutoClearDate,
+                                  QDateTime::currentDateTime().addDays(-1).toString(Qt::ISODateWithMs));
             preferences.setBoolean(PreferenceKeys::launchAtLogin, false);
         }
-        QProcess app;
-        launch(app, tag);
-        QCOMPARE(DiskView(storePath(tag)).previews(), (QStringList{u"pinned 1"_s, u"pinned 0"_s}));
-        terminate(app);
-        const auto last = Preferences(configPath(tag)).date(PreferenceKeys::lastAutoClearDate);
+        QVERIFY(jotterly->start(offscreen()));
+        QCOMPARE(jotterly->stored(), (QStringList{u"pinned 1"_s, u"pinned 0"_s}));
+        QVERIFY(jotterly->stop());
+        const auto last = Preferences(jotterly->configPath()).date(PreferenceKeys::lastAutoClearDate);
         QVERIFY(last && qAbs(last->secsTo(QDateTime::currentDateTime())) < 60);
     }
 
     // At login the alert may wait unseen for hours: copies are recorded meanwhile.
     void recordsWhileTheShortcutAlertWaits()
     {
-        OtherClient holder; // Alt+Shift+V taken by the desktop
-        QVERIFY(holder.grab(0x76, XCB_MOD_MASK_1 | XCB_MOD_MASK_SHIFT));
-        const QString tag = u"alert"_s;
-        QProcess app;
-        QByteArray log;
-        launch(app, tag, &log);
-        QVERIFY2(waitForLog(app, log, "shortcut alert shown"), log.constData());
+        X11HotkeyService desktop; // Alt+Shift+V taken by another client
+        QCOMPARE(desktop.registerHotkey(9, HotkeyService::OptionKey | HotkeyService::ShiftKey, {}), 0);
+        const auto jotterly = app(u"alert"_s);
+        QVERIFY(jotterly->start(offscreen()));
+        QVERIFY(jotterly->waitForLog("shortcut alert shown", 20000, 0));
+        const qsizetype from = jotterly->mark();
         QVERIFY(runShell(u"printf 'while the alert waits' | xclip -selection clipboard"_s));
-        QVERIFY2(waitForLog(app, log, "recorded "), log.constData());
-        terminate(app);
-        QCOMPARE(DiskView(storePath(tag)).previews(), QStringList{u"while the alert waits"_s});
+        QVERIFY(jotterly->waitForLog("recorded ", 20000, from));
+        QVERIFY(jotterly->stop());
+        QCOMPARE(jotterly->stored(), QStringList{u"while the alert waits"_s});
     }
 
-    // The history on a disk that fills up: the user hears it once per run of failures,
-    // copies wait in memory and are written once there is room; what never could be is
-    // lost with a word and a failure status.
+    // The history on a disk that fills up: the user hears it once per run of failures
+    // and copies wait in memory; what never could be written is lost with a word and a
+    // failure status. (tst_storefaults holds the writing once there is room.)
     void keepsCopiesWhileTheDiskIsFull()
     {
         FullDisk disk;
         QString why;
         if (!disk.mount(4 << 20, &why))
             QSKIP(qPrintable(why));
-        const QString tag = u"fulldisk"_s;
-        QProcessEnvironment env = environment(tag);
+        const auto jotterly = app(u"fulldisk"_s);
+        QProcessEnvironment env = offscreen();
         env.insert(u"XDG_DATA_HOME"_s, disk.filePath(u"data"_s));
-        QProcess app;
-        QByteArray log;
-        launch(app, tag, &log, env);
+        QVERIFY(jotterly->start(env));
         const auto copy = [&](const char *text, const QByteArray &expected) {
-            const qsizetype seen = log.count(expected);
-            QVERIFY(runShell(u"printf '%1' | xclip -selection clipboard"_s.arg(QLatin1StringView(text))));
-            QTRY_VERIFY_WITH_TIMEOUT((log += app.readAllStandardError()).count(expected) > seen, 10000);
+            const qsizetype from = jotterly->mark();
+            return runShell(u"printf '%1' | xclip -selection clipboard"_s.arg(QLatin1StringView(text)))
+                && jotterly->waitForLog(expected, 10000, from);
         };
+        QVERIFY(copy("A", "recorded"));
         disk.fill();
-        copy("A", "kept unsaved");
-        copy("B", "kept unsaved");
-        QCOMPARE(log.count("told the user: jotterly cannot save its history"), 1);
+        QVERIFY(copy("B", "kept unsaved"));
+        QVERIFY(copy("C", "kept unsaved"));
+        QCOMPARE(jotterly->count("told the user: jotterly cannot save its history"), 1);
+        QVERIFY(!jotterly->stop());
+        QVERIFY(jotterly->process().exitCode() != 0);
+        QVERIFY2(jotterly->log().contains("2 changes to the history could not be saved and are lost"), jotterly->log().constData());
         disk.free();
-        copy("C", "recorded");
-        const QString store = disk.filePath(u"data/jotterly/history.sqlite"_s);
-        QCOMPARE(DiskView(store).previews(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
-
-        disk.fill();
-        copy("D", "kept unsaved");
-        QCOMPARE(log.count("told the user: jotterly cannot save its history"), 2);
-        ::kill(pid_t(app.processId()), SIGTERM);
-        QVERIFY(app.waitForFinished(20000));
-        QVERIFY(app.exitCode() != 0);
-        log += app.readAllStandardError();
-        QVERIFY2(log.contains("1 changes to the history could not be saved and are lost"), log.constData());
-        disk.free();
-        QCOMPARE(DiskView(store).previews(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
+        QCOMPARE(DiskView(disk.filePath(u"data/jotterly/history.sqlite"_s)).previews(), QStringList{u"A"_s});
     }
 
     // Each a folder someone else could use to stop jotterly or to take its socket: it
@@ -290,8 +218,8 @@ private Q_SLOTS:
         QFETCH(QString, message);
         if (::getuid() != 0 && (setup == u"chown"_s || setup == u"fallback"_s))
             QSKIP("giving a folder to another user needs root");
-        const QString tag = u"runtime-"_s + setup;
-        QProcessEnvironment env = environment(tag);
+        const auto jotterly = app(u"runtime-"_s + setup);
+        QProcessEnvironment env = jotterly->environment(offscreen());
         const QString runtime = env.value(u"XDG_RUNTIME_DIR"_s);
         FullDisk disk;
         if (setup == u"chown"_s) {
@@ -300,11 +228,10 @@ private Q_SLOTS:
             QVERIFY(QFile::setPermissions(runtime, QFileDevice::Permissions(0x7777)));
         } else if (setup == u"fallback"_s) {
             env.remove(u"XDG_RUNTIME_DIR"_s);
-            const QString tmp = m_home.filePath(tag + u"/tmp"_s);
-            const QString folder = tmp + u"/jotterly-%1"_s.arg(::getuid());
+            const QString folder = jotterly->path(u"tmp/jotterly-%1"_s.arg(::getuid()));
             QVERIFY(QDir().mkpath(folder));
             QCOMPARE(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
-            env.insert(u"TMPDIR"_s, tmp);
+            env.insert(u"TMPDIR"_s, jotterly->path(u"tmp"_s));
         } else if (setup == u"socket"_s) {
             QVERIFY(QDir().mkpath(runtime + u"/jotterly.socket"_s));
         } else if (setup == u"full"_s) {
@@ -316,22 +243,20 @@ private Q_SLOTS:
         }
         const QString said = failedRun(env);
         QVERIFY2(said.contains(u"jotterly: "_s) && said.contains(message), qPrintable(said));
-        QVERIFY(!QFileInfo::exists(storePath(tag)));
+        QVERIFY(!QFileInfo::exists(jotterly->storePath()));
     }
 
     // Idle connections by the thousand neither stop capture nor keep a later launch or
     // SIGTERM from reaching the running instance.
     void outlastsAFloodOfIdleConnections()
     {
-        const QString tag = u"flood"_s;
-        QProcess app;
-        QByteArray log;
-        launch(app, tag, &log);
+        const auto jotterly = app(u"flood"_s);
+        QVERIFY(jotterly->start(offscreen()));
         // The limit a session usually gives a program.
         const rlimit limit{1024, 1024};
-        QCOMPARE(::prlimit(pid_t(app.processId()), RLIMIT_NOFILE, &limit, nullptr), 0);
+        QCOMPARE(::prlimit(pid_t(jotterly->process().processId()), RLIMIT_NOFILE, &limit, nullptr), 0);
 
-        const QByteArray socketPath = QFile::encodeName(environment(tag).value(u"XDG_RUNTIME_DIR"_s) + u"/jotterly.socket"_s);
+        const QByteArray socketPath = QFile::encodeName(jotterly->path(u"runtime/jotterly.socket"_s));
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, socketPath.constData(), sizeof address.sun_path - 1);
@@ -349,32 +274,16 @@ private Q_SLOTS:
         }
         QVERIFY(flood.size() > 8);
 
+        const qsizetype from = jotterly->mark();
         QVERIFY(runShell(u"printf 'during the flood' | xclip -selection clipboard"_s));
-        QVERIFY2(waitForLog(app, log, "recorded "), log.constData());
+        QVERIFY(jotterly->waitForLog("recorded ", 20000, from));
         QVERIFY(QFileInfo::exists(QFile::decodeName(socketPath)));
 
         for (const int fd : std::as_const(flood))
             ::close(fd);
-        QVERIFY(secondLaunchEnds(tag));
-        QVERIFY2(waitForLog(app, log, "activation requested"), log.constData());
-        terminate(app);
-    }
-
-    // A launch writes nothing the user did not change: the file stays as they left it.
-    void leavesTheSettingsFileAsItWas()
-    {
-        const QString tag = u"settingsfile"_s;
-        const QByteArray contents = "; my notes\n[General]\nlaunchAtLogin=false\nhistoryLimit=200\n";
-        QVERIFY(QDir().mkpath(QFileInfo(configPath(tag)).absolutePath()));
-        QFile file(configPath(tag));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-        file.close();
-        QProcess app;
-        launch(app, tag);
-        terminate(app);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), contents);
+        QCOMPARE(run(jotterly->environment(offscreen())).exitCode, 0);
+        QVERIFY(jotterly->waitForLog("activation requested", 20000, from));
+        QVERIFY(jotterly->stop());
     }
 
     // A later launch hands its request over and ends; a request sent by hand must be
@@ -400,54 +309,36 @@ private Q_SLOTS:
         QFETCH(int, shown);
         QFETCH(int, closed);
         QFETCH(QByteArray, token);
-        const QString tag = u"second-"_s + QString::number(qHash(QTest::currentDataTag()));
-        QProcess first;
-        QByteArray log;
-        launch(first, tag, &log);
-        QProcessEnvironment env = environment(tag);
+        const auto first = app(u"second-"_s + QString::number(qHash(QTest::currentDataTag())));
+        QVERIFY(first->start(offscreen()));
+        QProcessEnvironment env = first->environment(offscreen());
         env.insert(u"XDG_ACTIVATION_TOKEN"_s, QString::fromLatin1(token));
-        for (int i = 0; i < 2; ++i) {
-            if (message.isEmpty()) {
-                QProcess second;
-                second.setProcessEnvironment(env);
-                second.start(QStringLiteral(JOTTERLY_PATH), arguments);
-                QVERIFY(second.waitForFinished(20000));
-                QCOMPARE(second.exitCode(), 0);
-            } else {
-                QLocalSocket socket;
-                socket.connectToServer(env.value(u"XDG_RUNTIME_DIR"_s) + u"/jotterly.socket"_s);
-                QVERIFY(socket.waitForConnected(5000));
-                socket.write(message);
-                QVERIFY(socket.waitForBytesWritten(5000));
-            }
-        }
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(message.isEmpty() ? run(env, arguments).exitCode == 0 : send(*first, message));
         // A last request, after which everything before it has been answered.
-        QLocalSocket marker;
-        marker.connectToServer(env.value(u"XDG_RUNTIME_DIR"_s) + u"/jotterly.socket"_s);
-        QVERIFY(marker.waitForConnected(5000));
-        marker.write("show marker-end\n");
-        QVERIFY(marker.waitForBytesWritten(5000));
-        QVERIFY2(waitForLog(first, log, "activation token \"marker-end\""), log.constData());
-        terminate(first);
-        const QByteArray answered = log.left(log.indexOf("marker-end"));
+        QVERIFY(send(*first, "show marker-end\n"));
+        QVERIFY(first->waitForLog("activation token \"marker-end\"", 20000, 0));
+        QVERIFY(first->stop());
+        const QByteArray answered = first->log().left(first->log().indexOf("marker-end"));
         QCOMPARE(answered.count("panel shown"), shown);
         QCOMPARE(answered.count("panel closed"), closed);
         QCOMPARE(answered.count("activation token \"" + token + '"'), token.isEmpty() ? 0 : 2);
     }
 
     // Started by the compositor's key while none runs: it runs, and its panel is open.
+    // It writes nothing the user did not change: the settings file stays as they left it.
     void toggleStartsWithThePanelOpen()
     {
-        QProcess app;
-        QProcessEnvironment env = environment(u"toggle-first"_s);
-        app.setProcessEnvironment(env);
-        app.start(QStringLiteral(JOTTERLY_PATH), {u"--toggle"_s});
-        QVERIFY(app.waitForStarted());
-        QByteArray log;
-        QVERIFY2(waitForLog(app, log, "panel shown"), log.constData());
-        terminate(app);
+        const auto jotterly = app(u"toggle-first"_s);
+        const QByteArray settings = "; my notes\n[General]\nlaunchAtLogin=false\nhistoryLimit=200\n";
+        QVERIFY(writeFile(jotterly->configPath(), settings));
+        QVERIFY(jotterly->start(offscreen(), {u"--toggle"_s}));
+        QVERIFY(jotterly->waitForLog("panel shown", 20000, 0));
+        QVERIFY(jotterly->stop());
+        QFile file(jotterly->configPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), settings);
     }
-
 };
 
 JOTTERLY_X11_TEST_MAIN(TestLaunch)

@@ -9,22 +9,9 @@ using namespace Qt::StringLiterals;
 // the tray and the shortcut, searching, copying back, pinning, deleting and a paste
 // queue into another application. One program run (and one restart) for the whole
 // case, since every step builds on what the one before left; screenshots are saved.
-class TestE2EPanel : public QObject
+class TestE2EPanel : public DesktopTest
 {
     Q_OBJECT
-
-    QTemporaryDir m_home;
-    TrayHost m_tray;
-    std::unique_ptr<JotterlyProcess> m_app;
-    QList<qint64> m_openTimes;
-
-    void openPanel()
-    {
-        const qint64 elapsed = m_app->openPanel();
-        QVERIFY2(elapsed >= 0, "the panel did not open");
-        m_openTimes << elapsed;
-        QTest::qWait(200); // the panel takes the keyboard once it is mapped
-    }
 
     // The centre of a row on screen: rows are 46 pixels apart below the search field,
     // and the PINNED and HISTORY headers take 28 pixels each when there are pinned rows.
@@ -40,28 +27,10 @@ class TestE2EPanel : public QObject
 
     [[nodiscard]] int indexOf(const QString &label) { return int(m_app->labels().indexOf(label)); }
 
-    void copyAndWait(const std::function<bool()> &copy)
-    {
-        QVERIFY2(m_app->copyAndWait(copy), qPrintable(m_app->labels().join(u", ")));
-    }
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(m_tray.start(), "trayer is needed: run the tests through scripts/test.sh");
-        m_app = std::make_unique<JotterlyProcess>(m_home.path());
-        QVERIFY(m_app->start());
-    }
+    void initTestCase() { QVERIFY(startDesktop(false)); }
 
-    void cleanupTestCase()
-    {
-        if (!m_openTimes.isEmpty()) {
-            std::sort(m_openTimes.begin(), m_openTimes.end());
-            qInfo("shortcut -> panel on screen, %lld openings: median %lld ms, max %lld ms", qint64(m_openTimes.size()),
-                  m_openTimes.at(m_openTimes.size() / 2), m_openTimes.constLast());
-        }
-        m_app->finish();
-    }
+    void cleanupTestCase() { m_app->finish(); }
 
     void greetsTheFirstLaunchOnly()
     {
@@ -88,7 +57,7 @@ private Q_SLOTS:
         QVERIFY(m_app->closePanel());
 
         // The shortcut opens and closes it.
-        openPanel();
+        QVERIFY(m_app->openPanel());
         QVERIFY(JotterlyProcess::panelGeometry().width() == 320);
         from = m_app->mark();
         QVERIFY(pressKeys(u"alt+shift+v"_s));
@@ -100,21 +69,26 @@ private Q_SLOTS:
         const QString png = m_home.filePath(u"picture.png"_s);
         QVERIFY(writeFile(png, encodedImage(240, 160, "png")));
 
-        copyAndWait([] { return runShell(u"printf 'plain words' | xsel --clipboard --input"_s); });
+        QVERIFY(m_app->copyAndWait([] { return runShell(u"printf 'plain words' | xsel --clipboard --input"_s); }));
         // Rich text comes with its plain form, which xclip cannot offer at the same time.
         QProcess owner;
         const QString rtf = m_home.filePath(u"words.rtf"_s);
         QVERIFY(writeFile(rtf, R"({\rtf1\ansi {\b bold} words})"));
-        copyAndWait([&] { return startTestOwner(owner, {u"UTF8_STRING=bold words"_s, u"text/rtf=@"_s + rtf}); });
-        copyAndWait([&] { return runShell(u"xclip -selection clipboard -t image/png < %1"_s.arg(png)); });
-        copyAndWait([] { return copyText("file:///etc/hosts\r\nfile:///etc/passwd\r\nfile:///etc/group\r\n", u"text/uri-list"_s); });
-        copyAndWait([] { return copyText("https://example.org/page"); });
+        QVERIFY(m_app->copyAndWait([&] { return startTestOwner(owner, {u"UTF8_STRING=bold words"_s, u"text/rtf=@"_s + rtf}); }));
+        QVERIFY(m_app->copyAndWait([&] { return runShell(u"xclip -selection clipboard -t image/png < "_s + png); }));
+        QVERIFY(m_app->copyAndWait(
+            [] { return copyText("file:///etc/hosts\r\nfile:///etc/passwd\r\nfile:///etc/group\r\n", u"text/uri-list"_s); }));
+        QVERIFY(m_app->copyAndWait([] { return copyText("https://example.org/page"); }));
 
         QCOMPARE(m_app->kinds(), (QStringList{u"URL"_s, u"File"_s, u"Image"_s, u"Rich Text"_s, u"Text"_s}));
         // Three files make one item for the first; a picture is labelled by its kind.
         QCOMPARE(m_app->labels(), (QStringList{u"https://example.org/page"_s, u"hosts"_s, u"Image"_s, u"bold words"_s, u"plain words"_s}));
+        // The picture is stored whole, and its thumbnail beside it once made.
+        const QString picture = u"SELECT length(content) || ' ' || (thumbnailData IS NOT NULL) FROM ClipItem "
+                                u"JOIN ClipContent ON ClipContent.id = contentId WHERE contentTypeRaw = 'image'"_s;
+        QTRY_COMPARE_WITH_TIMEOUT(DiskView(m_app->storePath()).column(picture), QStringList{u"%1 1"_s.arg(QFileInfo(png).size())}, 10000);
 
-        openPanel();
+        QVERIFY(m_app->openPanel());
         QVERIFY(saveScreenshot(u"04-history"_s));
         // Resting on a row shows its preview.
         const QPoint first = rowCentre(0);
@@ -128,7 +102,7 @@ private Q_SLOTS:
     void searchesAndCopiesBackWithTheKeyboard()
     {
         const int recorded = m_app->count(recordedLine);
-        openPanel();
+        QVERIFY(m_app->openPanel());
         QVERIFY(runShell(u"xdotool type --delay 40 words"_s));
         QVERIFY(m_app->waitForRows([](const QJsonArray &rows) { return rows.size() == 2; }));
         QCOMPARE(m_app->labels(), (QStringList{u"bold words"_s, u"plain words"_s}));
@@ -143,7 +117,7 @@ private Q_SLOTS:
         // again on the same search, until it is cleared.
         QTest::qWait(1500);
         QCOMPARE(m_app->count(recordedLine), recorded);
-        openPanel();
+        QVERIFY(m_app->openPanel());
         QCOMPARE(m_app->labels(), (QStringList{u"plain words"_s, u"bold words"_s}));
         QVERIFY(pressKeys(u"ctrl+a BackSpace"_s));
         QVERIFY(m_app->waitForRowCount(5));
@@ -160,7 +134,7 @@ private Q_SLOTS:
 
     void pinsAndDeletesFromTheRowMenu()
     {
-        openPanel();
+        QVERIFY(m_app->openPanel());
         // The row menu: Pin, Copy, a separator, Delete.
         QVERIFY(clickAndWaitForPopup(rowCentre(indexOf(u"bold words"_s)), 3));
         QVERIFY(pressKeys(u"Down Return"_s));
@@ -191,7 +165,7 @@ private Q_SLOTS:
         const QImage idleIcon = grabScreen(icon);
         QVERIFY(!idleIcon.isNull());
 
-        openPanel();
+        QVERIFY(m_app->openPanel());
         // Marked out of order; pasted in the order of the list.
         for (const QString &label : {u"plain words"_s, u"bold words"_s, u"https://example.org/page"_s})
             QVERIFY(clickAt(rowCentre(indexOf(label)), u"ctrl"_s));
@@ -236,16 +210,6 @@ private Q_SLOTS:
         QTest::qWait(1000);
         QCOMPARE(m_app->count(recordedLine), recorded);
         QCOMPARE(m_app->labels(), (QStringList{u"bold words"_s, u"https://example.org/page"_s, u"plain words"_s, u"Image"_s}));
-    }
-
-    void opensTheSettings()
-    {
-        openPanel();
-        const QRect settings = m_app->openSettings();
-        QVERIFY(!settings.isEmpty());
-        QVERIFY(saveScreenshot(u"11-settings-general"_s));
-        QVERIFY(clickAt(QPoint(settings.left() + 330, settings.top() + 30))); // the About tab
-        QVERIFY(saveScreenshot(u"12-settings-about"_s));
     }
 };
 

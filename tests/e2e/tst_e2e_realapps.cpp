@@ -8,13 +8,9 @@ using namespace Qt::StringLiterals;
 // jotterly beside programs that people copy from and paste into: a file manager
 // (PCManFM) and a text editor (Mousepad) run for real; a browser's and an office
 // suite's copies are replayed from what they once offered (tests/data/offers).
-class TestE2ERealApps : public QObject
+class TestE2ERealApps : public DesktopTest
 {
     Q_OBJECT
-
-    QTemporaryDir m_home;
-    TrayHost m_tray;
-    std::unique_ptr<JotterlyProcess> m_app;
 
     [[nodiscard]] QString path(const QString &relative) const { return m_home.filePath(relative); }
 
@@ -38,11 +34,6 @@ class TestE2ERealApps : public QObject
         return runShell(u"xdotool search --sync --onlyvisible --name '%1' windowfocus --sync key --delay 60 %2"_s.arg(title, keys));
     }
 
-    void copyAndWait(const std::function<bool()> &copy)
-    {
-        QVERIFY2(m_app->copyAndWait(copy), qPrintable(m_app->labels().join(u", ")));
-    }
-
     // Replays a recorded offer through the test owner, target by target.
     void copyRecorded(QProcess &owner, const QString &name)
     {
@@ -50,28 +41,21 @@ class TestE2ERealApps : public QObject
         const auto files = recordedOfferFiles(name);
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             arguments << it.key() + u"=@"_s + it.value();
-        copyAndWait([&] { return startTestOwner(owner, arguments); });
+        QVERIFY(m_app->copyAndWait([&] { return startTestOwner(owner, arguments); }));
     }
 
     // Copies something else, then puts the item that was newest before it back from the panel.
     void copyOtherThenBack(const QByteArray &other)
     {
-        copyAndWait([&] { return copyText(other); });
-        QVERIFY2(m_app->openPanel() >= 0, "the panel did not open");
-        QTest::qWait(200);
+        QVERIFY(m_app->copyAndWait([&] { return copyText(other); }));
+        QVERIFY(m_app->openPanel());
         QVERIFY(pressKeys(u"ctrl+2"_s));
         QTRY_VERIFY_WITH_TIMEOUT(JotterlyProcess::panelGeometry().width() <= 0, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(clipboardContent(u"UTF8_STRING"_s) != other, 5000);
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(m_tray.start(), "trayer is needed: run the tests through scripts/test.sh");
-        m_app = std::make_unique<JotterlyProcess>(m_home.path());
-        QVERIFY(writeFile(m_app->configPath(), "[General]\nonboardingShown=true\n")); // seen the welcome before
-        QVERIFY(m_app->start());
-    }
+    void initTestCase() { QVERIFY(startDesktop(true)); }
 
     void cleanupTestCase() { m_app->finish(); }
 
@@ -89,7 +73,7 @@ private Q_SLOTS:
         });
         QVERIFY(startProgram(fileManager, u"pcmanfm"_s, {path(u"files/from"_s)}));
         // PCManFM ends its list with a NUL byte.
-        copyAndWait([] { return pressKeysIn(u"^from$"_s, u"ctrl+a ctrl+c"_s); });
+        QVERIFY(m_app->copyAndWait([] { return pressKeysIn(u"^from$"_s, u"ctrl+a ctrl+c"_s); }));
         QCOMPARE(m_app->kinds().constFirst(), u"File"_s);
         QCOMPARE(m_app->labels().constFirst(), name);
 

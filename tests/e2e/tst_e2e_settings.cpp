@@ -1,5 +1,4 @@
 #include "support/desktopdriver.h"
-#include "support/storetesting.h"
 
 #include <QTest>
 
@@ -7,13 +6,10 @@ using namespace Qt::StringLiterals;
 
 // The settings as a person changes them in the settings window, and what each change
 // does to the running program, its files and the next launch.
-class TestE2ESettings : public QObject
+class TestE2ESettings : public DesktopTest
 {
     Q_OBJECT
 
-    QTemporaryDir m_home;
-    TrayHost m_tray;
-    std::unique_ptr<JotterlyProcess> m_app;
     QRect m_settings;
 
     QString settingsText()
@@ -22,7 +18,6 @@ class TestE2ESettings : public QObject
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
-    [[nodiscard]] QStringList stored() const { return DiskView(m_app->storePath()).previews(); }
     [[nodiscard]] QStringList storedPinned() const
     {
         return DiskView(m_app->storePath()).column(u"SELECT textPreview FROM ClipItem WHERE isPinned ORDER BY timestamp DESC"_s);
@@ -40,8 +35,7 @@ class TestE2ESettings : public QObject
 
     void openSettings()
     {
-        QVERIFY(m_app->openPanel() >= 0);
-        QTest::qWait(200);
+        QVERIFY(m_app->openPanel());
         m_settings = m_app->openSettings();
         QVERIFY(!m_settings.isEmpty());
     }
@@ -59,7 +53,6 @@ class TestE2ESettings : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(m_tray.start(), "trayer is needed: run the tests through scripts/test.sh");
         // Someone who has been through the welcome before, with one application besides
         // jotterly installed: the pastepad.
         QVERIFY(writeFile(m_home.filePath(u"data/applications/pastepad.desktop"_s),
@@ -69,11 +62,9 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(u"/usr/share/applications/org.xfce.mousepad.desktop"_s,
                             m_home.filePath(u"system/applications/org.xfce.mousepad.desktop"_s)));
 
-        m_app = std::make_unique<JotterlyProcess>(m_home.path());
-        QVERIFY(writeFile(m_app->configPath(), "[General]\nonboardingShown=true\n")); // seen the welcome before
         QProcessEnvironment env;
         env.insert(u"XDG_DATA_DIRS"_s, m_home.filePath(u"system"_s));
-        QVERIFY(m_app->start(env));
+        QVERIFY(startDesktop(true, env));
         QVERIFY(!m_app->log().contains("onboarding shown"));
     }
 
@@ -83,18 +74,18 @@ private Q_SLOTS:
     {
         for (int i = 1; i <= 55; ++i)
             copyRecorded(u"copy %1"_s.arg(i).toUtf8());
-        QCOMPARE(stored().size(), 55);
+        QCOMPARE(m_app->stored().size(), 55);
 
         openSettings();
         QVERIFY(saveScreenshot(u"20-settings"_s));
         choose(inSettings(188, 124), u"Up"_s); // History size: 100 -> 50
         QTRY_VERIFY_WITH_TIMEOUT(settingsText().contains(u"historyLimit=50"_s), 5000);
-        QCOMPARE(stored().size(), 55); // nothing is deleted until the next copy
+        QCOMPARE(m_app->stored().size(), 55); // nothing is deleted until the next copy
 
         copyRecorded("copy 56");
-        QTRY_COMPARE_WITH_TIMEOUT(stored().size(), 50, 5000);
-        QCOMPARE(stored().constFirst(), u"copy 56"_s);
-        QCOMPARE(stored().constLast(), u"copy 7"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(m_app->stored().size(), 50, 5000);
+        QCOMPARE(m_app->stored().constFirst(), u"copy 56"_s);
+        QCOMPARE(m_app->stored().constLast(), u"copy 7"_s);
         QVERIFY(m_app->waitForRows([](const QJsonArray &rows) { return rows.size() == 50; }));
     }
 
@@ -115,11 +106,7 @@ private Q_SLOTS:
         const QString document = m_home.filePath(u"secret.txt"_s);
         QVERIFY(writeFile(document, "a password"));
         QProcess mousepad;
-        mousepad.start(u"mousepad"_s, {document});
-        QVERIFY(mousepad.waitForStarted());
-        const QString window =
-            shellOutput(u"xdotool search --sync --onlyvisible --pid %1 | head -n1"_s.arg(mousepad.processId())).trimmed();
-        QVERIFY(activateWindow(window));
+        QVERIFY(startActive(mousepad, u"mousepad"_s, {document}));
         QVERIFY(pressKeys(u"ctrl+a ctrl+c"_s));
         QTRY_COMPARE_WITH_TIMEOUT(clipboardContent(), QByteArray("a password"), 5000);
         const QByteArray rich = clipboardContent(u"application/x-gtk-text-buffer-rich-text"_s);
@@ -133,7 +120,7 @@ private Q_SLOTS:
         QVERIFY(mousepad.waitForFinished(10000));
         QCOMPARE(clipboardContent(), QByteArray("a password"));
         QCOMPARE(clipboardContent(u"application/x-gtk-text-buffer-rich-text"_s), rich);
-        QVERIFY(!stored().contains(u"a password"_s));
+        QVERIFY(!m_app->stored().contains(u"a password"_s));
 
         // With Mousepad gone, copies are recorded again; when the program that copied
         // quits without handing over, the newest item goes back on the clipboard.
@@ -142,12 +129,12 @@ private Q_SLOTS:
         QVERIFY(xclip.waitForStarted());
         xclip.write("after the password");
         xclip.closeWriteChannel();
-        QTRY_COMPARE_WITH_TIMEOUT(stored().constFirst(), u"after the password"_s, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_app->stored().constFirst(), u"after the password"_s, 10000);
         xclip.kill();
         xclip.waitForFinished();
         QTRY_COMPARE_WITH_TIMEOUT(clipboardContent(), QByteArray("after the password"), 5000);
-        QCOMPARE(stored().constFirst(), u"after the password"_s);
-        QCOMPARE(stored().count(u"after the password"_s), 1);
+        QCOMPARE(m_app->stored().constFirst(), u"after the password"_s);
+        QCOMPARE(m_app->stored().count(u"after the password"_s), 1);
     }
 
     void launchAtLoginWritesAndRemovesTheAutostartEntry()
@@ -173,8 +160,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(settingsText().contains(u"autoClearOption=onQuit"_s), 5000);
 
         // Pin the newest item from its row menu.
-        QVERIFY(m_app->openPanel() >= 0);
-        QTest::qWait(300);
+        QVERIFY(m_app->openPanel());
         const QRect panel = JotterlyProcess::panelGeometry();
         QVERIFY(clickAndWaitForPopup(QPoint(panel.x() + 120, panel.y() + 99), 3));
         QVERIFY(pressKeys(u"Down Return"_s));
@@ -187,16 +173,16 @@ private Q_SLOTS:
         QVERIFY(clickAt(QPoint(grown.right() - 24, grown.bottom() - 17)));
         QVERIFY(m_app->process().waitForFinished(20000));
         QCOMPARE(m_app->process().exitCode(), 0);
-        QCOMPARE(stored(), QStringList{u"after the password"_s});
+        QCOMPARE(m_app->stored(), QStringList{u"after the password"_s});
 
         // The next run starts with only the pinned item; SIGTERM clears as quitting does.
         QVERIFY(m_app->start());
         QVERIFY(m_app->waitForRowCount(1));
         copyRecorded("one more");
         copyRecorded("and another");
-        QCOMPARE(stored().size(), 3);
+        QCOMPARE(m_app->stored().size(), 3);
         QVERIFY(m_app->stop(SIGTERM));
-        QCOMPARE(stored(), QStringList{u"after the password"_s});
+        QCOMPARE(m_app->stored(), QStringList{u"after the password"_s});
     }
 };
 

@@ -32,15 +32,10 @@ class TestAutostartLoginItem : public QObject
         return path;
     }
 
-    static QByteArray execLine(const QString &entryPath)
+    static QByteArray read(const QString &path)
     {
-        QFile entry(entryPath);
-        if (!entry.open(QIODevice::ReadOnly))
-            return {};
-        for (const QByteArray &line : entry.readAll().split('\n'))
-            if (line.startsWith("Exec="))
-                return line.mid(5);
-        return {};
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
 private Q_SLOTS:
@@ -80,7 +75,9 @@ private Q_SLOTS:
         AutostartLoginItem item(entryPath, program);
         QVERIFY(item.enable());
         QVERIFY(item.isEnabled());
-        QCOMPARE(QString::fromUtf8(execLine(entryPath)), exec.replace(u'@', m_dir.path()));
+        const QByteArray text = read(entryPath);
+        const qsizetype at = text.indexOf("\nExec=") + 6;
+        QCOMPARE(QString::fromUtf8(text.mid(at, text.indexOf('\n', at) - at)), exec.replace(u'@', m_dir.path()));
 
         QProcess validate;
         validate.start(u"desktop-file-validate"_s, {entryPath});
@@ -99,10 +96,7 @@ private Q_SLOTS:
             QVERIFY2(gio.waitForFinished(10000), "gio (libglib2.0-bin) is missing");
             QVERIFY2(gio.exitCode() == 0, gio.readAllStandardError().constData());
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
-            QFile started(marker);
-            QVERIFY(started.open(QIODevice::ReadOnly));
-            QCOMPARE(QFileInfo(QString::fromUtf8(started.readAll().trimmed())).canonicalFilePath(),
-                     QFileInfo(program).canonicalFilePath());
+            QCOMPARE(QFileInfo(QString::fromUtf8(read(marker).trimmed())).canonicalFilePath(), QFileInfo(program).canonicalFilePath());
         }
 
         QVERIFY(item.disable());
@@ -124,15 +118,9 @@ private Q_SLOTS:
     {
         const QString entryPath = m_dir.filePath(u"autostart/refused.desktop"_s);
         QVERIFY(AutostartLoginItem(entryPath, makeProgram(u"good"_s)).enable());
-        QFile entry(entryPath);
-        QVERIFY(entry.open(QIODevice::ReadOnly));
-        const QByteArray before = entry.readAll();
-        entry.close();
-
-        AutostartLoginItem item(entryPath, m_dir.filePath(u"bad\nExec=rm -rf ~/jotterly"_s));
-        QVERIFY(!item.enable());
-        QVERIFY(entry.open(QIODevice::ReadOnly));
-        QCOMPARE(entry.readAll(), before);
+        const QByteArray before = read(entryPath);
+        QVERIFY(!AutostartLoginItem(entryPath, m_dir.filePath(u"bad\nExec=rm -rf ~/jotterly"_s)).enable());
+        QCOMPARE(read(entryPath), before);
     }
 };
 
