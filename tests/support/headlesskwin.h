@@ -6,7 +6,7 @@
 // binary carries a file capability that a container refuses to execute, so a copy
 // without it is run.
 
-#include "support/headlesssway.h"
+#include "headlesssway.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
