@@ -77,6 +77,7 @@ public:
         m_viewModel->loadItems();
     }
 
+    Q_INVOKABLE void setDesktopLimits(bool shortcut, bool exclusion) { m_settings->setDesktopLimits(shortcut, exclusion); }
     Q_INVOKABLE void advance(int milliseconds) { m_scheduler.advance(std::chrono::milliseconds(milliseconds)); }
     Q_INVOKABLE int storedCount() const { return int(m_store->context->fetchCount({}).value_or(-1)); }
     Q_INVOKABLE QString clipboardText() const { return m_pasteboard.string(PasteboardType::String).value_or(QString()); }

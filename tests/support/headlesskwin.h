@@ -1,14 +1,13 @@
 #pragma once
 
 // Starts a headless KWin (`kwin_wayland --virtual`) on a session bus of its own, for tests
-// that need KWin's Wayland protocols or the KDE desktop portal. The portal and the
-// shortcut daemon are started by the bus on first use, as in a Plasma session. KWin's
-// binary carries a file capability that a container refuses to execute, so a copy
-// without it is run.
+// that need KWin's Wayland protocols or KDE's desktop portal. The bus starts the portal
+// and the shortcut daemon on first use, as in a Plasma session; they run in the bus's
+// process group and end with it. KWin's binary carries a file capability that a
+// container refuses to execute, so a copy without it is run.
 
 #include "headlesssway.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -19,30 +18,13 @@
 class HeadlessKwin : public HeadlessCompositor
 {
 public:
-    HeadlessKwin() = default;
     ~HeadlessKwin() override
     {
-        // The services the bus started (the portals) outlive their bus: end them first.
-        if (!m_busAddress.isEmpty()) {
-            QDBusConnection bus = connectToBus(QStringLiteral("cleaner"));
-            const QDBusMessage names = bus.call(QDBusMessage::createMethodCall(
-                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListNames")));
-            for (const QString &name : names.arguments().value(0).toStringList()) {
-                QDBusMessage pid = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                    QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"),
-                    QStringLiteral("GetConnectionUnixProcessID"));
-                const qint64 id = bus.call(pid << name).arguments().value(0).toLongLong();
-                if (name.startsWith(u':') && id > 0 && id != QCoreApplication::applicationPid() && id != m_kwin.processId())
-                    ::kill(pid_t(id), SIGTERM);
-            }
-            QDBusConnection::disconnectFromBus(bus.name());
-        }
         for (QProcess *process : {&m_kwin, &m_bus}) {
-            process->terminate();
+            if (process->processId() > 0)
+                ::kill(-pid_t(process->processId()), SIGTERM);
             if (!process->waitForFinished(5000))
                 process->kill();
-            process->waitForFinished(2000);
         }
     }
 
@@ -50,18 +32,14 @@ public:
     {
         using namespace Qt::StringLiterals;
         const QString kwin = QStandardPaths::findExecutable(u"kwin_wayland"_s);
+        const QString copy = m_base.filePath(u"kwin_wayland"_s);
         m_runtime = m_base.filePath(u"run"_s);
         QDir().mkpath(m_runtime);
         QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString copy = m_base.filePath(u"kwin_wayland"_s);
-        if (kwin.isEmpty()) {
-            *error = u"kwin_wayland is not installed"_s;
+        *error = kwin.isEmpty() ? u"kwin_wayland is not installed"_s : u"cannot copy kwin_wayland"_s;
+        if (kwin.isEmpty() || !QFile::copy(kwin, copy))
             return false;
-        }
-        if (!QFile::copy(kwin, copy)) {
-            *error = u"cannot copy kwin_wayland"_s;
-            return false;
-        }
+        error->clear();
 
         QProcessEnvironment environment;
         environment.insert(u"PATH"_s, qEnvironmentVariable("PATH", u"/usr/bin:/bin"_s));
@@ -70,6 +48,8 @@ public:
         environment.insert(u"XDG_CURRENT_DESKTOP"_s, u"KDE"_s);
         environment.insert(u"WAYLAND_DISPLAY"_s, m_socket);
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        for (QProcess *process : {&m_kwin, &m_bus})
+            process->setChildProcessModifier([] { ::setpgid(0, 0); });
         m_bus.setProcessEnvironment(environment);
         m_bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
         if (!m_bus.waitForStarted(5000) || !m_bus.waitForReadyRead(10000)) {
@@ -83,8 +63,7 @@ public:
         m_kwin.setProcessEnvironment(environment);
         m_kwin.setStandardOutputFile(log);
         m_kwin.setStandardErrorFile(log, QIODevice::Append);
-        m_kwin.start(copy, {u"--virtual"_s, u"--no-lockscreen"_s, u"--socket"_s, m_socket, u"--width"_s, u"1024"_s,
-                            u"--height"_s, u"768"_s});
+        m_kwin.start(copy, {u"--virtual"_s, u"--no-lockscreen"_s, u"--socket"_s, m_socket});
         const QDeadlineTimer deadline(20000);
         while (m_kwin.waitForStarted(5000) && !deadline.hasExpired() && m_kwin.state() == QProcess::Running) {
             if (QFile::exists(socketPath()))
@@ -108,52 +87,56 @@ public:
         return environment;
     }
 
-    /// A new connection to KWin's session bus, under a name of its own.
+    /// A connection to KWin's session bus, one per name.
     [[nodiscard]] QDBusConnection connectToBus(const QString &name) const
     {
         return QDBusConnection::connectToBus(m_busAddress, name + m_busAddress);
     }
 
-    /// Presses the global shortcut `name` the way its keys would, through the shortcut
-    /// daemon, in whichever component holds it; true when one did.
+    /// Presses the global shortcut `name` as its keys would, through the shortcut daemon.
     bool invokeShortcut(const QString &name) const
     {
         const QString path = componentOf(name);
-        return !path.isEmpty() && callDaemon(path, QStringLiteral("org.kde.kglobalaccel.Component"), QStringLiteral("invokeShortcut"), {name}).type() == QDBusMessage::ReplyMessage;
+        return !path.isEmpty() && callDaemon(path, u"Component", u"invokeShortcut", {name});
     }
 
-    /// Takes the key of the global shortcut `name` away, as the user can in the desktop's
-    /// settings; true when the daemon did.
+    /// Takes the key of the global shortcut `name` away, as the user can in System Settings.
     bool clearShortcut(const QString &name) const
     {
-        const QString path = componentOf(name);
-        if (path.isEmpty())
-            return false;
-        const QString component = path.mid(path.lastIndexOf(u'/') + 1);
-        const QStringList action{component, name, component, name};
-        return callDaemon(QStringLiteral("/kglobalaccel"), QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("setForeignShortcut"),
-                          {action, QVariant::fromValue(QList<int>{})}).type() == QDBusMessage::ReplyMessage;
+        const QString component = componentOf(name).section(u'/', -1);
+        return !component.isEmpty()
+               && callDaemon(QStringLiteral("/kglobalaccel"), u"KGlobalAccel", u"setForeignShortcut",
+                             {QStringList{component, name, component, name}, QVariant::fromValue(QList<int>{})});
     }
 
 private:
-    QDBusMessage callDaemon(const QString &path, const QString &interface, const QString &method, const QVariantList &arguments) const
+    // Calls the shortcut daemon; true on a reply, which `reply` then holds.
+    bool callDaemon(const QString &path, QStringView interface, QStringView method, const QVariantList &arguments,
+                    QVariant *reply = nullptr) const
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.kde.kglobalaccel"), path, interface, method);
+        const QString prefix = interface == u"Component" ? QStringLiteral("org.kde.kglobalaccel.") : QStringLiteral("org.kde.");
+        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.kde.kglobalaccel"), path,
+                                                           prefix + interface.toString(), method.toString());
         call.setArguments(arguments);
-        return connectToBus(QStringLiteral("daemon")).call(call);
+        const QDBusMessage answer = connectToBus(QStringLiteral("daemon")).call(call);
+        if (reply)
+            *reply = answer.arguments().value(0);
+        return answer.type() == QDBusMessage::ReplyMessage;
     }
 
-    // The object path of the shortcut daemon's component that has the shortcut `name`.
+    // The path of the daemon's component that has the shortcut `name`; empty if none has.
     QString componentOf(const QString &name) const
     {
-        const QDBusMessage components = callDaemon(QStringLiteral("/kglobalaccel"), QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("allComponents"), {});
-        for (const QDBusObjectPath &path : qdbus_cast<QList<QDBusObjectPath>>(components.arguments().value(0))) {
-            const QDBusMessage names = callDaemon(path.path(), QStringLiteral("org.kde.kglobalaccel.Component"), QStringLiteral("shortcutNames"), {});
-            if (names.arguments().value(0).toStringList().contains(name))
+        QVariant components;
+        callDaemon(QStringLiteral("/kglobalaccel"), u"KGlobalAccel", u"allComponents", {}, &components);
+        for (const QDBusObjectPath &path : qdbus_cast<QList<QDBusObjectPath>>(components)) {
+            QVariant names;
+            if (callDaemon(path.path(), u"Component", u"shortcutNames", {}, &names) && names.toStringList().contains(name))
                 return path.path();
         }
         return {};
     }
+
     QTemporaryDir m_base;
     QString m_runtime;
     const QString m_socket = QStringLiteral("wayland-jotterly");
