@@ -1,9 +1,11 @@
-// The Wayland clipboard on a headless sway: how long a copy takes to be read and
-// reported, and how long a client waits for content we put on the clipboard.
+// The Wayland clipboard on a headless compositor: how long a copy takes to be read and
+// reported, how many of a burst are, and how long a client waits for content we put on
+// the clipboard.
 //
-//   bench_waylandclipboard          (starts its own compositor; needs sway and wl-clipboard)
+//   bench_waylandclipboard          (starts its own sway; needs sway and wl-clipboard)
+//   JOTTERLY_TEST_COMPOSITOR=kwin bench_waylandclipboard       (KWin instead)
 
-#include "../tests/support/headlesssway.h"
+#include "../tests/support/headlesskwin.h"
 #include "benchstats.h"
 #include "platform/wayland/waylandclipboardwatcher.h"
 
@@ -50,7 +52,8 @@ bool waitForCopy(WaylandClipboardWatcher &watcher, const QByteArray &text)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    HeadlessSway sway;
+    const std::unique_ptr<HeadlessCompositor> compositor = makeHeadlessCompositor();
+    HeadlessCompositor &sway = *compositor;
     QString error;
     if (!sway.start(&error))
         qFatal("no headless compositor: %s", qPrintable(error));
@@ -76,6 +79,19 @@ int main(int argc, char *argv[])
         copy.waitForFinished(5000);
     }
     printTimings("wl-copy started -> content reported", wlCopy);
+
+    // 20 copies 100 ms apart, as fast as a user copies: how many are reported.
+    int burst = 0;
+    const auto counting = QObject::connect(&watcher, &WaylandClipboardWatcher::contentChanged, [&burst](const QMap<QString, QByteArray> &content) {
+        burst += content.value(u"UTF8_STRING"_s).startsWith("burst ");
+    });
+    QProcess copies;
+    copies.setProcessEnvironment(sway.clientEnvironment());
+    copies.start(u"sh"_s, {u"-c"_s, u"for i in $(seq 1 20); do printf \"burst $i\" | wl-copy; sleep 0.1; done"_s});
+    copies.waitForFinished(30000);
+    waitForCopy(watcher, "burst 20");
+    QObject::disconnect(counting);
+    std::printf("burst of 20 copies 100 ms apart: %d reported\n", burst);
 
     // A copy by another data-control client of this process: the compositor and our
     // thread alone.

@@ -16,6 +16,7 @@ test_packages=(
     xvfb xauth xclip xsel xdotool trayer xterm pcmanfm mousepad imagemagick
     appstream desktop-file-utils libglib2.0-bin
     sway wl-clipboard wayland-utils foot
+    kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde libkf5globalaccel-bin dbus
     qml6-module-qtqml qml6-module-qtqml-models
 )
 

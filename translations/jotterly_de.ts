@@ -206,6 +206,14 @@
         <source>Add App...</source>
         <translation>Programm hinzufügen …</translation>
     </message>
+    <message>
+        <source>On this desktop the shortcut works only while an X11 app is in front. To open jotterly from any app, bind a key in the desktop&apos;s keyboard settings to the command &quot;jotterly --toggle&quot;.</source>
+        <translation>Auf diesem Desktop wirkt das Kürzel nur, solange ein X11-Programm im Vordergrund ist. Um jotterly aus jedem Programm zu öffnen, legen Sie in den Tastatureinstellungen des Desktops eine Taste auf den Befehl „jotterly --toggle“.</translation>
+    </message>
+    <message>
+        <source>On this desktop only X11 apps are recognised: the desktop does not tell which Wayland app is frontmost, so copies from excluded Wayland apps are still recorded.</source>
+        <translation>Auf diesem Desktop werden nur X11-Programme erkannt: Der Desktop verrät nicht, welches Wayland-Programm im Vordergrund ist, daher werden Kopien aus ausgeschlossenen Wayland-Programmen trotzdem aufgezeichnet.</translation>
+    </message>
 </context>
 <context>
     <name>HotkeyRecorder</name>

@@ -104,6 +104,7 @@ void AppDelegate::setupManagers()
     m_settingsViewModel = std::make_unique<SettingsViewModel>(m_preferences.get(), m_loginItem.get(),
                                                               m_applications.get());
     m_settingsViewModel->setModelContext(m_store->context.get());
+    m_settingsViewModel->setDesktopLimits(m_platform->shortcutNeedsCompositorKey, m_platform->exclusionSeesX11Only);
 
     m_rowsLog = std::make_unique<RowsLog>(m_clipListViewModel.get());
     m_hotkeyManager = std::make_unique<HotkeyManager>(m_platform->hotkeyService.get(), m_preferences.get());

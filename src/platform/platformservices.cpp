@@ -85,6 +85,7 @@ void addWaylandServices(PlatformServices &services, DesktopEntries *applications
     if (workspace->isAvailable()) {
         services.workspace = std::move(workspace);
     } else {
+        services.exclusionSeesX11Only = true;
         services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
             "This desktop does not tell which Wayland window is active, so excluded applications are recognised "
             "only among X11 applications."));
@@ -93,6 +94,7 @@ void addWaylandServices(PlatformServices &services, DesktopEntries *applications
         services.hotkeyService = std::make_unique<PortalHotkeyService>(
             [](quint32 keyCode) { return keysymForKeyCode(keyCode); });
     } else {
+        services.shortcutNeedsCompositorKey = true;
         services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
             "This desktop has no global shortcut service, so the shortcut works only while an X11 window has the "
             "keyboard. Bind a key to \"jotterly --toggle\" in the desktop's keyboard settings instead."));

@@ -26,6 +26,13 @@ struct PlatformServices {
     /// What this desktop does not offer and what jotterly does instead, one plain
     /// sentence each, for the user; empty where everything works.
     QStringList unavailable;
+    /// A Wayland session whose desktop grabs no shortcut for jotterly: the hot key
+    /// service reaches X11 windows only, and a key bound in the compositor to
+    /// `jotterly --toggle` has to stand in.
+    bool shortcutNeedsCompositorKey = false;
+    /// A Wayland session whose desktop does not tell which Wayland window is active:
+    /// excluded applications are recognised among X11 applications only.
+    bool exclusionSeesX11Only = false;
 };
 
 /// Whether a desktop session that jotterly can serve is reachable, with the toolkit's

@@ -145,6 +145,11 @@ ScrollView {
                 }
             }
             Caption { text: qsTr("Press your shortcut to open/close jotterly from any app.") }
+            Caption {
+                objectName: "compositorKeyHint"
+                visible: page.viewModel.shortcutNeedsCompositorKey
+                text: qsTr("On this desktop the shortcut works only while an X11 app is in front. To open jotterly from any app, bind a key in the desktop's keyboard settings to the command \"jotterly --toggle\".")
+            }
         }
 
         Divider {}
@@ -157,6 +162,11 @@ ScrollView {
             spacing: 10
             SectionHeader { text: qsTr("Privacy") }
             Caption { text: qsTr("Clipboard changes are ignored when these apps are frontmost.") }
+            Caption {
+                objectName: "x11OnlyHint"
+                visible: page.viewModel.exclusionSeesX11Only
+                text: qsTr("On this desktop only X11 apps are recognised: the desktop does not tell which Wayland app is frontmost, so copies from excluded Wayland apps are still recorded.")
+            }
             Rectangle {
                 objectName: "excludedList"
                 visible: page.viewModel.excludedAppBundleIDs.length > 0

@@ -29,6 +29,15 @@ void SettingsViewModel::setModelContext(ModelContext *context)
     m_modelContext = context;
 }
 
+void SettingsViewModel::setDesktopLimits(bool shortcutNeedsCompositorKey, bool exclusionSeesX11Only)
+{
+    if (shortcutNeedsCompositorKey == m_shortcutNeedsCompositorKey && exclusionSeesX11Only == m_exclusionSeesX11Only)
+        return;
+    m_shortcutNeedsCompositorKey = shortcutNeedsCompositorKey;
+    m_exclusionSeesX11Only = exclusionSeesX11Only;
+    Q_EMIT desktopLimitsChanged();
+}
+
 QVariantMap SettingsViewModel::excludedAppNamesMap() const
 {
     QVariantMap names;

@@ -35,6 +35,11 @@ class SettingsViewModel : public QObject
     Q_PROPERTY(bool showClearConfirmation READ showClearConfirmation WRITE setShowClearConfirmation NOTIFY showClearConfirmationChanged)
     /// Why the last clearing did not happen; empty after one that did.
     Q_PROPERTY(QString clearError READ clearError NOTIFY clearErrorChanged)
+    /// The shortcut reaches only X11 windows on this desktop; a compositor key bound to
+    /// `jotterly --toggle` opens the panel from Wayland applications.
+    Q_PROPERTY(bool shortcutNeedsCompositorKey READ shortcutNeedsCompositorKey NOTIFY desktopLimitsChanged)
+    /// Excluded applications are recognised only among X11 applications on this desktop.
+    Q_PROPERTY(bool exclusionSeesX11Only READ exclusionSeesX11Only NOTIFY desktopLimitsChanged)
 
 public:
     /// Reads the preferences and the excluded applications' names; writes nothing.
@@ -52,6 +57,8 @@ public:
     [[nodiscard]] QVariantMap excludedAppNamesMap() const;
     [[nodiscard]] bool showClearConfirmation() const { return m_showClearConfirmation; }
     [[nodiscard]] QString clearError() const { return m_clearError; }
+    [[nodiscard]] bool shortcutNeedsCompositorKey() const { return m_shortcutNeedsCompositorKey; }
+    [[nodiscard]] bool exclusionSeesX11Only() const { return m_exclusionSeesX11Only; }
 
     void setHistoryLimit(qint64 limit);
     void setLaunchAtLogin(bool launch);
@@ -62,6 +69,8 @@ public:
     void setShowClearConfirmation(bool show);
     /// Where clearAllHistory() deletes.
     void setModelContext(ModelContext *context);
+    /// What the desktop's services cannot do, as the settings tell the user.
+    void setDesktopLimits(bool shortcutNeedsCompositorKey, bool exclusionSeesX11Only);
 
     /// Stores a shortcut the recorder delivered, key code, modifiers and key text
     /// together, and announces it once: the hot key is registered again only with the
@@ -93,6 +102,7 @@ Q_SIGNALS:
     void excludedAppsChanged();
     void showClearConfirmationChanged();
     void clearErrorChanged();
+    void desktopLimitsChanged();
     /// "historyLimit" was written, changed or not: whoever follows it reads it again.
     void historyLimitStored();
     /// "shortcutKeyCode" or "shortcutModifiers" was written (once for a recorded
@@ -117,6 +127,8 @@ private:
     QHash<QString, QString> m_excludedAppNames;
     bool m_showClearConfirmation = false;
     QString m_clearError;
+    bool m_shortcutNeedsCompositorKey = false;
+    bool m_exclusionSeesX11Only = false;
 };
 
 /// At launch: brings the login item in line with the "launchAtLogin" preference. When

@@ -33,6 +33,16 @@ TestCase {
         compare(recorder.displayText, "⌥⌘J")
     }
 
+    // Desktop limits are told where they apply, and only there.
+    function test_theGeneralPageSaysWhatThisDesktopLacks() {
+        const view = createTemporaryObject(viewComponent, testCase)
+        verify(!findChild(view, "compositorKeyHint").visible)
+        verify(!findChild(view, "x11OnlyHint").visible)
+        fixture.setDesktopLimits(true, true)
+        verify(findChild(view, "compositorKeyHint").text.indexOf("\"jotterly --toggle\"") >= 0)
+        verify(findChild(view, "compositorKeyHint").visible && findChild(view, "x11OnlyHint").visible)
+    }
+
     function test_theGeneralPageShowsThatItScrolls() {
         fixture.settings.addExcludedApp("org.example.One", "One")
         fixture.settings.addExcludedApp("org.example.Two", "Two")

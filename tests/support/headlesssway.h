@@ -16,13 +16,32 @@
 
 #include <unistd.h>
 
-class HeadlessSway
+// A compositor started for a test: its socket and the environment of its clients.
+class HeadlessCompositor
 {
 public:
-    HeadlessSway() = default;
-    HeadlessSway(const HeadlessSway &) = delete;
-    HeadlessSway &operator=(const HeadlessSway &) = delete;
-    ~HeadlessSway()
+    HeadlessCompositor() = default;
+    HeadlessCompositor(const HeadlessCompositor &) = delete;
+    HeadlessCompositor &operator=(const HeadlessCompositor &) = delete;
+    virtual ~HeadlessCompositor() = default;
+
+    /// Starts the compositor and waits for its socket. On failure, `error` says why.
+    virtual bool start(QString *error) = 0;
+    /// The compositor's socket, as an absolute path.
+    [[nodiscard]] virtual QString socketPath() const = 0;
+    /// The environment of a Wayland client of this compositor (wl-copy, wl-paste).
+    [[nodiscard]] virtual QProcessEnvironment clientEnvironment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        return environment;
+    }
+};
+
+class HeadlessSway : public HeadlessCompositor
+{
+public:
+    ~HeadlessSway() override
     {
         if (m_process.state() == QProcess::NotRunning)
             return;
@@ -32,8 +51,8 @@ public:
         m_process.waitForFinished(2000);
     }
 
-    /// Starts sway and waits (10 s at most) for its socket. On failure, `error` says why.
-    bool start(QString *error)
+    /// Waits 10 s at most for the socket.
+    bool start(QString *error) override
     {
         using namespace Qt::StringLiterals;
         const QString sway = QStandardPaths::findExecutable(u"sway"_s);
@@ -91,16 +110,13 @@ public:
         return false;
     }
 
-    /// The compositor's socket, as an absolute path.
-    [[nodiscard]] QString socketPath() const { return m_runtime + QLatin1Char('/') + m_socket; }
+    [[nodiscard]] QString socketPath() const override { return m_runtime + QLatin1Char('/') + m_socket; }
 
-    /// The environment of a Wayland client of this compositor (wl-copy, wl-paste).
-    [[nodiscard]] QProcessEnvironment clientEnvironment() const
+    [[nodiscard]] QProcessEnvironment clientEnvironment() const override
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment environment = HeadlessCompositor::clientEnvironment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
         environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
-        environment.remove(QStringLiteral("DISPLAY"));
         return environment;
     }
 

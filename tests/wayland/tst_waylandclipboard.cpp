@@ -6,7 +6,7 @@
 #include "platform/wayland/waylandpasteboard.h"
 #include "queue/pastequeuemanager.h"
 #include "support/storetesting.h"
-#include "support/headlesssway.h"
+#include "support/headlesskwin.h"
 
 #include <QElapsedTimer>
 #include <QScopeGuard>
@@ -92,13 +92,13 @@ QByteArray binaryBytes(qsizetype size)
 
 } // namespace
 
-// The watcher against a real compositor (headless sway) with wl-clipboard as the other
+// The watcher against a real compositor (headless sway, or KWin where JOTTERLY_TEST_COMPOSITOR says "kwin") with wl-clipboard as the other
 // clients. None of them has a window or keyboard focus: data control needs neither.
 class TestWaylandClipboard : public QObject
 {
     Q_OBJECT
 
-    HeadlessSway m_sway;
+    std::unique_ptr<HeadlessCompositor> m_compositor = makeHeadlessCompositor();
     QTemporaryDir m_dir;
     std::unique_ptr<WaylandClipboardWatcher> m_watcher;
     std::unique_ptr<QSignalSpy> m_copies;
@@ -106,7 +106,7 @@ class TestWaylandClipboard : public QObject
     WaylandClipboardWatcher::Options options() const
     {
         WaylandClipboardWatcher::Options options;
-        options.display = m_sway.socketPath();
+        options.display = m_compositor->socketPath();
         options.groups = {
             {{u"image/png"_s}, true},
             {{u"text/uri-list"_s}, false},
@@ -129,7 +129,7 @@ class TestWaylandClipboard : public QObject
     bool shell(const QString &command)
     {
         QProcess process;
-        process.setProcessEnvironment(m_sway.clientEnvironment());
+        process.setProcessEnvironment(m_compositor->clientEnvironment());
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());
         process.start(u"sh"_s, {u"-c"_s, command});
@@ -139,7 +139,7 @@ class TestWaylandClipboard : public QObject
     QByteArray wlPaste(const QStringList &arguments)
     {
         QProcess process;
-        process.setProcessEnvironment(m_sway.clientEnvironment());
+        process.setProcessEnvironment(m_compositor->clientEnvironment());
         process.start(u"wl-paste"_s, arguments);
         process.waitForFinished(30000);
         return process.readAllStandardOutput();
@@ -186,7 +186,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QString error;
-        if (!m_sway.start(&error))
+        if (!m_compositor->start(&error))
             QSKIP(qPrintable(u"no headless compositor: "_s + error));
         m_watcher = std::make_unique<WaylandClipboardWatcher>(options());
         QVERIFY(m_watcher->isAvailable());
@@ -263,8 +263,9 @@ private Q_SLOTS:
             readTypes << arguments.at(0).toString();
         QCOMPARE(readTypes, content.keys());
 
-        // Neither the echo of our own content nor a primary selection is a copy.
-        QVERIFY(shell(u"printf 'selected' | wl-copy --primary"_s));
+        // Neither the echo of our own content nor a primary selection is a copy (KWin
+        // 5.27 takes no primary selection from a client without focus).
+        shell(u"printf 'selected' | wl-copy --primary"_s);
         QVERIFY(settle());
         QCOMPARE(m_copies->count(), 1);
         QCOMPARE(replaced.count(), 1);
@@ -281,7 +282,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, pasteOnce);
         QProcess owner;
-        owner.setProcessEnvironment(m_sway.clientEnvironment());
+        owner.setProcessEnvironment(m_compositor->clientEnvironment());
         owner.start(u"wl-copy"_s, {pasteOnce ? u"--paste-once"_s : u"--foreground"_s, u"short-lived"_s});
         QVERIFY(waitForCopies(1));
         QCOMPARE(copies().constFirst().value(u"UTF8_STRING"_s), "short-lived"_ba);
@@ -296,7 +297,7 @@ private Q_SLOTS:
     {
         QSignalSpy dropped(m_watcher.get(), &WaylandClipboardWatcher::copyDropped);
         SilentOwner owner;
-        QVERIFY(owner.connect(m_sway.socketPath()));
+        QVERIFY(owner.connect(m_compositor->socketPath()));
         QElapsedTimer clock;
         clock.start();
         owner.own({u"text/plain"_s});
@@ -323,7 +324,7 @@ private Q_SLOTS:
         QVERIFY(offers({u"text/plain"_s}));
         QProcess reader;
         QProcess sleeper;
-        reader.setProcessEnvironment(m_sway.clientEnvironment());
+        reader.setProcessEnvironment(m_compositor->clientEnvironment());
         reader.setStandardOutputProcess(&sleeper);
         const auto end = qScopeGuard([&] {
             for (QProcess *process : {&reader, &sleeper}) {
@@ -395,7 +396,7 @@ private Q_SLOTS:
         // watcher would be counted among the clients that read what we write.
         m_copies.reset();
         m_watcher.reset();
-        WaylandPasteboard pasteboard(m_sway.socketPath(), 0ms); // every read is a paste here
+        WaylandPasteboard pasteboard(m_compositor->socketPath(), 0ms); // every read is a paste here
         QVERIFY(pasteboard.isWatching());
         QSignalSpy changed(&pasteboard, &Pasteboard::changed);
         QSignalSpy reads(&pasteboard, &Pasteboard::contentRead);
@@ -419,13 +420,13 @@ private Q_SLOTS:
     void queueAdvancesOnPastesNotOnAToolsReads()
     {
         // A generous window: the tool's reads must fall in it even on a busy machine.
-        WaylandPasteboard pasteboard(m_sway.socketPath(), 1000ms);
+        WaylandPasteboard pasteboard(m_compositor->socketPath(), 1000ms);
         QtScheduler scheduler;
         FakeGlobalKeyMonitor keys;
         RecordingAlerts alerts;
         PasteQueueManager queue(&pasteboard, &scheduler, &keys, &alerts);
         QProcess tool;
-        tool.setProcessEnvironment(m_sway.clientEnvironment());
+        tool.setProcessEnvironment(m_compositor->clientEnvironment());
         tool.setStandardOutputFile(QProcess::nullDevice());
         tool.start(u"wl-paste"_s, {u"--watch"_s, u"cat"_s});
         QVERIFY(tool.waitForStarted());
