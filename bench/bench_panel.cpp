@@ -11,7 +11,7 @@
 #include "../tests/support/x11testing.h"
 #include "app/popover.h"
 #include "benchstats.h"
-#include "../tests/support/xtestkeyboard.h"
+#include "xtestkeyboard.h"
 #include "history/cliplistviewmodel.h"
 #include "history/imageproviders.h"
 #include "hotkey/hotkeymanager.h"

@@ -7,7 +7,7 @@
 
 #include "../tests/support/x11testing.h"
 #include "benchstats.h"
-#include "../tests/support/xtestkeyboard.h"
+#include "xtestkeyboard.h"
 #include "capture/clipboardmonitor.h"
 #include "hotkey/hotkeymanager.h"
 #include "platform/fakeworkspace.h"

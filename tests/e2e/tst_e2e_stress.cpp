@@ -1,6 +1,6 @@
 #include "support/desktopdriver.h"
 #include "support/storetesting.h"
-#include "support/xtestkeyboard.h"
+#include "../../bench/xtestkeyboard.h" // the benchmarks' XTEST keyboard
 
 #include <QCryptographicHash>
 #include <QFileInfo>
