@@ -64,8 +64,10 @@ bool AppDelegate::applicationDidFinishLaunching(QString *error)
         return false;
     m_saveWatch = std::make_unique<SaveWatch>(m_store->context.get(), m_scheduler.get());
     connect(m_saveWatch.get(), &SaveWatch::failureBegan, this, &AppDelegate::notifyUser);
-    setupManagers();
+    // The icon asks the tray to take it before the rest is made: the tray does its part
+    // while the managers are set up, and the icon is up as soon as the event loop runs.
     setupStatusItem();
+    setupManagers();
     setupPopover();
     reconcileLaunchAtLogin(*m_preferences, *m_loginItem);
     m_windows->showOnboardingIfNeeded();
@@ -154,6 +156,8 @@ void AppDelegate::setupStatusItem()
 {
     m_tray = std::make_unique<TrayItem>();
     connect(m_tray.get(), &TrayItem::clicked, this, &AppDelegate::togglePopover);
+    // Sends the request to dock now rather than when the event loop next runs.
+    QGuiApplication::sync();
 }
 
 void AppDelegate::setupPopover()

@@ -59,11 +59,11 @@ Rectangle {
     focus: true
     Keys.onPressed: event => event.accepted = handleKey(event)
 
-    /// The panel is put on screen: a kept panel starts its own view state afresh.
+    /// The panel is put on screen: a kept panel starts its own view state afresh. The
+    /// owner has reloaded the lists just before.
     function opened() {
         rowMenu.close()
         search.focusField()
-        viewModel.loadItems()
         list.showTop()
     }
 

@@ -220,6 +220,7 @@ TestCase {
         const selected = panel.viewModel.selectedKey
         verify(selected.length > 0)
         panel.viewModel.searchText = "item 2"
+        panel.viewModel.loadItems()
         panel.opened()
         verify(list.atYBeginning)
         compare(panel.viewModel.selectedKey, selected)
