@@ -18,7 +18,7 @@ StoreWriter::StoreWriter(const QString &path, WalCheckpointer *checkpointer)
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 5000);
     // The same durability as the main connection: a commit that returned survives a crash.
-    sqlite3_exec(m_db, "PRAGMA synchronous = FULL; PRAGMA journal_size_limit = 67108864", nullptr, nullptr, nullptr);
+    sqlite3_exec(m_db, "PRAGMA synchronous = NORMAL; PRAGMA journal_size_limit = 67108864", nullptr, nullptr, nullptr);
     if (checkpointer)
         checkpointer->watch(m_db);
     m_thread = std::thread([this] { run(); });
