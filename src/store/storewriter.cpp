@@ -5,6 +5,8 @@
 #include <QFile>
 
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 StoreWriter::StoreWriter(const QString &path, WalCheckpointer *checkpointer)
 {
@@ -54,6 +56,9 @@ void StoreWriter::waitUntilIdle()
 
 void StoreWriter::run()
 {
+    // Hashing and writing a copied picture takes seconds of processor time, which the
+    // thread that draws the panel gets first; a small copy is a moment's work either way.
+    setpriority(PRIO_PROCESS, gettid(), 5);
     std::unique_lock lock(m_mutex);
     while (true) {
         m_wake.wait(lock, [this] { return !m_jobs.empty() || m_stopping; });
