@@ -54,7 +54,7 @@ bool SaveWatch::finish()
     if (!m_context || !m_context->hasChanges())
         return true;
     const qsizetype pending = m_context->pendingChangeCount();
-    const SaveResult result = m_context->save();
+    const SaveResult result = m_context->saveAndWait();
     if (result.ok())
         return true;
     qCCritical(lcStore).noquote() << pending << "changes to the history could not be saved and are lost:" << result.error;

@@ -12,6 +12,9 @@
 #include <QPointer>
 #include <QThreadPool>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <mutex>
 
@@ -97,6 +100,8 @@ ClipItemPtr captureImage(const Pasteboard &pasteboard, ClipboardMonitor *monitor
     QPointer<ClipboardMonitor> weakMonitor(monitor);
     QThreadPool *pool = &thumbnailPool();
     pool->start([pool, weakMonitor, bytes = *bytes, item]() mutable {
+        // Thumbnails are not urgent: the thread that draws the panel goes first.
+        setpriority(PRIO_PROCESS, gettid(), 10);
         const std::optional<QByteArray> thumbnail = makeThumbnail(bytes);
         // Back to the main thread; the pool outlives every job it runs. The item
         // travels with the call, so its last reference is never dropped on this thread.

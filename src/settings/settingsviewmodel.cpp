@@ -175,6 +175,9 @@ bool SettingsViewModel::clearAllHistory()
 {
     if (!m_modelContext)
         return false;
+    // A copy still on its way to the file belongs to the history being cleared; one made
+    // after this moment is kept.
+    m_modelContext->waitForWrites();
     FetchDescriptor unpinned;
     unpinned.isPinned = false;
     unpinned.sort = FetchDescriptor::Sort::None;
@@ -183,7 +186,7 @@ bool SettingsViewModel::clearAllHistory()
     if (result.ok()) {
         for (const auto &item : result.items)
             m_modelContext->remove(item);
-        error = m_modelContext->save().error;
+        error = m_modelContext->saveAndWait().error;
         // Unsaved, the rows would vanish from the panel yet stay in the file and come
         // back at the next launch: take the deletion back and say why.
         if (!error.isNull()) {

@@ -274,8 +274,7 @@ std::unique_ptr<ModelContainer> ModelContainer::open(const QString &path, QStrin
             return fail(u"cannot use %1: %2"_s.arg(quoted(path), reason));
     }
 
-    // Write-ahead logging with a sync at every commit: a save that returned survives a
-    // crash of the process and a power cut.
+    // Write-ahead logging: a commit that returned survives a crash or kill of the process.
     {
         SqliteStatement journal(db, u"PRAGMA journal_mode = WAL"_s);
         if (journal.step() != SQLITE_ROW || journal.textColumn(0) != u"wal"_s)
@@ -288,7 +287,10 @@ std::unique_ptr<ModelContainer> ModelContainer::open(const QString &path, QStrin
         for (const auto *suffix : {"", "-wal", "-shm"})
             ::chmod(QFile::encodeName(base + QLatin1StringView(suffix)).constData(), 0600);
     }
-    if (!sqliteExec(db, u"PRAGMA synchronous = FULL"_s))
+    // The log is synced at each checkpoint rather than at each commit: a power cut may take
+    // back the last few copies, never corrupt the file, and a copy is recorded without
+    // waiting for the disk.
+    if (!sqliteExec(db, u"PRAGMA synchronous = NORMAL"_s))
         return fail(u"cannot write %1: %2"_s.arg(quoted(path), sqliteError(db)));
     // After a burst of large copies the log can be far larger than the history's pages;
     // it is cut back to this size each time it starts again from the top.

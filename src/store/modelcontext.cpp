@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QSet>
 
 #include <algorithm>
 #include <limits>
@@ -35,6 +36,20 @@ struct ModelContext::RecordOutcome {
     QString error;
 };
 
+// The plain values of one save, which the writer's thread may read; what it reports back.
+struct ModelContext::Batch {
+    struct Update {
+        qint64 rowId;
+        unsigned changed;
+        NewRecord values;
+    };
+    std::vector<NewRecord> inserts;
+    std::vector<Update> updates;
+    std::vector<qint64> deletes;
+    std::vector<qint64> rowIds; // of the inserts, once written
+    QStringList hashes;         // of the inserts
+};
+
 ModelContext::ModelContext(ModelContainer *container, QObject *parent)
     : QObject(parent)
     , m_container(container)
@@ -55,6 +70,10 @@ ModelContext::~ModelContext()
     }
     for (const auto &item : m_inserted)
         item->m_context = nullptr;
+    for (const Saving &saving : m_saving) {
+        for (const auto &item : saving.inserted)
+            item->m_context = nullptr;
+    }
     m_objects.clear();
     m_inserted.clear();
     m_updated.clear();
@@ -111,62 +130,188 @@ SaveResult ModelContext::save()
 {
     if (!hasChanges())
         return {};
-    SaveResult result = writePending();
-    Q_EMIT saveFinished(result.error);
-    return result;
+    // Written here, the transaction would wait for the writer's commit, seconds for a
+    // copied picture, or write a large new item itself: such a save goes to the writer,
+    // after what it has.
+    const bool large = std::any_of(m_inserted.cbegin(), m_inserted.cend(), [](const ClipItemPtr &item) {
+        return item->m_content.size() + item->m_richTextData.value_or(QByteArray()).size() > largeFieldSize;
+    });
+    if (m_writer && (large || !m_saving.empty() || !m_recording.empty())) {
+        m_writer->post([this, batch = takePending()](sqlite3 *db) mutable {
+            const QString error = writeBatch(db, batch);
+            Batch outcome; // only the outcome goes back: the bytes are let go on this thread
+            outcome.rowIds = std::move(batch.rowIds);
+            outcome.hashes = std::move(batch.hashes);
+            batch = {};
+            QMetaObject::invokeMethod(
+                this, [this, error, outcome] { (void)finishSave(error, outcome); }, Qt::QueuedConnection);
+        });
+        return {};
+    }
+    Batch batch = takePending();
+    const QString error = writeBatch(m_container->connection(), batch);
+    return {finishSave(error, batch)};
 }
 
-SaveResult ModelContext::writePending()
+SaveResult ModelContext::saveAndWait()
 {
+    waitForWrites();
+    const SaveResult result = save();
+    if (m_saving.empty())
+        return result;
+    waitForWrites();
+    return {m_lastSaveError};
+}
 
-    sqlite3 *db = m_container->connection();
-    if (!sqliteExec(db, u"BEGIN IMMEDIATE"_s))
-        return {sqliteError(db)};
-
-    QString error;
-    std::vector<qint64> newRowIds;
-    newRowIds.reserve(m_inserted.size());
+ModelContext::Batch ModelContext::takePending()
+{
+    Batch batch;
+    Saving saving;
     for (const auto &item : m_inserted) {
+        item->m_changed = 0; // written whole; what changes from now on is written after
+        batch.inserts.push_back(recordOf(*item));
+    }
+    saving.inserted = std::exchange(m_inserted, {});
+    for (auto it = m_updated.cbegin(); it != m_updated.cend(); ++it) {
+        ClipItem &item = **it;
+        NewRecord values{item.m_id,          item.m_contentTypeRaw, item.m_textPreview, item.m_isPinned,
+                         toStoredTime(item.m_timestamp), item.m_contentHash, item.m_thumbnailData, {}, {}};
+        if (item.m_changed & ClipItem::ContentField)
+            values.content = item.m_content;
+        if (item.m_changed & ClipItem::RichTextDataField)
+            values.richTextData = item.m_richTextData;
+        batch.updates.push_back({it.key(), item.m_changed, std::move(values)});
+        saving.changed.insert(it.key(), item.m_changed);
+        item.m_changed = 0;
+    }
+    saving.updated = std::exchange(m_updated, {});
+    for (auto it = m_deleted.cbegin(); it != m_deleted.cend(); ++it)
+        batch.deletes.push_back(it.key());
+    saving.deleted = std::exchange(m_deleted, {});
+    m_saving.push_back(std::move(saving));
+    return batch;
+}
+
+QString ModelContext::writeBatch(sqlite3 *db, Batch &batch)
+{
+    for (NewRecord &record : batch.inserts) {
+        if (record.contentHash.isEmpty()) {
+            const auto type = clipContentTypeFromRaw(record.contentTypeRaw).value_or(ClipContentType::Text);
+            record.contentHash = computeContentHash(type, record.content);
+        }
+        batch.hashes << record.contentHash;
+    }
+    if (!sqliteExec(db, u"BEGIN IMMEDIATE"_s))
+        return sqliteError(db);
+    QString error;
+    for (const NewRecord &record : batch.inserts) {
         qint64 rowId = 0;
-        error = writeInsert(*item, &rowId);
+        error = insertRecord(db, record, &rowId);
         if (!error.isNull())
             break;
-        newRowIds.push_back(rowId);
+        batch.rowIds.push_back(rowId);
     }
-    for (auto it = m_updated.cbegin(); error.isNull() && it != m_updated.cend(); ++it)
-        error = writeUpdate(**it);
-    for (auto it = m_deleted.cbegin(); error.isNull() && it != m_deleted.cend(); ++it)
-        error = writeDelete(it.key());
+    for (auto it = batch.updates.cbegin(); error.isNull() && it != batch.updates.cend(); ++it)
+        error = writeUpdate(db, it->rowId, it->changed, it->values);
+    for (auto it = batch.deletes.cbegin(); error.isNull() && it != batch.deletes.cend(); ++it)
+        error = writeDelete(db, *it);
     if (error.isNull() && !sqliteExec(db, u"COMMIT"_s))
         error = sqliteError(db);
-    if (!error.isNull()) {
-        // Nothing reached the file; every change stays pending for the next save.
+    if (!error.isNull())
         sqliteExec(db, u"ROLLBACK"_s);
-        return {error};
-    }
+    return error;
+}
 
-    for (size_t i = 0; i < m_inserted.size(); ++i) {
-        ClipItem &item = *m_inserted[i];
-        item.m_rowId = newRowIds[i];
-        item.m_changed = 0;
-        m_objects.insert(item.m_rowId, m_inserted[i]);
-        releaseLargeFields(item);
+QString ModelContext::finishSave(const QString &error, const Batch &batch)
+{
+    const Saving saving = std::move(m_saving.front());
+    m_saving.pop_front();
+    bool removedMeanwhile = false;
+    if (error.isNull()) {
+        for (size_t i = 0; i < saving.inserted.size(); ++i) {
+            const ClipItemPtr &item = saving.inserted[i];
+            item->m_contentHash = batch.hashes.value(qsizetype(i));
+            if (item->m_rowId == 0) {
+                // Removed while it was being written: the removal is written next.
+                const bool removed = item->m_context != this;
+                adopt(item, batch.rowIds[i]);
+                if (removed)
+                    m_deleted.insert(item->m_rowId, item);
+                removedMeanwhile |= removed;
+            }
+            releaseLargeFields(*item);
+        }
+        for (const auto &item : saving.updated)
+            releaseLargeFields(*item);
+        for (auto it = saving.deleted.cbegin(); it != saving.deleted.cend(); ++it) {
+            m_objects.remove(it.key());
+            m_updated.remove(it.key());
+            ClipItem &item = **it;
+            item.m_context = nullptr;
+            item.m_rowId = 0;
+            item.m_changed = 0;
+        }
+    } else {
+        // Nothing reached the file: every change is pending again, before later ones.
+        m_inserted.insert(m_inserted.begin(), saving.inserted.begin(), saving.inserted.end());
+        for (auto it = saving.updated.cbegin(); it != saving.updated.cend(); ++it) {
+            if (isDeleted(it.key()))
+                continue;
+            (*it)->m_changed |= saving.changed.value(it.key());
+            m_updated.insert(it.key(), *it);
+        }
+        for (auto it = saving.deleted.cbegin(); it != saving.deleted.cend(); ++it) {
+            m_updated.remove(it.key());
+            m_deleted.insert(it.key(), *it);
+        }
     }
-    for (const auto &item : std::as_const(m_updated)) {
-        item->m_changed = 0;
-        releaseLargeFields(*item);
+    m_lastSaveError = error;
+    Q_EMIT saveFinished(error);
+    if (removedMeanwhile)
+        (void)save();
+    return error;
+}
+
+bool ModelContext::isDeleted(qint64 rowId) const
+{
+    return m_deleted.contains(rowId)
+        || std::any_of(m_saving.cbegin(), m_saving.cend(), [rowId](const Saving &s) { return s.deleted.contains(rowId); });
+}
+
+bool ModelContext::isOverlaid(qint64 rowId) const
+{
+    return m_updated.contains(rowId) || isDeleted(rowId)
+        || std::any_of(m_saving.cbegin(), m_saving.cend(), [rowId](const Saving &s) { return s.updated.contains(rowId); });
+}
+
+std::vector<std::pair<ClipItemPtr, qint64>> ModelContext::overlaidItems() const
+{
+    // Changed records with their row ids, then new ones after every saved row, in
+    // insertion order: the tie-break for equal timestamps.
+    std::vector<std::pair<ClipItemPtr, qint64>> items;
+    QSet<qint64> seen;
+    const auto addUpdated = [&](const QHash<qint64, ClipItemPtr> &updated) {
+        for (auto it = updated.cbegin(); it != updated.cend(); ++it) {
+            if (!isDeleted(it.key()) && !seen.contains(it.key())) {
+                seen.insert(it.key());
+                items.emplace_back(*it, it.key());
+            }
+        }
+    };
+    for (const Saving &saving : m_saving)
+        addUpdated(saving.updated);
+    addUpdated(m_updated);
+    qint64 insertionRank = std::numeric_limits<qint64>::max() / 2;
+    for (const Saving &saving : m_saving) {
+        for (const auto &item : saving.inserted) {
+            ++insertionRank;
+            if (item->m_rowId == 0 && item->m_context == this)
+                items.emplace_back(item, insertionRank);
+        }
     }
-    for (auto it = m_deleted.cbegin(); it != m_deleted.cend(); ++it) {
-        m_objects.remove(it.key());
-        ClipItem &item = **it;
-        item.m_context = nullptr;
-        item.m_rowId = 0;
-        item.m_changed = 0;
-    }
-    m_inserted.clear();
-    m_updated.clear();
-    m_deleted.clear();
-    return {};
+    for (const auto &item : m_inserted)
+        items.emplace_back(item, ++insertionRank);
+    return items;
 }
 
 FetchResult ModelContext::fetch(const FetchDescriptor &descriptor)
@@ -194,7 +339,9 @@ FetchResult ModelContext::fetch(const FetchDescriptor &descriptor)
     if (descriptor.fetchLimit) {
         // Rows with pending changes are taken from memory instead of the file; read one
         // extra row for each of them so the limit is still filled.
-        const qint64 extra = m_updated.size() + m_deleted.size();
+        qint64 extra = m_updated.size() + m_deleted.size();
+        for (const Saving &saving : m_saving)
+            extra += saving.updated.size() + saving.deleted.size();
         query.bind(descriptor.isPinned ? 2 : 1, qint64(*descriptor.fetchLimit) + extra);
     }
 
@@ -204,22 +351,14 @@ FetchResult ModelContext::fetch(const FetchDescriptor &descriptor)
     int rc;
     while ((rc = query.step()) == SQLITE_ROW) {
         const qint64 rowId = query.int64Column(0);
-        if (m_updated.contains(rowId) || m_deleted.contains(rowId))
-            continue;
-        candidates.emplace_back(materialize(query), rowId);
+        if (!isOverlaid(rowId))
+            candidates.emplace_back(materialize(query), rowId);
     }
     if (rc != SQLITE_DONE)
         return {{}, sqliteError(db)};
-
-    for (const auto &item : std::as_const(m_updated)) {
-        if (matches(*item))
-            candidates.emplace_back(item, item->m_rowId);
-    }
-    qint64 insertionRank = std::numeric_limits<qint64>::max() / 2;
-    for (const auto &item : m_inserted) {
-        ++insertionRank;
-        if (matches(*item))
-            candidates.emplace_back(item, insertionRank);
+    for (auto &candidate : overlaidItems()) {
+        if (matches(*candidate.first))
+            candidates.push_back(std::move(candidate));
     }
 
     if (sorted) {
@@ -260,14 +399,13 @@ std::optional<qsizetype> ModelContext::fetchCount(const FetchDescriptor &descrip
     qsizetype count = 0;
     int rc;
     while ((rc = query.step()) == SQLITE_ROW) {
-        const qint64 rowId = query.int64Column(0);
-        if (!m_updated.contains(rowId) && !m_deleted.contains(rowId))
+        if (!isOverlaid(query.int64Column(0)))
             ++count;
     }
     if (rc != SQLITE_DONE)
         return std::nullopt;
-    count += std::count_if(m_updated.cbegin(), m_updated.cend(), [&](const auto &item) { return matches(*item); });
-    count += std::count_if(m_inserted.cbegin(), m_inserted.cend(), [&](const auto &item) { return matches(*item); });
+    const auto overlaid = overlaidItems();
+    count += std::count_if(overlaid.cbegin(), overlaid.cend(), [&](const auto &item) { return matches(*item.first); });
     return count;
 }
 
@@ -282,6 +420,15 @@ ClipItemPtr ModelContext::materialize(const SqliteStatement &row)
         if (recording.item->m_id == id && !recording.item->m_context) {
             adopt(recording.item, rowId);
             return recording.item;
+        }
+    }
+    // Likewise for a save whose outcome is still on its way here.
+    for (const Saving &saving : m_saving) {
+        for (const auto &item : saving.inserted) {
+            if (item->m_id == id && item->m_rowId == 0 && item->m_context == this) {
+                adopt(item, rowId);
+                return item;
+            }
         }
     }
 
@@ -304,7 +451,7 @@ ClipItemPtr ModelContext::materialize(const SqliteStatement &row)
 void ModelContext::itemChanged(ClipItem *item)
 {
     // Unsaved inserts are written whole; a record whose removal is pending is not written.
-    if (item->m_rowId == 0 || m_deleted.contains(item->m_rowId))
+    if (item->m_rowId == 0 || isDeleted(item->m_rowId))
         return;
     m_updated.insert(item->m_rowId, item->shared_from_this());
 }
@@ -321,13 +468,21 @@ void ModelContext::releaseLargeFields(ClipItem &item)
     // Saved bytes are on disk: a list that keeps the item for days need not keep a copied
     // picture in memory too. Small contents stay, so showing them reads nothing.
     if (item.m_contentLoaded && item.m_content.size() > largeFieldSize) {
-        item.m_content = QByteArray();
+        dispose(std::exchange(item.m_content, {}));
         item.m_contentLoaded = false;
     }
     if (item.m_richTextLoaded && item.m_richTextData && item.m_richTextData->size() > largeFieldSize) {
-        item.m_richTextData.reset();
+        dispose(*std::exchange(item.m_richTextData, std::nullopt));
         item.m_richTextLoaded = false;
     }
+}
+
+void ModelContext::dispose(QByteArray bytes)
+{
+    // Handing a few hundred megabytes back to the system takes tens of milliseconds:
+    // when this is the last reference, that happens on the writer's thread.
+    if (m_writer && bytes.size() > largeFieldSize)
+        m_writer->post([bytes = std::move(bytes)](sqlite3 *) { });
 }
 
 void ModelContext::loadLargeFields(ClipItem *item)
@@ -349,48 +504,40 @@ void ModelContext::loadLargeFields(ClipItem *item)
     }
 }
 
-QString ModelContext::writeInsert(ClipItem &item, qint64 *rowId)
+QString ModelContext::writeUpdate(sqlite3 *db, qint64 rowId, unsigned changed, const NewRecord &values)
 {
-    if (item.m_contentHash.isEmpty())
-        item.m_contentHash = computeContentHash(item.contentType(), item.m_content);
-    return insertRecord(m_container->connection(), recordOf(item), rowId);
-}
-
-QString ModelContext::writeUpdate(const ClipItem &item)
-{
-    using Bind = void (*)(SqliteStatement &, int, const ClipItem &);
+    using Bind = void (*)(SqliteStatement &, int, const NewRecord &);
     struct Column {
         ClipItem::Field field;
         QStringView name;
         Bind bind;
     };
     static const Column contentColumns[] = {
-        {ClipItem::ContentField, u"content", [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_content); }},
+        {ClipItem::ContentField, u"content", [](SqliteStatement &s, int i, const NewRecord &r) { s.bind(i, r.content); }},
         {ClipItem::RichTextDataField, u"richTextData",
-         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_richTextData); }},
+         [](SqliteStatement &s, int i, const NewRecord &r) { s.bind(i, r.richTextData); }},
     };
     static const Column itemColumns[] = {
         {ClipItem::ContentTypeRawField, u"contentTypeRaw",
-         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_contentTypeRaw); }},
+         [](SqliteStatement &s, int i, const NewRecord &r) { s.bind(i, r.contentTypeRaw); }},
         {ClipItem::TextPreviewField, u"textPreview",
-         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_textPreview); }},
+         [](SqliteStatement &s, int i, const NewRecord &r) { s.bind(i, r.textPreview); }},
         {ClipItem::ThumbnailDataField, u"thumbnailData",
-         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_thumbnailData); }},
+         [](SqliteStatement &s, int i, const NewRecord &r) { s.bind(i, r.thumbnailData); }},
         {ClipItem::IsPinnedField, u"isPinned",
-         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, qint64(c.m_isPinned)); }},
+         [](SqliteStatement &s, int i, const NewRecord &r) { s.bind(i, qint64(r.isPinned)); }},
         {ClipItem::TimestampField, u"timestamp",
-         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, toStoredTime(c.m_timestamp)); }},
+         [](SqliteStatement &s, int i, const NewRecord &r) { s.bind(i, r.timestamp); }},
         {ClipItem::ContentHashField, u"contentHash",
-         [](SqliteStatement &s, int i, const ClipItem &c) { s.bind(i, c.m_contentHash); }},
+         [](SqliteStatement &s, int i, const NewRecord &r) { s.bind(i, r.contentHash); }},
     };
 
     // Only the fields that changed are written; the contents live in a row of their own,
     // so pinning or a new timestamp never rewrites a copied picture.
-    sqlite3 *db = m_container->connection();
     const auto write = [&](const auto &columns, const QString &table, const QString &where) {
         QStringList assignments;
         for (const auto &column : columns) {
-            if (item.m_changed & column.field)
+            if (changed & column.field)
                 assignments << column.name.toString() + u" = ?"_s;
         }
         if (assignments.isEmpty())
@@ -398,10 +545,10 @@ QString ModelContext::writeUpdate(const ClipItem &item)
         SqliteStatement update(db, u"UPDATE "_s + table + u" SET "_s + assignments.join(u", "_s) + where);
         int index = 1;
         for (const auto &column : columns) {
-            if (item.m_changed & column.field)
-                column.bind(update, index++, item);
+            if (changed & column.field)
+                column.bind(update, index++, values);
         }
-        update.bind(index, item.m_rowId);
+        update.bind(index, rowId);
         return update.exec() ? QString() : sqliteError(db);
     };
     const QString error = write(itemColumns, u"ClipItem"_s, u" WHERE rowid = ?"_s);
@@ -410,9 +557,8 @@ QString ModelContext::writeUpdate(const ClipItem &item)
     return write(contentColumns, u"ClipContent"_s, u" WHERE id = (SELECT contentId FROM ClipItem WHERE rowid = ?)"_s);
 }
 
-QString ModelContext::writeDelete(qint64 rowId)
+QString ModelContext::writeDelete(sqlite3 *db, qint64 rowId)
 {
-    sqlite3 *db = m_container->connection();
     SqliteStatement remove(db, u"DELETE FROM ClipItem WHERE rowid = ?"_s);
     remove.bind(1, rowId);
     return remove.exec() ? QString() : sqliteError(db);
@@ -445,7 +591,8 @@ bool ModelContext::recordInBackground(const ClipItemPtr &item, qint64 historyLim
         outcome.contentHash = record.contentHash;
         outcome.error = writeRecord(db, record, historyLimit, &outcome);
         record = {}; // the bytes are in the file: this thread's share of them goes now
-        QMetaObject::invokeMethod(this, [this, outcome] { finishRecord(outcome); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, outcome = std::move(outcome)]() mutable { finishRecord(outcome); }, Qt::QueuedConnection);
     });
     return true;
 }
@@ -483,7 +630,7 @@ QString ModelContext::writeRecord(sqlite3 *db, const NewRecord &record, qint64 h
     return error;
 }
 
-void ModelContext::finishRecord(const RecordOutcome &outcome)
+void ModelContext::finishRecord(RecordOutcome &outcome)
 {
     if (m_recording.empty())
         return;
@@ -492,7 +639,7 @@ void ModelContext::finishRecord(const RecordOutcome &outcome)
     ClipItem &item = *recording.item;
     item.m_contentHash = outcome.contentHash;
     if (outcome.content)
-        item.m_content = *outcome.content;
+        dispose(std::exchange(item.m_content, *std::exchange(outcome.content, std::nullopt)));
     if (outcome.duplicate)
         return;
 

@@ -68,8 +68,14 @@ public:
     /// Removes an item from the history. Once the removal is saved the object is
     /// detached: large fields that were never read can no longer be loaded.
     void remove(const ClipItemPtr &item);
-    /// Writes every pending change in one transaction.
+    /// Writes every pending change in one transaction. While the writer thread is busy,
+    /// or when a large new item is among the changes, the transaction is handed to the writer,
+    /// after what it has, and the result is null at once: the outcome follows with
+    /// saveFinished(), and a failure leaves the changes pending as before. Until then
+    /// every fetch sees the changes.
     [[nodiscard]] SaveResult save();
+    /// Like save(), but returns once the changes are written or have failed.
+    [[nodiscard]] SaveResult saveAndWait();
     /// The items that match `descriptor`, pending changes included.
     [[nodiscard]] FetchResult fetch(const FetchDescriptor &descriptor);
 
@@ -112,13 +118,27 @@ private:
         ClipItemPtr item;
         RecordedCallback recorded;
     };
+    struct Batch;
+    // The changes of one save handed to the writer; fetches see them until it is done.
+    struct Saving {
+        std::vector<ClipItemPtr> inserted;
+        QHash<qint64, ClipItemPtr> updated;
+        QHash<qint64, unsigned> changed; // which fields of each updated item are written
+        QHash<qint64, ClipItemPtr> deleted;
+    };
 
     [[nodiscard]] static QString writeRecord(sqlite3 *db, const NewRecord &record, qint64 historyLimit,
                                              RecordOutcome *outcome);
-    void finishRecord(const RecordOutcome &outcome);
+    void finishRecord(RecordOutcome &outcome);
     void adopt(const ClipItemPtr &item, qint64 rowId);
 
-    [[nodiscard]] SaveResult writePending();
+    [[nodiscard]] Batch takePending();
+    [[nodiscard]] static QString writeBatch(sqlite3 *db, Batch &batch);
+    QString finishSave(const QString &error, const Batch &batch);
+    [[nodiscard]] bool isDeleted(qint64 rowId) const;
+    [[nodiscard]] bool isOverlaid(qint64 rowId) const;
+    [[nodiscard]] std::vector<std::pair<ClipItemPtr, qint64>> overlaidItems() const;
+    void dispose(QByteArray bytes);
     void itemChanged(ClipItem *item);
     void forget(ClipItem *item);
     void loadLargeFields(ClipItem *item);
@@ -127,9 +147,8 @@ private:
     /// Saved contents larger than this are dropped from memory and read again when used.
     static constexpr qsizetype largeFieldSize = 64 * 1024;
     [[nodiscard]] ClipItemPtr materialize(const SqliteStatement &row);
-    [[nodiscard]] QString writeInsert(ClipItem &item, qint64 *rowId);
-    [[nodiscard]] QString writeUpdate(const ClipItem &item);
-    [[nodiscard]] QString writeDelete(qint64 rowId);
+    [[nodiscard]] static QString writeUpdate(sqlite3 *db, qint64 rowId, unsigned changed, const NewRecord &values);
+    [[nodiscard]] static QString writeDelete(sqlite3 *db, qint64 rowId);
 
     ModelContainer *m_container;
     QHash<qint64, std::weak_ptr<ClipItem>> m_objects; // identity map: row id -> the one object
@@ -137,5 +156,7 @@ private:
     QHash<qint64, ClipItemPtr> m_updated;
     QHash<qint64, ClipItemPtr> m_deleted;
     std::deque<Recording> m_recording;     // handed to the writer, in order
+    std::deque<Saving> m_saving;           // saves handed to the writer, in order
+    QString m_lastSaveError;
     std::unique_ptr<StoreWriter> m_writer; // declared last: stopped first
 };

@@ -5,6 +5,8 @@
 #include <QFile>
 
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 StoreWriter::StoreWriter(const QString &path, WalCheckpointer *checkpointer)
 {
@@ -18,7 +20,7 @@ StoreWriter::StoreWriter(const QString &path, WalCheckpointer *checkpointer)
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 5000);
     // The same durability as the main connection: a commit that returned survives a crash.
-    sqlite3_exec(m_db, "PRAGMA synchronous = FULL; PRAGMA journal_size_limit = 67108864", nullptr, nullptr, nullptr);
+    sqlite3_exec(m_db, "PRAGMA synchronous = NORMAL; PRAGMA journal_size_limit = 67108864", nullptr, nullptr, nullptr);
     if (checkpointer)
         checkpointer->watch(m_db);
     m_thread = std::thread([this] { run(); });
@@ -54,6 +56,9 @@ void StoreWriter::waitUntilIdle()
 
 void StoreWriter::run()
 {
+    // Hashing and writing a copied picture takes seconds of processor time, which the
+    // thread that draws the panel gets first; a small copy is a moment's work either way.
+    setpriority(PRIO_PROCESS, gettid(), 5);
     std::unique_lock lock(m_mutex);
     while (true) {
         m_wake.wait(lock, [this] { return !m_jobs.empty() || m_stopping; });

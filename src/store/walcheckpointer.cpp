@@ -1,6 +1,8 @@
 #include "store/walcheckpointer.h"
 
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -75,6 +77,8 @@ bool WalCheckpointer::isIdle() const
 
 void WalCheckpointer::run()
 {
+    // Copying the log is never urgent: the thread that draws the panel goes first.
+    setpriority(PRIO_PROCESS, gettid(), 10);
     std::unique_lock lock(m_mutex);
     while (true) {
         m_wake.wait(lock, [this] { return m_requested || m_stopping; });

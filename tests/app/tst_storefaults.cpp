@@ -9,6 +9,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sqlite3.h>
+
+#include <thread>
+
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
@@ -92,6 +96,7 @@ private Q_SLOTS:
         // With room again, the retry writes them without waiting for another copy.
         m_disk->free();
         m_rig->scheduler.advance(SaveWatch::retryInterval);
+        m_rig->store->context->waitForWrites();
         QCOMPARE(onDisk(), (QStringList{u"D"_s, u"C"_s, u"B"_s, u"A"_s}));
         QCOMPARE(ended.size(), 1);
 
@@ -154,6 +159,31 @@ private Q_SLOTS:
         QVERIFY(settings.clearAllHistory());
         QVERIFY(settings.clearError().isEmpty());
         QCOMPARE(onDisk(), QStringList{u"A"_s});
+    }
+
+    // Clear All History while a copy waits for the file (another connection holds it a
+    // moment): the copy goes with the rest instead of coming back; a later one stays.
+    void clearingTakesTheCopyOnItsWay()
+    {
+        copy(u"A"_s);
+        sqlite3 *holder = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(storePath()).constData(), &holder), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        m_rig->pasteboard.replaceContent({{u"UTF8_STRING"_s, "B"}});
+        m_rig->scheduler.advance(500ms);
+        std::thread release([holder] {
+            std::this_thread::sleep_for(100ms); // the clear is under way by then
+            sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        FakeLoginItem loginItem;
+        SettingsViewModel settings(&m_rig->preferences, &loginItem, nullptr);
+        settings.setModelContext(m_rig->store->context.get());
+        const bool cleared = settings.clearAllHistory();
+        release.join();
+        sqlite3_close(holder);
+        QVERIFY(cleared);
+        copy(u"C"_s);
+        QCOMPARE(listed(), QStringList{u"C"_s});
     }
 };
 

@@ -143,7 +143,7 @@ private Q_SLOTS:
         const QString large(70000, u'x');
         ClipItemPtr item = makeTextItem(large, 500);
         m_rig->store->context->insert(item);
-        QVERIFY(m_rig->store->context->save());
+        QVERIFY(m_rig->store->context->saveAndWait()); // a large new item is written on the writer's thread
         QVERIFY(!item->areLargeFieldsLoaded());
         m_queue->startQueue({m_items.at(0), item});
         if (trimmed)

@@ -145,6 +145,7 @@ private Q_SLOTS:
                 store.context->insert(makeTextItem(QString(24 * 1024 * 1024, QChar(u'a' + i)), 3000 + i));
                 QVERIFY(store.context->save());
             }
+            store.context->waitForWrites(); // large new items are written on the writer's thread
             QVERIFY(QFileInfo(path + u"-wal"_s).size() > 90 * 1024 * 1024); // 96 MB, none of it copied yet
             // The checkpoints those saves asked for must be over, or one could copy the log
             // after the reader lets go but before the tail is saved, and leave the tail behind.
