@@ -76,7 +76,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("refuses");
         QTest::addColumn<bool>("enabledAfter");
         QTest::addColumn<bool>("wantedAfter");
-        QTest::newRow("agree") << true << true << false << true << true;
         QTest::newRow("first launch registers") << true << false << false << true << true;
         QTest::newRow("turned off") << false << true << false << false << false;
         QTest::newRow("refused to register") << true << false << true << false << false;
