@@ -55,18 +55,6 @@ private Q_SLOTS:
         QCOMPARE(fetchNewestItem(*m_rig->store->context)->content(), u"ok \uFFFD end"_s.toUtf8());
     }
 
-    void checksAsSoonAsAChangeIsAnnounced()
-    {
-        m_rig->monitor.startMonitoring();
-        // Two copies within one polling interval: both are recorded, before any tick.
-        m_rig->copyText(u"first"_s);
-        m_rig->scheduler.runPending();
-        m_rig->copyText(u"second"_s);
-        m_rig->scheduler.runPending();
-        QCOMPARE(m_rig->scheduler.now(), 0ms);
-        QCOMPARE(m_rig->stored(), (QStringList{u"second"_s, u"first"_s}));
-    }
-
     // A clipboard that changes without a word is polled every 0.5 s.
     void pollsAPasteboardThatKeepsItsChangesToItself()
     {
