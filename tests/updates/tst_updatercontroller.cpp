@@ -2,6 +2,7 @@
 
 #include "platform/manualscheduler.h"
 #include "settings/preferences.h"
+#include "updates/appcast.h"
 #include "updates/feedfetch.h"
 #include "platform/recordingalerts.h"
 #include "updates/updatercontroller.h"
@@ -24,6 +25,18 @@ QByteArray feed(const QByteArray &items)
         + items + "</channel></rss>";
 }
 
+QByteArray item(const QByteArray &version, const QByteArray &url)
+{
+    return "<item><appcast:version>" + version + "</appcast:version><enclosure url=\"" + url + "\"/></item>";
+}
+
+// Nested entities that would expand to 16^5 * 68 bytes.
+const QByteArray entityBomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss [<!ENTITY a \"" + QByteArray(68, 'a') + "\">"
+    + "<!ENTITY b \"" + QByteArray("&a;").repeated(16) + "\"><!ENTITY c \"" + QByteArray("&b;").repeated(16) + "\">"
+    + "<!ENTITY d \"" + QByteArray("&c;").repeated(16) + "\"><!ENTITY e \"" + QByteArray("&d;").repeated(16) + "\">"
+    + "<!ENTITY f \"" + QByteArray("&e;").repeated(16) + "\">]>"
+    + "<rss><channel><item><version>9.0</version><link>https://example.org/&f;</link></item></channel></rss>";
+
 const QByteArray newerRelease = feed(R"(<item id="7"><title>0.2</title>
     <appcast:releaseNotesLink>https://example.org/notes/0.2.html</appcast:releaseNotesLink>
     <enclosure url="/download/jotterly-0.2.0.tar.gz" appcast:version="0.2.0" appcast:shortVersionString="0.2" length="1" type="application/octet-stream"/>
@@ -42,17 +55,14 @@ class TestUpdaterController : public QObject
     QList<QUrl> m_opened;
     HttpTestServer *m_server = nullptr;
 
-    std::unique_ptr<UpdaterController> makeController(ApplicationInfo info)
+    std::unique_ptr<UpdaterController> makeController(const QUrl &feedUrl)
     {
-        UpdateServices services{std::move(info), &m_scheduler, &m_alerts, [this](const QUrl &url) {
+        UpdateServices services{ApplicationInfo{u"jotterly"_s, u"0.1.0"_s, feedUrl.toString()}, &m_scheduler, &m_alerts,
+                                [this](const QUrl &url) {
                                     m_opened << url;
                                     return true;
                                 }};
         return std::make_unique<UpdaterController>(m_preferences.get(), std::move(services));
-    }
-    std::unique_ptr<UpdaterController> makeController(const QUrl &feedUrl)
-    {
-        return makeController(ApplicationInfo{u"jotterly"_s, u"0.1.0"_s, feedUrl.toString()});
     }
 
 private Q_SLOTS:
@@ -69,24 +79,12 @@ private Q_SLOTS:
     }
     void cleanup() { delete m_server; }
 
-    void answersWithoutNetworkWhenTheFeedOrInfoIsMissing_data()
+    // Only a web feed is read: anything else is answered at once.
+    void answersAtOnceWithoutAWebFeed()
     {
-        QTest::addColumn<ApplicationInfo>("info");
-        QTest::addColumn<QString>("informativeText");
-        const auto info = [](std::optional<QString> name, std::optional<QString> version, std::optional<QString> feed) {
-            return ApplicationInfo{std::move(name), std::move(version), std::move(feed)};
-        };
-        const QString latest = u"jotterly 0.1.0 is the latest version."_s;
-        QTest::newRow("not a web feed") << info(u"jotterly"_s, u"0.1.0"_s, u"file:///etc/passwd"_s) << latest;
-        QTest::newRow("no version") << info(u"jotterly"_s, {}, {}) << u"jotterly 1.0 is the latest version."_s;
-    }
-    void answersWithoutNetworkWhenTheFeedOrInfoIsMissing()
-    {
-        QFETCH(ApplicationInfo, info);
-        QFETCH(QString, informativeText);
-        auto controller = makeController(info);
+        auto controller = makeController(QUrl(u"file:///etc/passwd"_s));
         controller->checkForUpdates();
-        QCOMPARE(m_alerts.shown, (QList<Alert>{{upToDate, informativeText, {u"OK"_s}}}));
+        QCOMPARE(m_alerts.shown, (QList<Alert>{{upToDate, u"jotterly 0.1.0 is the latest version."_s, {u"OK"_s}}}));
     }
 
     void precheckDecidesWhetherTheUpdaterChecks_data()
@@ -143,6 +141,48 @@ private Q_SLOTS:
         QVERIFY(m_server->bytesSent < 50 * 1024 * 1024);
         const QUrl download = m_server->url().resolved(QUrl(u"/download/jotterly-0.2.0.tar.gz"_s));
         QCOMPARE(m_opened, alertText == newVersion ? QList<QUrl>{download} : QList<QUrl>{});
+    }
+
+    void readsTheNewestUsableRelease_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<QString>("version"); // displayed; empty: no usable item
+        QTest::addColumn<QString>("download");
+        QTest::addColumn<QString>("notes");
+
+        QTest::newRow("highest of several")
+            << feed(item("1.2", "/a.tgz") + item("1.10", "/b.tgz") + item("1.9.9", "/c.tgz"))
+            << true << u"1.10"_s << u"https://example.org/b.tgz"_s << QString();
+        QTest::newRow("enclosure attributes, notes")
+            << feed("<item id=\"1\"><appcast:releaseNotesLink>notes.html</appcast:releaseNotesLink>"
+                    "<enclosure appcast:version=\"200\" appcast:shortVersionString=\"2.0\" url=\"http://dl.example.org/j.tgz\"/></item>")
+            << true << u"2.0"_s << u"http://dl.example.org/j.tgz"_s << u"https://example.org/updates/notes.html"_s;
+        QTest::newRow("no web location, or none at all")
+            << feed(item("9", "file:///etc/passwd") + item("8", "javascript:alert(1)") + "<item><version>7</version></item>"
+                    + item("1", "/ok.tgz"))
+            << true << u"1"_s << u"https://example.org/ok.tgz"_s << QString();
+        QTest::newRow("no usable version")
+            << feed(item("", "/a.tgz") + item("latest", "/b.tgz") + item(QByteArray(100, '1'), "/c.tgz")) << true << QString()
+            << QString() << QString();
+        QTest::newRow("truncated") << feed(item("5.0", "/five.tgz")).chopped(10) << false << QString() << QString() << QString();
+        QTest::newRow("deeply nested") << feed(QByteArray("<x>").repeated(200000) + item("5", "/d.tgz") + QByteArray("</x>").repeated(200000))
+                                       << false << QString() << QString() << QString();
+        QTest::newRow("entity expansion") << entityBomb << false << QString() << QString() << QString();
+    }
+    void readsTheNewestUsableRelease()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(bool, readable);
+        QFETCH(QString, version);
+        QFETCH(QString, download);
+        QFETCH(QString, notes);
+        const Appcast appcast = readAppcast(document, QUrl(u"https://example.org/updates/appcast.xml"_s)); // a blow-up would hang here
+        QCOMPARE(appcast.readable, readable);
+        QCOMPARE(appcast.newest.has_value(), !version.isEmpty());
+        const AppcastItem newest = appcast.newest.value_or(AppcastItem{});
+        QCOMPARE((std::tuple{newest.displayVersion, newest.downloadLocation, newest.releaseNotesLocation}),
+                 (std::tuple{version, QUrl(download), QUrl(notes)}));
     }
 };
 
