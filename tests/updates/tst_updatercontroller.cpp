@@ -2,6 +2,7 @@
 
 #include "platform/manualscheduler.h"
 #include "settings/preferences.h"
+#include "updates/appcast.h"
 #include "updates/feedfetch.h"
 #include "platform/recordingalerts.h"
 #include "updates/updatercontroller.h"
@@ -10,19 +11,31 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
 namespace
 {
 
-const Alert upToDate{u"You're up to date!"_s, u"jotterly 0.1.0 is the latest version."_s, {u"OK"_s}};
+const QString upToDate = u"You're up to date!"_s;
+const QString newVersion = u"A new version of jotterly is available!"_s;
 
 QByteArray feed(const QByteArray &items)
 {
     return R"(<?xml version="1.0" encoding="utf-8"?><rss version="2.0" xmlns:appcast="urn:jotterly:test"><channel><title>jotterly</title>)"
         + items + "</channel></rss>";
 }
+
+QByteArray item(const QByteArray &version, const QByteArray &url)
+{
+    return "<item><appcast:version>" + version + "</appcast:version><enclosure url=\"" + url + "\"/></item>";
+}
+
+// Nested entities that would expand to 16^5 * 68 bytes.
+const QByteArray entityBomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss [<!ENTITY a \"" + QByteArray(68, 'a') + "\">"
+    + "<!ENTITY b \"" + QByteArray("&a;").repeated(16) + "\"><!ENTITY c \"" + QByteArray("&b;").repeated(16) + "\">"
+    + "<!ENTITY d \"" + QByteArray("&c;").repeated(16) + "\"><!ENTITY e \"" + QByteArray("&d;").repeated(16) + "\">"
+    + "<!ENTITY f \"" + QByteArray("&e;").repeated(16) + "\">]>"
+    + "<rss><channel><item><version>9.0</version><link>https://example.org/&f;</link></item></channel></rss>";
 
 const QByteArray newerRelease = feed(R"(<item id="7"><title>0.2</title>
     <appcast:releaseNotesLink>https://example.org/notes/0.2.html</appcast:releaseNotesLink>
@@ -42,17 +55,14 @@ class TestUpdaterController : public QObject
     QList<QUrl> m_opened;
     HttpTestServer *m_server = nullptr;
 
-    std::unique_ptr<UpdaterController> makeController(ApplicationInfo info)
+    std::unique_ptr<UpdaterController> makeController(const QUrl &feedUrl)
     {
-        UpdateServices services{std::move(info), &m_scheduler, &m_alerts, [this](const QUrl &url) {
+        UpdateServices services{ApplicationInfo{u"jotterly"_s, u"0.1.0"_s, feedUrl.toString()}, &m_scheduler, &m_alerts,
+                                [this](const QUrl &url) {
                                     m_opened << url;
                                     return true;
                                 }};
         return std::make_unique<UpdaterController>(m_preferences.get(), std::move(services));
-    }
-    std::unique_ptr<UpdaterController> makeController(const QUrl &feedUrl)
-    {
-        return makeController(ApplicationInfo{u"jotterly"_s, u"0.1.0"_s, feedUrl.toString()});
     }
 
 private Q_SLOTS:
@@ -69,25 +79,12 @@ private Q_SLOTS:
     }
     void cleanup() { delete m_server; }
 
-    void answersWithoutNetworkWhenTheFeedOrInfoIsMissing_data()
+    // Only a web feed is read: anything else is answered at once.
+    void answersAtOnceWithoutAWebFeed()
     {
-        QTest::addColumn<ApplicationInfo>("info");
-        QTest::addColumn<QString>("informativeText");
-        const auto info = [](std::optional<QString> name, std::optional<QString> version, std::optional<QString> feed) {
-            return ApplicationInfo{std::move(name), std::move(version), std::move(feed)};
-        };
-        const QString latest = u"jotterly 0.1.0 is the latest version."_s;
-        QTest::newRow("no feed") << info(u"jotterly"_s, u"0.1.0"_s, {}) << latest;
-        QTest::newRow("not a web feed") << info(u"jotterly"_s, u"0.1.0"_s, u"file:///etc/passwd"_s) << latest;
-        QTest::newRow("no version") << info(u"jotterly"_s, {}, {}) << u"jotterly 1.0 is the latest version."_s;
-    }
-    void answersWithoutNetworkWhenTheFeedOrInfoIsMissing()
-    {
-        QFETCH(ApplicationInfo, info);
-        QFETCH(QString, informativeText);
-        auto controller = makeController(info);
+        auto controller = makeController(QUrl(u"file:///etc/passwd"_s));
         controller->checkForUpdates();
-        QCOMPARE(m_alerts.shown, (QList<Alert>{{u"You're up to date!"_s, informativeText, {u"OK"_s}}}));
+        QCOMPARE(m_alerts.shown, (QList<Alert>{{upToDate, u"jotterly 0.1.0 is the latest version."_s, {u"OK"_s}}}));
     }
 
     void precheckDecidesWhetherTheUpdaterChecks_data()
@@ -98,15 +95,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("requests");
         QTest::addColumn<QString>("alertText");
         using Mode = HttpTestServer::Mode;
-        const QString newVersion = u"A new version of jotterly is available!"_s;
-        const QString latest = upToDate.text;
+        const QString latest = upToDate;
         // Two requests: the updater read the feed again after the pre-check.
         QTest::newRow("item with attributes") << Mode::Answer << 200 << newerRelease << 2 << newVersion;
         QTest::newRow("bare item, nothing newer") << Mode::Answer << 200 << feed("<item><title>old</title></item>") << 2 << latest;
         QTest::newRow("no items") << Mode::Answer << 200 << feed("") << 1 << latest;
-        QTest::newRow("404") << Mode::Answer << 404 << newerRelease << 1 << latest;
         QTest::newRow("not UTF-8") << Mode::Answer << 200 << QByteArray(newerRelease).replace("0.2", "\xff\xfe") << 1 << latest;
         QTest::newRow("50 MB, no length said") << Mode::Stream << 200 << QByteArray() << 1 << latest;
+        QTest::newRow("never answers") << Mode::Silent << 200 << QByteArray() << 1 << latest;
         QTest::newRow("connection refused") << Mode::Answer << 0 << newerRelease << 0 << latest; // 0: the server is closed
     }
     void precheckDecidesWhetherTheUpdaterChecks()
@@ -129,7 +125,13 @@ private Q_SLOTS:
         connect(controller.get(), &UpdaterController::canCheckForUpdatesChanged, this,
                 [&] { reports << controller->canCheckForUpdates(); });
 
+        m_alerts.answers = {0}; // "Download" where a release is offered
         controller->checkForUpdates();
+        controller->checkForUpdates(); // while the feed is on its way: ignored
+        if (mode == HttpTestServer::Mode::Silent) {
+            QTRY_COMPARE(m_server->requests, 1);
+            m_scheduler.advance(feedTimeLimit);
+        }
         QTRY_COMPARE(m_alerts.shown.size(), 1);
         QCOMPARE(m_alerts.shown.first().text, alertText);
         QCOMPARE(m_server->requests, requests);
@@ -137,45 +139,50 @@ private Q_SLOTS:
         const QList<bool> expectedReports = requests == 2 ? QList<bool>{false, true} : QList<bool>{};
         QTRY_COMPARE(reports, expectedReports);
         QVERIFY(m_server->bytesSent < 50 * 1024 * 1024);
+        const QUrl download = m_server->url().resolved(QUrl(u"/download/jotterly-0.2.0.tar.gz"_s));
+        QCOMPARE(m_opened, alertText == newVersion ? QList<QUrl>{download} : QList<QUrl>{});
     }
 
-    void aServerThatNeverAnswersIsUpToDateAfterTheTimeLimit()
+    void readsTheNewestUsableRelease_data()
     {
-        m_server->mode = HttpTestServer::Mode::Silent;
-        auto controller = makeController(m_server->url());
-        controller->checkForUpdates();
-        controller->checkForUpdates(); // while the first is waiting: ignored
-        QTRY_COMPARE(m_server->requests, 1);
-        m_scheduler.advance(feedTimeLimit - 1ms);
-        QCoreApplication::processEvents();
-        QVERIFY(m_alerts.shown.isEmpty());
-        m_scheduler.advance(1ms);
-        QTRY_COMPARE(m_alerts.shown, QList<Alert>{upToDate});
-        QCOMPARE(m_server->requests, 1);
-    }
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<QString>("version"); // displayed; empty: no usable item
+        QTest::addColumn<QString>("download");
+        QTest::addColumn<QString>("notes");
 
-    void theUpdateDialogOpensWhatTheUserChooses_data()
-    {
-        QTest::addColumn<int>("choice");
-        QTest::addColumn<QString>("opened"); // resolved against the server
-        QTest::newRow("Download") << 0 << u"/download/jotterly-0.2.0.tar.gz"_s;
-        QTest::newRow("Release Notes") << 1 << u"https://example.org/notes/0.2.html"_s;
-        QTest::newRow("Later") << 2 << QString();
+        QTest::newRow("highest of several")
+            << feed(item("1.2", "/a.tgz") + item("1.10", "/b.tgz") + item("1.9.9", "/c.tgz"))
+            << true << u"1.10"_s << u"https://example.org/b.tgz"_s << QString();
+        QTest::newRow("enclosure attributes, notes")
+            << feed("<item id=\"1\"><appcast:releaseNotesLink>notes.html</appcast:releaseNotesLink>"
+                    "<enclosure appcast:version=\"200\" appcast:shortVersionString=\"2.0\" url=\"http://dl.example.org/j.tgz\"/></item>")
+            << true << u"2.0"_s << u"http://dl.example.org/j.tgz"_s << u"https://example.org/updates/notes.html"_s;
+        QTest::newRow("no web location, or none at all")
+            << feed(item("9", "file:///etc/passwd") + item("8", "javascript:alert(1)") + "<item><version>7</version></item>"
+                    + item("1", "/ok.tgz"))
+            << true << u"1"_s << u"https://example.org/ok.tgz"_s << QString();
+        QTest::newRow("no usable version")
+            << feed(item("", "/a.tgz") + item("latest", "/b.tgz") + item(QByteArray(100, '1'), "/c.tgz")) << true << QString()
+            << QString() << QString();
+        QTest::newRow("truncated") << feed(item("5.0", "/five.tgz")).chopped(10) << false << QString() << QString() << QString();
+        QTest::newRow("deeply nested") << feed(QByteArray("<x>").repeated(200000) + item("5", "/d.tgz") + QByteArray("</x>").repeated(200000))
+                                       << false << QString() << QString() << QString();
+        QTest::newRow("entity expansion") << entityBomb << false << QString() << QString() << QString();
     }
-    void theUpdateDialogOpensWhatTheUserChooses()
+    void readsTheNewestUsableRelease()
     {
-        QFETCH(int, choice);
-        QFETCH(QString, opened);
-        m_server->body = newerRelease;
-        auto controller = makeController(m_server->url());
-        m_alerts.answers = {choice};
-        controller->checkForUpdates();
-        QTRY_COMPARE(m_alerts.shown.size(), 1);
-        QCOMPARE(m_alerts.shown.first(),
-                 (Alert{u"A new version of jotterly is available!"_s,
-                        u"jotterly 0.2 is now available; you have 0.1.0. Would you like to download it?"_s,
-                        {u"Download"_s, u"Release Notes"_s, u"Later"_s}}));
-        QCOMPARE(m_opened, opened.isEmpty() ? QList<QUrl>{} : QList<QUrl>{m_server->url().resolved(QUrl(opened))});
+        QFETCH(QByteArray, document);
+        QFETCH(bool, readable);
+        QFETCH(QString, version);
+        QFETCH(QString, download);
+        QFETCH(QString, notes);
+        const Appcast appcast = readAppcast(document, QUrl(u"https://example.org/updates/appcast.xml"_s)); // a blow-up would hang here
+        QCOMPARE(appcast.readable, readable);
+        QCOMPARE(appcast.newest.has_value(), !version.isEmpty());
+        const AppcastItem newest = appcast.newest.value_or(AppcastItem{});
+        QCOMPARE((std::tuple{newest.displayVersion, newest.downloadLocation, newest.releaseNotesLocation}),
+                 (std::tuple{version, QUrl(download), QUrl(notes)}));
     }
 };
 
