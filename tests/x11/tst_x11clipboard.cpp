@@ -6,12 +6,14 @@
 #include "settings/preferencedefaults.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"
+#include "platform/x11/xcbutil.h"
 #include "support/x11testing.h"
 
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -92,6 +94,44 @@ private Q_SLOTS:
         QCOMPARE(storedCount(), count + 1);
     }
 
+
+    // A copy made the moment before we put an item back (as when the newest item returns
+    // to a clipboard that an application left empty) stays on the clipboard and is
+    // recorded: the X server keeps the newer owner, and our write must not hide it.
+    void keepsACopyMadeJustBeforeOurWrite()
+    {
+        settle();
+        // Qt sees no event between the copy and our write, as when both come at once:
+        // the new owner is awaited on a connection of the test's own.
+        xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+        const auto disconnect = qScopeGuard([&] { xcb_disconnect(connection); });
+        const xcb_atom_t clipboard = internAtom(connection, "CLIPBOARD");
+        const auto owner = [&] {
+            const auto reply = xcbPtr(xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, clipboard), nullptr));
+            return reply ? reply->owner : xcb_window_t(0);
+        };
+        const xcb_window_t before = owner();
+        QVERIFY(runShell(u"printf 'copied meanwhile' | xclip -selection clipboard"_s));
+        for (int i = 0; i < 500 && owner() == before; ++i)
+            QThread::msleep(10);
+        m_monitor->setIsPaused(true);
+        m_pasteboard->clearContents();
+        m_pasteboard->setString(u"put back"_s, PasteboardType::String);
+        m_monitor->resumeMonitoring();
+        QTRY_COMPARE_WITH_TIMEOUT(fetchNewestItem(*m_store->context)->textPreview(), u"copied meanwhile"_s, 10000);
+        QProcess reader;
+        reader.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-o"_s});
+        QVERIFY(reader.waitForFinished(10000));
+        QCOMPARE(reader.readAllStandardOutput(), "copied meanwhile");
+        // Our next write, with nothing in its way, goes out and is not read back as a copy.
+        const qsizetype count = storedCount();
+        m_monitor->setIsPaused(true);
+        m_pasteboard->clearContents();
+        m_pasteboard->setString(u"put back"_s, PasteboardType::String);
+        m_monitor->resumeMonitoring();
+        settle();
+        QCOMPARE(storedCount(), count + 1);
+    }
 
     // A copy beyond the size kept is dropped, and said to be: never silently.
     void saysWhenACopyIsTooLarge()

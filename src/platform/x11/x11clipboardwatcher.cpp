@@ -8,6 +8,7 @@
 #include <xcb/xfixes.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -67,7 +68,8 @@ public:
         m_clipboard = internAtom(m_connection, "CLIPBOARD");
         m_targets = internAtom(m_connection, "TARGETS");
         m_incr = internAtom(m_connection, "INCR");
-        m_property = internAtom(m_connection, "JOTTERLY_CLIPBOARD");
+        for (size_t i = 0; i < m_properties.size(); ++i)
+            m_properties[i] = internAtom(m_connection, QByteArray("JOTTERLY_CLIPBOARD_" + QByteArray::number(qulonglong(i))).constData());
         m_clipboardManager = internAtom(m_connection, "CLIPBOARD_MANAGER");
         m_saveTargets = internAtom(m_connection, "SAVE_TARGETS");
         m_timestamp = internAtom(m_connection, "TIMESTAMP");
@@ -121,7 +123,7 @@ public:
             const Change change = *std::exchange(m_pending, std::nullopt);
             // Our own writes, and what we keep for an application that has quit, are
             // already known.
-            if (change.owner != XCB_NONE && (change.owner == m_watcher->m_ignoredOwner.load() || change.owner == m_window))
+            if (change.owner != XCB_NONE && (m_watcher->isIgnored(change.owner) || change.owner == m_window))
                 continue;
             ClipboardSnapshot snapshot;
             snapshot.owner = change.owner;
@@ -404,6 +406,9 @@ private:
     std::optional<QByteArray> convert(xcb_atom_t target, xcb_timestamp_t time, xcb_atom_t *valueType = nullptr,
                                       uint8_t *valueFormat = nullptr)
     {
+        // Each request names a property of its own: an owner that answers a request we
+        // gave up on, late, then writes where the next request does not look.
+        m_property = m_properties[m_nextProperty++ % m_properties.size()];
         xcb_delete_property(m_connection, m_window, m_property);
         xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, time);
         xcb_flush(m_connection);
@@ -411,7 +416,8 @@ private:
         const EventPtr event = waitForEvent([&](const xcb_generic_event_t *event) {
             const auto *notify = reinterpret_cast<const xcb_selection_notify_event_t *>(event);
             return (event->response_type & 0x7f) == XCB_SELECTION_NOTIFY && notify->requestor == m_window
-                && notify->selection == m_clipboard && notify->target == target;
+                && notify->selection == m_clipboard && notify->target == target
+                && (notify->property == m_property || notify->property == XCB_ATOM_NONE);
         });
         if (!event || reinterpret_cast<const xcb_selection_notify_event_t *>(event.get())->property == XCB_ATOM_NONE)
             return std::nullopt; // given up, cut short, or the owner refused this target
@@ -489,7 +495,9 @@ private:
     xcb_atom_t m_clipboard = XCB_ATOM_NONE;
     xcb_atom_t m_targets = XCB_ATOM_NONE;
     xcb_atom_t m_incr = XCB_ATOM_NONE;
-    xcb_atom_t m_property = XCB_ATOM_NONE;
+    std::array<xcb_atom_t, 4> m_properties{};
+    size_t m_nextProperty = 0;
+    xcb_atom_t m_property = XCB_ATOM_NONE; // the one the current request names
     xcb_window_t m_window = XCB_WINDOW_NONE;
     std::optional<Change> m_pending;
     std::deque<EventPtr> m_deferred; // requests to us that came during a read

@@ -63,8 +63,17 @@ public:
     /// Whether the display could be reached and the XFixes extension is there.
     [[nodiscard]] bool isWatching() const { return m_watching; }
 
-    /// Changes to this owner (jotterly's own clipboard window) are not read.
-    void ignoreOwner(quint32 window) { m_ignoredOwner = window; }
+    /// Changes to windows of one X client (jotterly's own writes, through Qt's
+    /// connection) are not read: every window in the client's id range, `idBase` and
+    /// `idMask` as its connection setup gives them. With a mask of 0, the one window
+    /// `idBase`.
+    void ignoreClient(quint32 idBase, quint32 idMask) { m_ignored = (quint64(idBase) << 32) | idMask; }
+    [[nodiscard]] bool isIgnored(quint32 window) const
+    {
+        const quint64 ignored = m_ignored.load();
+        const auto base = quint32(ignored >> 32);
+        return window != 0 && base != 0 && (window & ~quint32(ignored)) == base;
+    }
 
     /// The window that owns the clipboard now, asked of the X server.
     [[nodiscard]] quint32 currentOwner() const;
@@ -80,5 +89,5 @@ private:
     std::unique_ptr<Reader> m_reader;
     std::thread m_thread;
     bool m_watching = false;
-    std::atomic<quint32> m_ignoredOwner{0};
+    std::atomic<quint64> m_ignored{0};
 };

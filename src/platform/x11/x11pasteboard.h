@@ -37,6 +37,6 @@ private:
     void takeSnapshot(const ClipboardSnapshot &snapshot);
 
     X11ClipboardWatcher *m_watcher;
-    quint32 m_ownWindow = 0;
+    bool m_knowsOwnWindows = false; // Qt's X connection, and so its windows, is known
     std::chrono::steady_clock::time_point m_lastWrite;
 };
