@@ -37,13 +37,14 @@ RowLayout {
                 radius: 6
                 color: tab.selected ? Theme.palette.highlight : "transparent"
             }
-            contentItem: Column {
+            // Sized from what it shows, so that the tab's width never feeds back into it.
+            contentItem: ColumnLayout {
                 spacing: 2
-                topPadding: 6
-                bottomPadding: 6
                 Item {
-                    width: parent.width
-                    height: 22
+                    Layout.fillWidth: true
+                    Layout.topMargin: 6
+                    implicitWidth: 22
+                    implicitHeight: 22
                     Symbol {
                         anchors.centerIn: parent
                         name: tab.modelData.icon
@@ -52,7 +53,8 @@ RowLayout {
                     }
                 }
                 Text {
-                    width: parent.width
+                    Layout.fillWidth: true
+                    Layout.bottomMargin: 6
                     horizontalAlignment: Text.AlignHCenter
                     text: tab.modelData.label
                     font.pixelSize: 10
