@@ -34,13 +34,7 @@ class TestClipListViewModel : public QObject
         return item;
     }
 
-    QStringList rows() const
-    {
-        QStringList previews;
-        for (const auto &item : m_model->displayedItems())
-            previews << item->textPreviewOrEmpty();
-        return previews;
-    }
+    QStringList rows() const { return previewsOf(m_model->displayedItems()); }
 
     QString selected() const
     {

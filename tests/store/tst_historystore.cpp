@@ -65,14 +65,6 @@ QStringList itemsOnDisk(const QString &path, const QString &from)
                                  " || ' ' || ifnull(hex(thumbnailData), '-') FROM "_s + from + u" ORDER BY timestamp"_s);
 }
 
-QStringList previews(const QList<ClipItemPtr> &items)
-{
-    QStringList result;
-    for (const auto &item : items)
-        result << item->textPreviewOrEmpty();
-    return result;
-}
-
 } // namespace
 
 class TestHistoryStore : public QObject
@@ -339,7 +331,7 @@ private Q_SLOTS:
         QCOMPARE(handedOver, 3);
         QCOMPARE(recorded, (QStringList{u"A"_s, u"B"_s}));
         QCOMPARE(first->contentHash(), computeContentHash(ClipContentType::Text, "A"));
-        QCOMPARE(previews(context().fetch({}).items), (QStringList{u"B"_s, u"A"_s}));
+        QCOMPARE(previewsOf(context().fetch({}).items), (QStringList{u"B"_s, u"A"_s}));
         QCOMPARE(DiskView(m_path).previews(), (QStringList{u"B"_s, u"A"_s}));
         QVERIFY(!context().hasChanges());
     }
@@ -356,7 +348,7 @@ private Q_SLOTS:
         QVERIFY(context().recordInBackground(makeTextItem(u"new"_s, 2000), 100, {}));
         context().fetch({}).items.constFirst()->setIsPinned(true);
         QVERIFY(context().save()); // written here, it would fail: the file is locked
-        QCOMPARE(previews(context().fetch({.isPinned = true}).items), QStringList{u"old"_s});
+        QCOMPARE(previewsOf(context().fetch({.isPinned = true}).items), QStringList{u"old"_s});
         QCOMPARE(sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(holder);
         context().waitForWrites();
@@ -386,7 +378,7 @@ private Q_SLOTS:
                     for (const bool descending : {true, false}) {
                         const auto got = context().fetch({pinned, descending ? FetchDescriptor::Sort::TimestampDescending
                                                                              : FetchDescriptor::Sort::TimestampAscending, limit});
-                        QVERIFY2(got.ok() && previews(got.items) == previews(expected(pinned, limit, descending)),
+                        QVERIFY2(got.ok() && previewsOf(got.items) == previewsOf(expected(pinned, limit, descending)),
                                  qPrintable(u"step %1"_s.arg(step)));
                     }
                 }
@@ -434,7 +426,7 @@ private Q_SLOTS:
         QVERIFY(context().hasChanges());
         QCOMPARE(DiskView(m_path).previews(), (QStringList{u"to delete"_s, u"kept"_s}));
         QCOMPARE(DiskView(m_path).column(u"SELECT COUNT(*) FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"0"_s});
-        QCOMPARE(previews(context().fetch({}).items), QStringList{u"kept"_s});
+        QCOMPARE(previewsOf(context().fetch({}).items), QStringList{u"kept"_s});
 
         // A second failure changes nothing either; once space is back all of it lands.
         QVERIFY(!context().save().ok());
