@@ -37,21 +37,15 @@ class TestStoreFaults : public QObject
         m_rig->store->context->waitForWrites();
     }
 
-    QStringList listed() const
+    // The previews' first letters: the letter copied.
+    static QStringList initials(QStringList previews)
     {
-        QStringList previews;
-        for (const auto &item : m_rig->store->context->fetch({}).items)
-            previews << item->textPreviewOrEmpty().left(1);
+        for (QString &preview : previews)
+            preview.truncate(1);
         return previews;
     }
-
-    QStringList onDisk() const
-    {
-        QStringList previews;
-        for (const QString &preview : DiskView(storePath()).previews())
-            previews << preview.left(1);
-        return previews;
-    }
+    QStringList listed() const { return initials(previewsOf(m_rig->store->context->fetch({}).items)); }
+    QStringList onDisk() const { return initials(DiskView(storePath()).previews()); }
 
 private Q_SLOTS:
     void init()

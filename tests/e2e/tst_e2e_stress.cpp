@@ -107,17 +107,6 @@ private Q_SLOTS:
         QVERIFY(m_app->waitForRows([](const QJsonArray &rows) {
             return rows.at(0).toObject().value(u"label"_s).toString().startsWith(u"fifty megabytes"_s);
         }));
-
-        // Its preview shows the beginning, and the panel still answers.
-        QVERIFY(m_app->openPanel());
-        const QRect panel = JotterlyProcess::panelGeometry();
-        QVERIFY(runShell(u"xdotool mousemove %1 %2"_s.arg(panel.x() + 120).arg(panel.y() + 99)));
-        QTest::qWait(1600);
-        QVERIFY(saveScreenshot(u"30-large-text-preview"_s));
-        QVERIFY(runShell(u"xdotool mousemove 10 700"_s));
-        QVERIFY(m_app->closePanel());
-        QVERIFY(m_app->openPanel());
-        QVERIFY(m_app->closePanel());
     }
 
     void shrugsOffAnOwnerThatNeverAnswers()

@@ -11,6 +11,7 @@
 #include "settings/preferencedefaults.h"
 #include "settings/preferences.h"
 #include "store/historystore.h"
+#include "support/storetesting.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -34,10 +35,7 @@ struct CaptureRig {
     QStringList stored() const
     {
         store->context->waitForWrites();
-        QStringList previews;
-        for (const auto &item : store->context->fetch({}).items)
-            previews << item->textPreviewOrEmpty();
-        return previews;
+        return previewsOf(store->context->fetch({}).items);
     }
 
     QTemporaryDir ownFolder;

@@ -33,20 +33,14 @@ public:
         using namespace Qt::StringLiterals;
         const QString kwin = QStandardPaths::findExecutable(u"kwin_wayland"_s);
         const QString copy = m_base.filePath(u"kwin_wayland"_s);
-        m_runtime = m_base.filePath(u"run"_s);
-        QDir().mkpath(m_runtime);
-        QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment environment = prepare();
         *error = kwin.isEmpty() ? u"kwin_wayland is not installed"_s : u"cannot copy kwin_wayland"_s;
         if (kwin.isEmpty() || !QFile::copy(kwin, copy))
             return false;
         error->clear();
 
-        QProcessEnvironment environment;
-        environment.insert(u"PATH"_s, qEnvironmentVariable("PATH", u"/usr/bin:/bin"_s));
-        environment.insert(u"HOME"_s, m_base.path());
-        environment.insert(u"XDG_RUNTIME_DIR"_s, m_runtime);
         environment.insert(u"XDG_CURRENT_DESKTOP"_s, u"KDE"_s);
-        environment.insert(u"WAYLAND_DISPLAY"_s, m_socket);
+        environment.insert(u"WAYLAND_DISPLAY"_s, u"wayland-jotterly"_s);
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         for (QProcess *process : {&m_kwin, &m_bus})
             process->setChildProcessModifier([] { ::setpgid(0, 0); });
@@ -63,26 +57,13 @@ public:
         m_kwin.setProcessEnvironment(environment);
         m_kwin.setStandardOutputFile(log);
         m_kwin.setStandardErrorFile(log, QIODevice::Append);
-        m_kwin.start(copy, {u"--virtual"_s, u"--no-lockscreen"_s, u"--socket"_s, m_socket});
-        const QDeadlineTimer deadline(20000);
-        while (m_kwin.waitForStarted(5000) && !deadline.hasExpired() && m_kwin.state() == QProcess::Running) {
-            if (QFile::exists(socketPath()))
-                return true;
-            QThread::msleep(20);
-        }
-        QFile output(log);
-        output.open(QIODevice::ReadOnly);
-        *error = u"KWin did not open its socket: "_s + QString::fromLocal8Bit(output.readAll().right(600));
-        return false;
+        m_kwin.start(copy, {u"--virtual"_s, u"--no-lockscreen"_s, u"--socket"_s, u"wayland-jotterly"_s});
+        return waitForSocket(m_kwin, log, 20000, error);
     }
-
-    [[nodiscard]] QString socketPath() const override { return m_runtime + QLatin1Char('/') + m_socket; }
 
     [[nodiscard]] QProcessEnvironment clientEnvironment() const override
     {
         QProcessEnvironment environment = HeadlessCompositor::clientEnvironment();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
-        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
         return environment;
     }
@@ -137,9 +118,6 @@ private:
         return {};
     }
 
-    QTemporaryDir m_base;
-    QString m_runtime;
-    const QString m_socket = QStringLiteral("wayland-jotterly");
     QString m_busAddress;
     QProcess m_bus;
     QProcess m_kwin;

@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -28,14 +29,54 @@ public:
     /// Starts the compositor and waits for its socket. On failure, `error` says why.
     virtual bool start(QString *error) = 0;
     /// The compositor's socket, as an absolute path.
-    [[nodiscard]] virtual QString socketPath() const = 0;
+    [[nodiscard]] QString socketPath() const { return m_runtime + QLatin1Char('/') + m_socket; }
     /// The environment of a Wayland client of this compositor (wl-copy, wl-paste).
     [[nodiscard]] virtual QProcessEnvironment clientEnvironment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
         return environment;
     }
+
+protected:
+    /// A private runtime folder, and the compositor's own environment with it.
+    QProcessEnvironment prepare()
+    {
+        m_runtime = m_base.filePath(QStringLiteral("run"));
+        QDir().mkpath(m_runtime);
+        QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH", QStringLiteral("/usr/bin:/bin")));
+        environment.insert(QStringLiteral("HOME"), m_base.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+        return environment;
+    }
+
+    /// Waits `timeoutMs` at most for `process` to open a socket in the runtime folder;
+    /// on failure, `error` ends with what it logged to `log`.
+    bool waitForSocket(QProcess &process, const QString &log, int timeoutMs, QString *error)
+    {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (process.waitForStarted(5000) && !deadline.hasExpired() && process.state() == QProcess::Running) {
+            for (const QString &name : QDir(m_runtime).entryList({QStringLiteral("wayland-*")}, QDir::System)) {
+                if (!name.endsWith(QLatin1String(".lock"))) {
+                    m_socket = name;
+                    return true;
+                }
+            }
+            QThread::msleep(20);
+        }
+        QFile output(log);
+        output.open(QIODevice::ReadOnly);
+        *error = QStringLiteral("%1 did not open its socket: %2").arg(QFileInfo(log).baseName(), QString::fromLocal8Bit(output.readAll().right(600)));
+        return false;
+    }
+
+    QTemporaryDir m_base;
+    QString m_runtime;
+    QString m_socket;
 };
 
 class HeadlessSway : public HeadlessCompositor
@@ -51,7 +92,6 @@ public:
         m_process.waitForFinished(2000);
     }
 
-    /// Waits 10 s at most for the socket.
     bool start(QString *error) override
     {
         using namespace Qt::StringLiterals;
@@ -59,9 +99,7 @@ public:
         const bool root = ::geteuid() == 0;
         // Our folder must be passable by "nobody"; its runtime folder is its own.
         QFile::setPermissions(m_base.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
-        m_runtime = m_base.filePath(u"run"_s);
-        QDir().mkpath(m_runtime);
-        QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment environment = prepare();
         const QString config = m_base.filePath(u"sway.conf"_s);
         QFile file(config);
         const QString log = m_base.filePath(u"sway.log"_s);
@@ -78,10 +116,6 @@ public:
         file.close();
         QFile::setPermissions(config, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
 
-        QProcessEnvironment environment;
-        environment.insert(u"PATH"_s, qEnvironmentVariable("PATH", u"/usr/bin:/bin"_s));
-        environment.insert(u"HOME"_s, m_base.path());
-        environment.insert(u"XDG_RUNTIME_DIR"_s, m_runtime);
         environment.insert(u"WLR_BACKENDS"_s, u"headless"_s);
         environment.insert(u"WLR_RENDERER"_s, u"pixman"_s);
         environment.insert(u"WLR_LIBINPUT_NO_DEVICES"_s, u"1"_s);
@@ -93,31 +127,7 @@ public:
             m_process.start(u"setpriv"_s, QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} + arguments);
         else
             m_process.start(sway, arguments.mid(1));
-
-        const QDeadlineTimer deadline(10000);
-        while (m_process.waitForStarted(5000) && !deadline.hasExpired() && m_process.state() == QProcess::Running) {
-            for (const QString &name : QDir(m_runtime).entryList({u"wayland-*"_s}, QDir::System)) {
-                if (!name.endsWith(u".lock"_s)) {
-                    m_socket = name;
-                    return true;
-                }
-            }
-            QThread::msleep(20);
-        }
-        QFile output(log);
-        output.open(QIODevice::ReadOnly);
-        *error = u"sway did not open its socket: "_s + QString::fromLocal8Bit(output.readAll().right(600));
-        return false;
-    }
-
-    [[nodiscard]] QString socketPath() const override { return m_runtime + QLatin1Char('/') + m_socket; }
-
-    [[nodiscard]] QProcessEnvironment clientEnvironment() const override
-    {
-        QProcessEnvironment environment = HeadlessCompositor::clientEnvironment();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
-        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
-        return environment;
+        return waitForSocket(m_process, log, 10000, error);
     }
 
     /// Runs a sway command (swaymsg) on this compositor; true when sway accepted it.
@@ -133,8 +143,5 @@ public:
     }
 
 private:
-    QTemporaryDir m_base;
-    QString m_runtime;
-    QString m_socket;
     QProcess m_process;
 };

@@ -22,6 +22,15 @@ inline ClipItemPtr makeTextItem(const QString &text, qint64 msecsSinceEpoch, boo
     return item;
 }
 
+/// The items' previews, in their order.
+inline QStringList previewsOf(const QList<ClipItemPtr> &items)
+{
+    QStringList previews;
+    for (const auto &item : items)
+        previews << item->textPreviewOrEmpty();
+    return previews;
+}
+
 /// A read-only connection of its own to the store file: it sees committed data only.
 class DiskView
 {
