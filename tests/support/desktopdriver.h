@@ -148,7 +148,7 @@ inline bool activateWindow(const QString &window)
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     const auto atom = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, 18, "_NET_ACTIVE_WINDOW"), nullptr);
     const xcb_window_t id = window.toUInt();
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, atom ? atom->atom : XCB_ATOM_NONE, XCB_ATOM_WINDOW, 32, 1, &id);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE), XCB_ATOM_WINDOW, 32, 1, &id);
     std::free(atom);
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)); // a round trip
     xcb_disconnect(connection);
@@ -213,7 +213,7 @@ public:
                                                                 u"--transparent false --tint 0x303030"_s));
             if (!m_process.waitForStarted())
                 return false;
-            QTest::qWaitFor([] { return geometry().width() > 0; }, 5000);
+            (void)QTest::qWaitFor([] { return geometry().width() > 0; }, 5000);
         }
         return geometry().width() > 0;
     }
@@ -333,7 +333,7 @@ public:
         if (from < 0)
             from = mark();
         const auto logged = [&] { return log().indexOf(line, from) >= 0; };
-        QTest::qWaitFor([&] { return logged() || !isRunning(); }, timeoutMs);
+        (void)QTest::qWaitFor([&] { return logged() || !isRunning(); }, timeoutMs);
         return logged();
     }
 
@@ -352,7 +352,7 @@ public:
     /// Waits until the logged rows satisfy `condition`.
     bool waitForRows(const std::function<bool(const QJsonArray &)> &condition, int timeoutMs = 10000)
     {
-        QTest::qWaitFor([&] { return condition(rows()) || !isRunning(); }, timeoutMs);
+        (void)QTest::qWaitFor([&] { return condition(rows()) || !isRunning(); }, timeoutMs);
         return condition(rows());
     }
     bool waitForRowCount(int count, int timeoutMs = 10000)
