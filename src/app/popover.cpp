@@ -1,5 +1,7 @@
 #include "app/popover.h"
 
+#include "app/logging.h"
+
 #include "history/cliplistviewmodel.h"
 #include "queue/pastequeuemanager.h"
 
@@ -66,6 +68,7 @@ bool Popover::prepare()
     };
     connect(m_panel, &QQuickItem::implicitHeightChanged, this, resize);
     resize();
+    qCDebug(lcApp) << "panel built";
     return true;
 }
 
