@@ -33,8 +33,10 @@ X11Pasteboard::X11Pasteboard(QObject *parent)
     connect(new X11PasteDetector(this), &X11PasteDetector::pasted, this, &Pasteboard::contentRead);
     connect(m_watcher, &X11ClipboardWatcher::copyTooLarge, this, &X11Pasteboard::copyTooLarge);
     // QClipboard owns the clipboard with a window of Qt's own connection: the watcher
-    // leaves every window of that connection alone, from our first write on.
-    if (auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+    // leaves every window of that connection alone, from our first write on. The
+    // offscreen platform answers to the X11 interface too, with no connection.
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 && x11->connection()) {
         const xcb_setup_t *setup = xcb_get_setup(x11->connection());
         m_watcher->ignoreClient(setup->resource_id_base, setup->resource_id_mask);
         m_knowsOwnWindows = true;
