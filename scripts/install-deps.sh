@@ -11,6 +11,7 @@ build_packages=(
     libsqlite3-dev libssl-dev libxcb1-dev libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xinput-dev libxcb-xtest0-dev qt6-image-formats-plugins
     dpkg-dev file libwayland-dev libwayland-bin
     qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
+    qt6-wayland
 )
 test_packages=(
     xvfb xauth xclip xsel xdotool trayer xterm pcmanfm mousepad imagemagick

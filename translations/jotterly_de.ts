@@ -214,6 +214,14 @@
         <source>On this desktop only X11 apps are recognised: the desktop does not tell which Wayland app is frontmost, so copies from excluded Wayland apps are still recorded.</source>
         <translation>Auf diesem Desktop werden nur X11-Programme erkannt: Der Desktop verrät nicht, welches Wayland-Programm im Vordergrund ist, daher werden Kopien aus ausgeschlossenen Wayland-Programmen trotzdem aufgezeichnet.</translation>
     </message>
+    <message>
+        <source>This desktop gives apps no global shortcut, so this one does nothing. To open jotterly from any app, bind a key in the desktop&apos;s keyboard settings to the command &quot;jotterly --toggle&quot;.</source>
+        <translation>Dieser Desktop gibt Programmen kein globales Kürzel, daher bewirkt dieses nichts. Um jotterly aus jedem Programm zu öffnen, legen Sie in den Tastatureinstellungen des Desktops eine Taste auf den Befehl „jotterly --toggle“.</translation>
+    </message>
+    <message>
+        <source>On this desktop no app is recognised: the desktop does not tell which app is frontmost, so copies from excluded apps are still recorded.</source>
+        <translation>Auf diesem Desktop wird kein Programm erkannt: Der Desktop verrät nicht, welches Programm im Vordergrund ist, daher werden Kopien aus ausgeschlossenen Programmen trotzdem aufgezeichnet.</translation>
+    </message>
 </context>
 <context>
     <name>HotkeyRecorder</name>
@@ -276,6 +284,18 @@
     <message>
         <source>This desktop has no global shortcut service, so the shortcut works only while an X11 window has the keyboard. Bind a key to &quot;jotterly --toggle&quot; in the desktop&apos;s keyboard settings instead.</source>
         <translation>Diese Arbeitsfläche hat keinen Dienst für globale Tastenkürzel; das Tastenkürzel wirkt daher nur, solange ein X11-Fenster die Tastatur hat. Legen Sie stattdessen in den Tastatureinstellungen der Arbeitsfläche eine Taste auf „jotterly --toggle“.</translation>
+    </message>
+    <message>
+        <source>The clipboard of this desktop could not be watched, so no copies are recorded.</source>
+        <translation>Die Zwischenablage dieser Arbeitsfläche lässt sich nicht beobachten; es werden daher keine Kopien erfasst.</translation>
+    </message>
+    <message>
+        <source>This desktop does not tell which window is active, so excluded applications are not recognised: their copies are recorded too.</source>
+        <translation>Diese Arbeitsfläche verrät nicht, welches Fenster aktiv ist; ausgeschlossene Anwendungen werden daher nicht erkannt, und auch ihre Kopien werden erfasst.</translation>
+    </message>
+    <message>
+        <source>This desktop has no global shortcut service, so jotterly&apos;s shortcut does nothing. Bind a key to &quot;jotterly --toggle&quot; in the desktop&apos;s keyboard settings instead.</source>
+        <translation>Diese Arbeitsfläche hat keinen Dienst für globale Tastenkürzel; das Tastenkürzel von jotterly bewirkt daher nichts. Legen Sie stattdessen in den Tastatureinstellungen der Arbeitsfläche eine Taste auf „jotterly --toggle“.</translation>
     </message>
 </context>
 <context>

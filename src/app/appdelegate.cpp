@@ -75,7 +75,7 @@ bool AppDelegate::applicationDidFinishLaunching(QString *error)
     qCDebug(lcApp) << "monitoring started";
     m_autoClear->runLaunchCheck();
     cleanUpInstallerDiskImage(m_scheduler.get(), this);
-    qCDebug(lcApp) << "launched";
+    qCDebug(lcApp).noquote() << "launched on" << QGuiApplication::platformName();
     // Once per run: what this desktop does not offer, and what works instead.
     if (!m_platform->unavailable.isEmpty())
         notifyUser(tr("Not everything works on this desktop"), m_platform->unavailable.join(u'\n'));
@@ -106,7 +106,8 @@ void AppDelegate::setupManagers()
     m_settingsViewModel = std::make_unique<SettingsViewModel>(m_preferences.get(), m_loginItem.get(),
                                                               m_applications.get());
     m_settingsViewModel->setModelContext(m_store->context.get());
-    m_settingsViewModel->setDesktopLimits(m_platform->shortcutNeedsCompositorKey, m_platform->exclusionSeesX11Only);
+    m_settingsViewModel->setDesktopLimits({m_platform->shortcutNeedsCompositorKey, m_platform->exclusionSeesX11Only,
+                                           m_platform->shortcutUnavailable, m_platform->exclusionUnavailable});
 
     m_rowsLog = std::make_unique<RowsLog>(m_clipListViewModel.get());
     m_hotkeyManager = std::make_unique<HotkeyManager>(m_platform->hotkeyService.get(), m_preferences.get());
@@ -147,6 +148,10 @@ void AppDelegate::logItemStored(const QString &contentHash, const QString &saveE
 void AppDelegate::shortcutRegistrationFailed()
 {
     qCDebug(lcApp) << "shortcut unavailable";
+    // Where the desktop has no shortcut to give, the user was told so at launch; an
+    // alert about a conflicting key would not be true.
+    if (m_platform->shortcutUnavailable)
+        return;
     // The alert waits for the event loop: launch goes on and capture runs while it is up,
     // which at login may be for hours before anyone sees it.
     QMetaObject::invokeMethod(this, &AppDelegate::showShortcutUnavailableAlert, Qt::QueuedConnection);

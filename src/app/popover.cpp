@@ -92,6 +92,13 @@ void Popover::close()
 
 void Popover::place(const QRect &anchor, bool atTop)
 {
+    // A Wayland window cannot place itself, nor learn where the tray icon or the pointer
+    // is: the panel is centred on the screen.
+    if (QGuiApplication::platformName().startsWith(u"wayland"_s)) {
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        m_window->setPosition(available.center() - QPoint(m_window->width() / 2, m_window->height() / 2));
+        return;
+    }
     const QPoint reference = anchor.isValid() ? anchor.center() : QCursor::pos();
     QScreen *screen = QGuiApplication::screenAt(reference);
     if (!screen)

@@ -33,10 +33,19 @@ struct PlatformServices {
     /// A Wayland session whose desktop does not tell which Wayland window is active:
     /// excluded applications are recognised among X11 applications only.
     bool exclusionSeesX11Only = false;
+    /// A Wayland session without X11 whose desktop grabs no shortcut for jotterly:
+    /// there is no shortcut at all, only a key bound in the compositor to
+    /// `jotterly --toggle`. Registrations fail, and the user has already been told.
+    bool shortcutUnavailable = false;
+    /// A Wayland session without X11 whose desktop does not tell which window is
+    /// active: no excluded application is recognised.
+    bool exclusionUnavailable = false;
 };
 
 /// Whether a desktop session that jotterly can serve is reachable, with the toolkit's
-/// platform plugin set to match it. Called before the QGuiApplication exists, which
+/// platform plugin set to match it: X11 (also XWayland) where its display answers,
+/// else Qt's Wayland platform where the compositor lets clipboard tools watch the
+/// clipboard. Called before the QGuiApplication exists, which
 /// would otherwise abort without a display. When false, `reason` says why in one line.
 [[nodiscard]] bool prepareDesktopSession(QString *reason);
 

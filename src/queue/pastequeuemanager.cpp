@@ -24,7 +24,8 @@ PasteQueueManager::PasteQueueManager(Pasteboard *pasteboard, Scheduler *schedule
 {
     connect(m_pasteboard, &Pasteboard::contentRead, this, &PasteQueueManager::contentRead);
     connect(m_pasteboard, &Pasteboard::othersReadEveryWriteChanged, this, &PasteQueueManager::pastesMayGoUnseenChanged);
-    connect(m_keyMonitor, &GlobalKeyMonitor::keyDown, this, &PasteQueueManager::keyDown);
+    if (m_keyMonitor)
+        connect(m_keyMonitor, &GlobalKeyMonitor::keyDown, this, &PasteQueueManager::keyDown);
 }
 
 PasteQueueManager::~PasteQueueManager()
@@ -109,7 +110,8 @@ void PasteQueueManager::startKeyMonitor()
     stopKeyMonitor();
     if (m_pasteboard->reportsReads())
         return; // the pastes themselves are seen
-    m_globalMonitor = m_keyMonitor->addMonitor();
+    if (m_keyMonitor)
+        m_globalMonitor = m_keyMonitor->addMonitor();
     if (m_globalMonitor)
         return;
     stopQueue();

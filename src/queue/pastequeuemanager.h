@@ -48,6 +48,8 @@ public:
     static constexpr std::chrono::milliseconds pasteReadSettle{50};
     static constexpr std::chrono::milliseconds pasteReadTimeout{500};
 
+    /// `keyMonitor` may be null where the pasteboard reports reads: pastes are then seen
+    /// as reads, and a queue over a pasteboard that does not is refused with the alert.
     PasteQueueManager(Pasteboard *pasteboard, Scheduler *scheduler, GlobalKeyMonitor *keyMonitor, Alerts *alerts,
                       QObject *parent = nullptr);
     ~PasteQueueManager() override;

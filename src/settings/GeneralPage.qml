@@ -147,8 +147,10 @@ ScrollView {
             Caption { text: qsTr("Press your shortcut to open/close jotterly from any app.") }
             Caption {
                 objectName: "compositorKeyHint"
-                visible: page.viewModel.shortcutNeedsCompositorKey
-                text: qsTr("On this desktop the shortcut works only while an X11 app is in front. To open jotterly from any app, bind a key in the desktop's keyboard settings to the command \"jotterly --toggle\".")
+                visible: page.viewModel.shortcutNeedsCompositorKey || page.viewModel.shortcutUnavailable
+                text: page.viewModel.shortcutUnavailable
+                      ? qsTr("This desktop gives apps no global shortcut, so this one does nothing. To open jotterly from any app, bind a key in the desktop's keyboard settings to the command \"jotterly --toggle\".")
+                      : qsTr("On this desktop the shortcut works only while an X11 app is in front. To open jotterly from any app, bind a key in the desktop's keyboard settings to the command \"jotterly --toggle\".")
             }
         }
 
@@ -164,8 +166,10 @@ ScrollView {
             Caption { text: qsTr("Clipboard changes are ignored when these apps are frontmost.") }
             Caption {
                 objectName: "x11OnlyHint"
-                visible: page.viewModel.exclusionSeesX11Only
-                text: qsTr("On this desktop only X11 apps are recognised: the desktop does not tell which Wayland app is frontmost, so copies from excluded Wayland apps are still recorded.")
+                visible: page.viewModel.exclusionSeesX11Only || page.viewModel.exclusionUnavailable
+                text: page.viewModel.exclusionUnavailable
+                      ? qsTr("On this desktop no app is recognised: the desktop does not tell which app is frontmost, so copies from excluded apps are still recorded.")
+                      : qsTr("On this desktop only X11 apps are recognised: the desktop does not tell which Wayland app is frontmost, so copies from excluded Wayland apps are still recorded.")
             }
             Rectangle {
                 objectName: "excludedList"

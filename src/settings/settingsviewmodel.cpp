@@ -29,12 +29,11 @@ void SettingsViewModel::setModelContext(ModelContext *context)
     m_modelContext = context;
 }
 
-void SettingsViewModel::setDesktopLimits(bool shortcutNeedsCompositorKey, bool exclusionSeesX11Only)
+void SettingsViewModel::setDesktopLimits(const DesktopLimits &limits)
 {
-    if (shortcutNeedsCompositorKey == m_shortcutNeedsCompositorKey && exclusionSeesX11Only == m_exclusionSeesX11Only)
+    if (limits == m_limits)
         return;
-    m_shortcutNeedsCompositorKey = shortcutNeedsCompositorKey;
-    m_exclusionSeesX11Only = exclusionSeesX11Only;
+    m_limits = limits;
     Q_EMIT desktopLimitsChanged();
 }
 

@@ -40,6 +40,10 @@ class SettingsViewModel : public QObject
     Q_PROPERTY(bool shortcutNeedsCompositorKey READ shortcutNeedsCompositorKey NOTIFY desktopLimitsChanged)
     /// Excluded applications are recognised only among X11 applications on this desktop.
     Q_PROPERTY(bool exclusionSeesX11Only READ exclusionSeesX11Only NOTIFY desktopLimitsChanged)
+    /// No shortcut can be had on this desktop: only a key bound to `jotterly --toggle`.
+    Q_PROPERTY(bool shortcutUnavailable READ shortcutUnavailable NOTIFY desktopLimitsChanged)
+    /// The desktop tells no active window: excluded applications are not recognised.
+    Q_PROPERTY(bool exclusionUnavailable READ exclusionUnavailable NOTIFY desktopLimitsChanged)
 
 public:
     /// Reads the preferences and the excluded applications' names; writes nothing.
@@ -57,8 +61,10 @@ public:
     [[nodiscard]] QVariantMap excludedAppNamesMap() const;
     [[nodiscard]] bool showClearConfirmation() const { return m_showClearConfirmation; }
     [[nodiscard]] QString clearError() const { return m_clearError; }
-    [[nodiscard]] bool shortcutNeedsCompositorKey() const { return m_shortcutNeedsCompositorKey; }
-    [[nodiscard]] bool exclusionSeesX11Only() const { return m_exclusionSeesX11Only; }
+    [[nodiscard]] bool shortcutNeedsCompositorKey() const { return m_limits.shortcutNeedsCompositorKey; }
+    [[nodiscard]] bool exclusionSeesX11Only() const { return m_limits.exclusionSeesX11Only; }
+    [[nodiscard]] bool shortcutUnavailable() const { return m_limits.shortcutUnavailable; }
+    [[nodiscard]] bool exclusionUnavailable() const { return m_limits.exclusionUnavailable; }
 
     void setHistoryLimit(qint64 limit);
     void setLaunchAtLogin(bool launch);
@@ -70,7 +76,14 @@ public:
     /// Where clearAllHistory() deletes.
     void setModelContext(ModelContext *context);
     /// What the desktop's services cannot do, as the settings tell the user.
-    void setDesktopLimits(bool shortcutNeedsCompositorKey, bool exclusionSeesX11Only);
+    struct DesktopLimits {
+        bool shortcutNeedsCompositorKey = false;
+        bool exclusionSeesX11Only = false;
+        bool shortcutUnavailable = false;
+        bool exclusionUnavailable = false;
+        bool operator==(const DesktopLimits &) const = default;
+    };
+    void setDesktopLimits(const DesktopLimits &limits);
 
     /// Stores a shortcut the recorder delivered, key code, modifiers and key text
     /// together, and announces it once: the hot key is registered again only with the
@@ -127,8 +140,7 @@ private:
     QHash<QString, QString> m_excludedAppNames;
     bool m_showClearConfirmation = false;
     QString m_clearError;
-    bool m_shortcutNeedsCompositorKey = false;
-    bool m_exclusionSeesX11Only = false;
+    DesktopLimits m_limits;
 };
 
 /// At launch: brings the login item in line with the "launchAtLogin" preference. When

@@ -61,7 +61,10 @@ public:
         m_viewModel->loadItems();
     }
 
-    Q_INVOKABLE void setDesktopLimits(bool shortcut, bool exclusion) { m_settings->setDesktopLimits(shortcut, exclusion); }
+    Q_INVOKABLE void setDesktopLimits(bool shortcut, bool exclusion, bool noShortcut = false, bool noExclusion = false)
+    {
+        m_settings->setDesktopLimits({shortcut, exclusion, noShortcut, noExclusion});
+    }
     Q_INVOKABLE void advance(int milliseconds) { m_rig.scheduler.advance(std::chrono::milliseconds(milliseconds)); }
     Q_INVOKABLE QString clipboardText() const { return m_rig.pasteboard.string(PasteboardType::String).value_or(QString()); }
 

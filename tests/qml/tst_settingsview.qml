@@ -41,6 +41,12 @@ TestCase {
         fixture.setDesktopLimits(true, true)
         verify(findChild(view, "compositorKeyHint").text.indexOf("\"jotterly --toggle\"") >= 0)
         verify(findChild(view, "compositorKeyHint").visible && findChild(view, "x11OnlyHint").visible)
+        // Without X11 the hints speak of no X11 app.
+        fixture.setDesktopLimits(false, false, true, true)
+        verify(findChild(view, "compositorKeyHint").visible && findChild(view, "x11OnlyHint").visible)
+        verify(findChild(view, "compositorKeyHint").text.indexOf("\"jotterly --toggle\"") >= 0)
+        verify(findChild(view, "compositorKeyHint").text.indexOf("X11") < 0)
+        verify(findChild(view, "x11OnlyHint").text.indexOf("X11") < 0)
     }
 
     function test_theGeneralPageShowsThatItScrolls() {

@@ -273,8 +273,13 @@ public:
         env.remove(u"QT_QPA_PLATFORM"_s);
         for (const QString &key : extra.keys())
             env.insert(key, extra.value(key));
+        for (const QString &key : m_removed)
+            env.remove(key);
         return env;
     }
+    /// Variables of the test's own environment that the program does not get (DISPLAY,
+    /// for a session without X11).
+    void removeFromEnvironment(const QStringList &keys) { m_removed = keys; }
 
     /// Starts the program and waits until its launch sequence has run.
     bool start(const QProcessEnvironment &extra = {}, const QStringList &arguments = {})
@@ -432,6 +437,7 @@ private:
     }
 
     QString m_home;
+    QStringList m_removed;
     QProcess m_process;
     QByteArray m_log;
 };

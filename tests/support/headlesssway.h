@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <optional>
+
 #include <unistd.h>
 
 // A compositor started for a test: its socket and the environment of its clients.
@@ -133,15 +135,26 @@ public:
     /// Runs a sway command (swaymsg) on this compositor; true when sway accepted it.
     bool command(const QString &command) const
     {
-        const QStringList sockets = QDir(m_runtime).entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
-        if (sockets.isEmpty())
-            return false;
-        QProcess swaymsg;
-        swaymsg.setProcessEnvironment(clientEnvironment());
-        swaymsg.start(QStringLiteral("swaymsg"), {QStringLiteral("-s"), m_runtime + QLatin1Char('/') + sockets.constFirst(), command});
-        return swaymsg.waitForFinished(10000) && swaymsg.exitCode() == 0;
+        return swaymsg({command}).has_value();
     }
 
+    /// sway's tree of outputs, workspaces and windows (swaymsg -t get_tree), as JSON;
+    /// empty when sway did not answer.
+    QByteArray tree() const { return swaymsg({QStringLiteral("-t"), QStringLiteral("get_tree")}).value_or(QByteArray()); }
+
 private:
+    std::optional<QByteArray> swaymsg(const QStringList &arguments) const
+    {
+        const QStringList sockets = QDir(m_runtime).entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
+        if (sockets.isEmpty())
+            return std::nullopt;
+        QProcess swaymsg;
+        swaymsg.setProcessEnvironment(clientEnvironment());
+        swaymsg.start(QStringLiteral("swaymsg"), QStringList{QStringLiteral("-s"), m_runtime + QLatin1Char('/') + sockets.constFirst()} + arguments);
+        if (!swaymsg.waitForFinished(10000) || swaymsg.exitCode() != 0)
+            return std::nullopt;
+        return swaymsg.readAllStandardOutput();
+    }
+
     QProcess m_process;
 };

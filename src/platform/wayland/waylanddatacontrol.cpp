@@ -161,6 +161,31 @@ std::optional<DataControl::Protocol> DataControl::protocolFor(const char *interf
     return std::nullopt;
 }
 
+bool DataControl::isOffered(const QByteArray &display, bool *reachable)
+{
+    if (reachable)
+        *reachable = false;
+    wl_display *connection = display.isEmpty() ? nullptr : wl_display_connect(display.constData());
+    if (!connection)
+        return false;
+    bool offered = false;
+    static constexpr wl_registry_listener listener = {
+        [](void *data, wl_registry *, uint32_t, const char *interface, uint32_t) {
+            if (protocolFor(interface))
+                *static_cast<bool *>(data) = true;
+        },
+        [](void *, wl_registry *, uint32_t) {},
+    };
+    wl_registry *registry = wl_display_get_registry(connection);
+    wl_registry_add_listener(registry, &listener, &offered);
+    const bool answered = wl_display_roundtrip(connection) >= 0;
+    wl_registry_destroy(registry);
+    wl_display_disconnect(connection);
+    if (reachable)
+        *reachable = answered;
+    return answered && offered;
+}
+
 std::unique_ptr<DataControl> DataControl::bind(Protocol protocol, wl_registry *registry, uint32_t name,
                                                uint32_t version, DataControlEvents *events)
 {

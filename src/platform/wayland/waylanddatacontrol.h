@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QStringList>
 
 #include <cstdint>
@@ -43,6 +44,10 @@ public:
 
     /// The protocol whose manager is announced under this global interface name.
     static std::optional<Protocol> protocolFor(const char *interfaceName);
+    /// Whether the compositor at `display` (a socket name or path) announces a
+    /// data-control manager: one short connection and a look at its globals.
+    /// `reachable`, when given, tells whether the compositor answered at all.
+    static bool isOffered(const QByteArray &display, bool *reachable = nullptr);
     /// Binds the manager announced as global `name`.
     static std::unique_ptr<DataControl> bind(Protocol protocol, wl_registry *registry, uint32_t name,
                                              uint32_t version, DataControlEvents *events);
