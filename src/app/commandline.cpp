@@ -24,7 +24,7 @@ QString runtimeFolderText()
 
 QString helpText()
 {
-    return uR"(jotterly %1: a clipboard history for the Linux desktop (X11)
+    return uR"(jotterly %1: a clipboard history for the Linux desktop (X11 and Wayland)
 
 jotterly runs in the background with an icon in the system tray. It keeps everything
 you copy (text, rich text, images, files and links) and gives it back from a
