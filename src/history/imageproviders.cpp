@@ -35,6 +35,13 @@ public:
         const QMutexLocker lock(&m_mutex);
         if (m_data.contains(key))
             return;
+        // One whole picture at a time: it is needed only until its preview is decoded.
+        if (key.startsWith(previewPrefix)) {
+            for (qsizetype i = m_order.size() - 1; i >= 0; --i) {
+                if (m_order.at(i).startsWith(previewPrefix))
+                    m_size -= m_data.take(m_order.takeAt(i)).size();
+            }
+        }
         m_order.append(key);
         m_data.insert(key, data);
         m_size += data.size();
@@ -47,6 +54,13 @@ public:
     {
         const QMutexLocker lock(&m_mutex);
         return m_data.value(key);
+    }
+
+    void remove(const QString &key)
+    {
+        const QMutexLocker lock(&m_mutex);
+        if (m_order.removeOne(key))
+            m_size -= m_data.take(key).size();
     }
 
 private:
@@ -78,8 +92,12 @@ public:
                 return fitted.width() < original.width() ? fitted : original;
             });
             if (id.startsWith(previewPrefix) && !image.isNull()) {
-                const QMutexLocker lock(&m_mutex);
-                m_preview = {id, requestedSize, image};
+                {
+                    const QMutexLocker lock(&m_mutex);
+                    m_preview = {id, requestedSize, image};
+                }
+                // The decoded preview is kept; the copied bytes are not needed again.
+                ImageBytes::instance().remove(id);
             }
         }
         // Bytes that do not decode are kept as they were copied; the preview shows that
@@ -201,6 +219,6 @@ QString ClipImages::picture(QObject *item) const
     if (!clip)
         return {};
     const QString key = previewPrefix + clip->id().toString(QUuid::WithoutBraces);
-    ImageBytes::instance().put(key, clip->content());
+    ImageBytes::instance().put(key, clip->contentForOneUse());
     return u"image://clip/"_s + key;
 }

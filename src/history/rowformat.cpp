@@ -124,7 +124,7 @@ QString RowFormat::type(QObject *item) const
 QString RowFormat::size(QObject *item) const
 {
     const ClipItem *clip = asItem(item);
-    return clip ? sizeText(clip->content().size()) : QString();
+    return clip ? sizeText(clip->contentForOneUse().size()) : QString();
 }
 
 QString RowFormat::copied(QObject *item) const
@@ -143,7 +143,8 @@ QString RowFormat::fullText(QObject *item) const
     // Laying out a text takes time in proportion to its length, on the thread that draws
     // the panel: a copied 50 MB log would freeze it for minutes. The preview shows the
     // beginning and says how much there is.
-    const QByteArray &content = clip->content();
+    // Read for the preview only: a long text stays on disk once the preview is made.
+    const QByteArray content = clip->contentForOneUse();
     const qsizetype prefix = std::min(content.size(), previewCharacterLimit * 4); // UTF-8: at most 4 bytes each
     // Cut short, the prefix may end inside a character; whole, a broken end is an error.
     const bool whole = prefix == content.size();

@@ -108,6 +108,15 @@ QByteArray ClipItem::content() const
     return m_content;
 }
 
+QByteArray ClipItem::contentForOneUse() const
+{
+    if (m_contentLoaded || !m_context)
+        return m_content;
+    QByteArray bytes = content();
+    m_context->releaseLargeFields(*const_cast<ClipItem *>(this));
+    return bytes;
+}
+
 std::optional<QByteArray> ClipItem::richTextData() const
 {
     if (!m_richTextLoaded && m_context)

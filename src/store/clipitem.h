@@ -74,6 +74,9 @@ public:
 
     [[nodiscard]] QUuid id() const { return m_id; }
     [[nodiscard]] QByteArray content() const;
+    /// The content, read for one use: a large content that was on disk only goes back
+    /// to being on disk only, so the caller's copy is the one copy in memory.
+    [[nodiscard]] QByteArray contentForOneUse() const;
     [[nodiscard]] QString contentTypeRaw() const { return m_contentTypeRaw; }
     [[nodiscard]] std::optional<QString> textPreview() const { return m_textPreview; }
     [[nodiscard]] QString textPreviewOrEmpty() const { return m_textPreview.value_or(QString()); }

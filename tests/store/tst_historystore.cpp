@@ -472,6 +472,23 @@ private Q_SLOTS:
                  QStringList{u"blob"_s});
     }
 
+    // Read for a preview, a large saved content goes back to being on disk only; one
+    // that is not saved yet stays with its item.
+    void aContentReadForOneUseIsNotKept()
+    {
+        const QByteArray large(256 << 10, 'l');
+        auto item = ClipItem::create(large, ClipContentType::Text, u"l"_s, std::nullopt, std::nullopt,
+                                     computeContentHash(ClipContentType::Text, large));
+        context().insert(item);
+        QCOMPARE(item->contentForOneUse(), large);
+        QVERIFY(item->areLargeFieldsLoaded());
+        QVERIFY(context().saveAndWait());
+        reopen();
+        const ClipItemPtr stored = context().fetch({}).items.value(0);
+        QCOMPARE(stored->contentForOneUse(), large);
+        QVERIFY(!stored->areLargeFieldsLoaded());
+    }
+
     void savedRemovalDetachesTheObject()
     {
         auto old = makeTextItem(u"old"_s, 1000);
