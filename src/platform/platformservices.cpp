@@ -129,19 +129,34 @@ public:
     void unregisterHotkey() override {}
 };
 
-// On Qt's Wayland platform, where there is no X11 at all: everything comes from the
-// compositor, and what it lacks is missing. No X11 connection is made.
-void addWaylandOnlyServices(PlatformServices &services, DesktopEntries *applications)
+// In a Wayland session the clipboard, the active window and the shortcut come from the
+// compositor where it offers them. With XWayland there (`withX11`), each one the
+// compositor lacks falls back to XWayland's, which sees only X11 applications, and the
+// windows stay on xcb: there the panel can be placed under the tray icon, which a
+// Wayland client cannot do. On Qt's Wayland platform there is no X11 at all: what the
+// compositor lacks is missing, and no X11 connection is made.
+void addWaylandServices(PlatformServices &services, DesktopEntries *applications, bool withX11)
 {
     auto pasteboard = std::make_unique<WaylandPasteboard>();
     if (!pasteboard->isWatching()) {
-        services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
-            "The clipboard of this desktop could not be watched, so no copies are recorded."));
+        services.unavailable << (withX11
+            ? translated(QT_TRANSLATE_NOOP("PlatformServices",
+                  "This desktop lets no clipboard tool watch the clipboard, so copies made in Wayland applications are "
+                  "recorded only when the desktop passes them on to X11 applications."))
+            : translated(QT_TRANSLATE_NOOP("PlatformServices",
+                  "The clipboard of this desktop could not be watched, so no copies are recorded.")));
     }
-    services.pasteboard = std::move(pasteboard);
+    if (pasteboard->isWatching() || !withX11)
+        services.pasteboard = std::move(pasteboard);
+
     auto workspace = std::make_unique<WaylandWorkspace>(applications);
     if (workspace->isAvailable()) {
         services.workspace = std::move(workspace);
+    } else if (withX11) {
+        services.exclusionSeesX11Only = true;
+        services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
+            "This desktop does not tell which Wayland window is active, so excluded applications are recognised "
+            "only among X11 applications."));
     } else {
         services.workspace = std::make_unique<UnknownFrontmostWorkspace>();
         services.exclusionUnavailable = true;
@@ -149,51 +164,23 @@ void addWaylandOnlyServices(PlatformServices &services, DesktopEntries *applicat
             "This desktop does not tell which window is active, so excluded applications are not recognised: "
             "their copies are recorded too."));
     }
-    // The paste queue moves on when others read our clipboard, which data control
-    // reports: no keyboard watch is needed.
+
+    // Without X11 no keyboard watch is needed: the paste queue moves on when others read
+    // our clipboard, which data control reports.
     if (PortalHotkeyService::isOffered()) {
         services.hotkeyService = std::make_unique<PortalHotkeyService>(
             [](quint32 keyCode) { return keysymForKeyCode(keyCode); });
+    } else if (withX11) {
+        services.shortcutNeedsCompositorKey = true;
+        services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
+            "This desktop has no global shortcut service, so the shortcut works only while an X11 window has the "
+            "keyboard. Bind a key to \"jotterly --toggle\" in the desktop's keyboard settings instead."));
     } else {
         services.hotkeyService = std::make_unique<UnavailableHotkeyService>();
         services.shortcutUnavailable = true;
         services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
             "This desktop has no global shortcut service, so jotterly's shortcut does nothing. Bind a key to "
             "\"jotterly --toggle\" in the desktop's keyboard settings instead."));
-    }
-}
-
-// In a Wayland session the clipboard, the active window and the shortcut come from the
-// compositor where it offers them; each one it lacks falls back to XWayland's, which sees
-// only X11 applications. The windows stay on XWayland (xcb) all the same: there the
-// panel can be placed under the tray icon, which a Wayland client cannot do.
-void addWaylandServices(PlatformServices &services, DesktopEntries *applications)
-{
-    auto pasteboard = std::make_unique<WaylandPasteboard>();
-    if (pasteboard->isWatching()) {
-        services.pasteboard = std::move(pasteboard);
-    } else {
-        services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
-            "This desktop lets no clipboard tool watch the clipboard, so copies made in Wayland applications are "
-            "recorded only when the desktop passes them on to X11 applications."));
-    }
-    auto workspace = std::make_unique<WaylandWorkspace>(applications);
-    if (workspace->isAvailable()) {
-        services.workspace = std::move(workspace);
-    } else {
-        services.exclusionSeesX11Only = true;
-        services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
-            "This desktop does not tell which Wayland window is active, so excluded applications are recognised "
-            "only among X11 applications."));
-    }
-    if (PortalHotkeyService::isOffered()) {
-        services.hotkeyService = std::make_unique<PortalHotkeyService>(
-            [](quint32 keyCode) { return keysymForKeyCode(keyCode); });
-    } else {
-        services.shortcutNeedsCompositorKey = true;
-        services.unavailable << translated(QT_TRANSLATE_NOOP("PlatformServices",
-            "This desktop has no global shortcut service, so the shortcut works only while an X11 window has the "
-            "keyboard. Bind a key to \"jotterly --toggle\" in the desktop's keyboard settings instead."));
     }
 }
 
@@ -205,11 +192,11 @@ std::unique_ptr<PlatformServices> createPlatformServices(DesktopEntries *applica
     auto services = std::make_unique<PlatformServices>();
 #if JOTTERLY_WAYLAND
     if (QGuiApplication::platformName().startsWith(u"wayland"_s)) {
-        addWaylandOnlyServices(*services, applications);
+        addWaylandServices(*services, applications, false);
         return services;
     }
     if (!isWindowlessPlatform() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        addWaylandServices(*services, applications);
+        addWaylandServices(*services, applications, true);
 #endif
     if (!services->pasteboard)
         services->pasteboard = std::make_unique<X11Pasteboard>();
