@@ -489,19 +489,28 @@ void ModelContext::loadLargeFields(ClipItem *item)
 {
     if (item->m_rowId == 0)
         return;
-    SqliteStatement query(m_container->connection(), u"SELECT content, richTextData FROM ClipContent "
-                                                      "WHERE id = (SELECT contentId FROM ClipItem WHERE rowid = ?)"_s);
-    query.bind(1, item->m_rowId);
-    if (query.step() != SQLITE_ROW)
-        return; // left unloaded: a later read tries again
-    if (!item->m_contentLoaded) {
-        item->m_content = query.blobColumn(0);
-        item->m_contentLoaded = true;
+    bool large = false;
+    {
+        SqliteStatement query(m_container->connection(), u"SELECT content, richTextData FROM ClipContent "
+                                                          "WHERE id = (SELECT contentId FROM ClipItem WHERE rowid = ?)"_s);
+        query.bind(1, item->m_rowId);
+        if (query.step() != SQLITE_ROW)
+            return; // left unloaded: a later read tries again
+        if (!item->m_contentLoaded) {
+            item->m_content = query.blobColumn(0);
+            item->m_contentLoaded = true;
+        }
+        if (!item->m_richTextLoaded) {
+            item->m_richTextData = query.optionalBlobColumn(1);
+            item->m_richTextLoaded = true;
+        }
+        large = item->m_content.size() > largeFieldSize
+            || (item->m_richTextData && item->m_richTextData->size() > largeFieldSize);
     }
-    if (!item->m_richTextLoaded) {
-        item->m_richTextData = query.optionalBlobColumn(1);
-        item->m_richTextLoaded = true;
-    }
+    // Reading a large content filled the page cache with its pages, which no later read
+    // of the list needs: give them back.
+    if (large)
+        sqlite3_db_release_memory(m_container->connection());
 }
 
 QString ModelContext::writeUpdate(sqlite3 *db, qint64 rowId, unsigned changed, const NewRecord &values)

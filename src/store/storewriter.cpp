@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <malloc.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -54,6 +55,14 @@ void StoreWriter::waitUntilIdle()
     m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
 }
 
+// Between bursts of copies the connection's page cache and the buffers a large write
+// went through are of no use: give them back rather than keep megabytes for the next copy.
+void StoreWriter::releaseIdleMemory()
+{
+    sqlite3_db_release_memory(m_db);
+    malloc_trim(0);
+}
+
 void StoreWriter::run()
 {
     // Hashing and writing a copied picture takes seconds of processor time, which the
@@ -71,6 +80,11 @@ void StoreWriter::run()
         job(m_db);
         job = nullptr; // what the job holds goes here, before anyone is told it is done
         lock.lock();
+        if (m_jobs.empty()) {
+            lock.unlock(); // a copy posted meanwhile does not wait for this
+            releaseIdleMemory();
+            lock.lock();
+        }
         m_busy = false;
         if (m_jobs.empty())
             m_idle.notify_all();

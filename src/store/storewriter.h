@@ -35,6 +35,7 @@ public:
 
 private:
     void run();
+    void releaseIdleMemory();
 
     sqlite3 *m_db = nullptr;
     std::mutex m_mutex;
