@@ -3,6 +3,7 @@
 #include "app/logging.h"
 
 #include "history/cliplistviewmodel.h"
+#include "history/imageproviders.h"
 #include "queue/pastequeuemanager.h"
 
 #include <QCursor>
@@ -12,6 +13,8 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QScreen>
+
+#include <malloc.h>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +35,10 @@ Popover::Popover(QQmlEngine *engine, ClipListViewModel *viewModel, PasteQueueMan
             close();
     });
     connect(m_window, &QWindow::visibleChanged, this, &Popover::shownChanged);
+    connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            releaseMemory();
+    });
     // What the panel asks for reaches us through its view-model, whichever panel is shown.
     connect(m_viewModel, &ClipListViewModel::closeRequested, this, &Popover::close);
     connect(m_viewModel, &ClipListViewModel::settingsRequested, this, &Popover::settingsRequested);
@@ -88,6 +95,15 @@ void Popover::show(const QRect &anchor, bool atTop)
 void Popover::close()
 {
     m_window->hide();
+}
+
+void Popover::releaseMemory()
+{
+    // A closed panel holds no picture preview; what the script engine no longer uses and
+    // what the allocator holds freed go back too, so the program rests small.
+    releasePictureMemory();
+    m_engine->collectGarbage();
+    malloc_trim(0);
 }
 
 void Popover::place(const QRect &anchor, bool atTop)

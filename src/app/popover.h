@@ -46,6 +46,7 @@ Q_SIGNALS:
 
 private:
     void place(const QRect &anchor, bool atTop);
+    void releaseMemory();
 
     QQmlEngine *m_engine;
     ClipListViewModel *m_viewModel;

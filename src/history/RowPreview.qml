@@ -25,6 +25,9 @@ Column {
         sourceSize.height: 500
         fillMode: Image.PreserveAspectFit
         asynchronous: true
+        // The provider keeps the last preview itself and must see every request, so that
+        // the picture's bytes handed to it are dropped even when nothing is decoded.
+        cache: false
     }
 
     TextEdit {

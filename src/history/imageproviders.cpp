@@ -63,6 +63,15 @@ public:
             m_size -= m_data.take(key).size();
     }
 
+    void removePictures()
+    {
+        const QMutexLocker lock(&m_mutex);
+        for (qsizetype i = m_order.size() - 1; i >= 0; --i) {
+            if (m_order.at(i).startsWith(previewPrefix))
+                m_size -= m_data.take(m_order.takeAt(i)).size();
+        }
+    }
+
 private:
     static constexpr qsizetype maxBytes = 48 << 20;
     static constexpr qsizetype maxEntries = 1000;
@@ -70,6 +79,40 @@ private:
     QHash<QString, QByteArray> m_data;
     QStringList m_order;
     qsizetype m_size = 0;
+};
+
+// The last whole picture shown, at the size shown: resting on the same row again does
+// not decode a large picture again while the panel is open.
+class LastPreview
+{
+public:
+    static LastPreview &instance()
+    {
+        static LastPreview preview;
+        return preview;
+    }
+
+    QImage get(const QString &id, QSize requestedSize) const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_id == id && m_requestedSize == requestedSize ? m_image : QImage();
+    }
+
+    void set(const QString &id, QSize requestedSize, const QImage &image)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_id = id;
+        m_requestedSize = requestedSize;
+        m_image = image;
+    }
+
+    void clear() { set({}, {}, {}); }
+
+private:
+    mutable QMutex m_mutex;
+    QString m_id;
+    QSize m_requestedSize;
+    QImage m_image;
 };
 
 class ClipImageProvider : public QQuickImageProvider
@@ -83,7 +126,7 @@ public:
     QImage requestImage(const QString &id, QSize *size, const QSize &requestedSize) override
     {
         const bool sized = requestedSize.isValid() && !requestedSize.isEmpty();
-        QImage image = cachedPreview(id, requestedSize);
+        QImage image = LastPreview::instance().get(id, requestedSize);
         if (image.isNull()) {
             // Decoded straight at the size shown where the format allows; a picture
             // beyond the pixel budget is not decoded at all.
@@ -91,15 +134,13 @@ public:
                 const QSize fitted = sized ? original.scaled(requestedSize, Qt::KeepAspectRatio) : original;
                 return fitted.width() < original.width() ? fitted : original;
             });
-            if (id.startsWith(previewPrefix) && !image.isNull()) {
-                {
-                    const QMutexLocker lock(&m_mutex);
-                    m_preview = {id, requestedSize, image};
-                }
-                // The decoded preview is kept; the copied bytes are not needed again.
-                ImageBytes::instance().remove(id);
-            }
+            if (id.startsWith(previewPrefix) && !image.isNull())
+                LastPreview::instance().set(id, requestedSize, image);
         }
+        // The decoded preview is kept; the copied bytes are not needed again, also when
+        // the preview was already there and they were not even read.
+        if (id.startsWith(previewPrefix) && !image.isNull())
+            ImageBytes::instance().remove(id);
         // Bytes that do not decode are kept as they were copied; the preview shows that
         // there is a picture it cannot draw rather than failing.
         if (image.isNull())
@@ -110,23 +151,6 @@ public:
     }
 
 private:
-    // The last whole picture shown, at the size shown: resting on the same row again
-    // does not decode a large picture again.
-    struct Preview {
-        QString id;
-        QSize requestedSize;
-        QImage image;
-    };
-
-    QImage cachedPreview(const QString &id, QSize requestedSize) const
-    {
-        const QMutexLocker lock(&m_mutex);
-        return m_preview.id == id && m_preview.requestedSize == requestedSize ? m_preview.image : QImage();
-    }
-
-    mutable QMutex m_mutex;
-    Preview m_preview;
-
     static QImage unreadablePicture(QSize size)
     {
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -200,6 +224,12 @@ void installImageProviders(QQmlEngine &engine)
 {
     engine.addImageProvider(u"clip"_s, new ClipImageProvider);
     engine.addImageProvider(u"symbol"_s, new SymbolProvider);
+}
+
+void releasePictureMemory()
+{
+    ImageBytes::instance().removePictures();
+    LastPreview::instance().clear();
 }
 
 QString ClipImages::thumbnail(QObject *item) const

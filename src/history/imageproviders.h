@@ -11,6 +11,10 @@ class QQmlEngine;
 /// history items, handed over by ClipImages).
 void installImageProviders(QQmlEngine &engine);
 
+/// Drops the whole pictures that previews were made from and the last preview decoded,
+/// for when the panel closes: thumbnails stay, as the panel shows them at once.
+void releasePictureMemory();
+
 /// Where the panel gets the pictures of items: the bytes are read on the main thread
 /// and decoded by Qt Quick's loader thread, scaled to the size the view asks for.
 class ClipImages : public QObject

@@ -374,6 +374,10 @@ private Q_SLOTS:
         // Resting on the row again shows what was decoded the first time.
         const bool decodes = !QImage::fromData(bytes).isNull();
         QCOMPARE(provider->requestImage(id, &size, QSize(120, 80)).cacheKey() == image.cacheKey(), decodes);
+        // A closed panel keeps neither the picture's bytes nor its preview.
+        releasePictureMemory();
+        QCOMPARE(provider->requestImage(id, &size, QSize(120, 80)).size(), QSize(120, 80));
+        QVERIFY(provider->requestImage(id, &size, QSize(120, 80)).cacheKey() != image.cacheKey());
     }
 };
 
