@@ -131,65 +131,24 @@ Rectangle {
         }
     }
 
-    // The preview opens beside the row, outside the panel: a window of its own.
-    Window {
-        id: preview
-        objectName: "preview"
-        flags: Qt.ToolTip | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus
-        // The content is made and measured before the window is shown, so it is placed
-        // at its final size: a window moved right after it was mapped can stay where it
-        // was first put (behind the panel, when it opens on the panel's side).
-        // Only while the panel is on screen: a panel closed under the pointer (after
-        // "Start Queue", say) never hears that the pointer left, and its hover timer
-        // still fires.
-        readonly property bool wanted: hover.showPopover && row.visible && row.item !== null
-                                       && row.Window.visibility !== Window.Hidden
-        onWantedChanged: {
-            if (wanted) {
-                previewContent.active = true
-                showWhenReady()
-            } else {
-                hide() // the property alone is ignored once the panel window is hidden
-                previewContent.active = false
-            }
-        }
-        function showWhenReady() {
-            if (!wanted || visible || !previewContent.item || !(previewContent.item as RowPreview).ready)
-                return
-            place()
-            visible = true
-        }
-        Connections {
-            target: previewContent.item
-            function onReadyChanged() { preview.showWhenReady() }
-        }
-        color: Theme.background
-        width: previewContent.implicitWidth + 24
-        height: previewContent.implicitHeight + 24
-        // Beside the row on its trailing side, or on the other side when the screen
-        // ends there (the panel often sits at the right edge, under the tray).
-        function place() {
-            if (!row.Window.window)
-                return
-            const trailing = row.mapToGlobal(row.width, 0).x + 6
-            const screenRight = row.Screen.virtualX + row.Screen.width
-            x = trailing + width <= screenRight ? trailing : row.mapToGlobal(0, 0).x - width - 6
-            y = row.mapToGlobal(0, 0).y
-        }
-        onWidthChanged: if (visible) place()
+    // The preview opens beside the row, outside the panel: a window of its own, made for
+    // each showing and gone once hidden, so a closed preview keeps neither its picture nor
+    // its window's pixels.
+    // Only while the panel is on screen: a panel closed under the pointer (after "Start
+    // Queue", say) never hears that the pointer left, and its hover timer still fires.
+    readonly property bool previewWanted: hover.showPopover && row.visible && row.item !== null
+                                          && row.Window.visibility !== Window.Hidden
 
-        HoverHandler {
-            onHoveredChanged: hovered ? hover.popoverEntered() : hover.popoverExited()
-        }
-
-        Loader {
-            id: previewContent
-            x: 12
-            y: 12
-            active: false
-            sourceComponent: RowPreview {}
-            // The row's item is handed over once the preview is made.
-            onLoaded: (item as RowPreview).item = Qt.binding(() => row.item)
+    Loader {
+        id: previewWindow
+        active: row.previewWanted
+        sourceComponent: RowPreviewWindow {}
+        onLoaded: {
+            const window = item as RowPreviewWindow
+            window.origin = row
+            window.hover = row.hover
+            window.item = Qt.binding(() => row.item)
+            window.showWhenReady()
         }
     }
 }

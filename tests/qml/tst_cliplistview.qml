@@ -148,30 +148,32 @@ TestCase {
         compare(fixture.viewModel.searchText, "abc")
     }
 
-    // A panel closed under the pointer (after "Start Queue") leaves no preview behind.
+    // A panel closed under the pointer (after "Start Queue") leaves no preview behind, and
+    // a preview once hidden is gone with its window.
     function test_thePreviewGoesWithThePanel() {
         failOnWarning(/TypeError/)
         fixture.addText("one")
         const window = createTemporaryObject(windowComponent, testCase)
         waitForRendering(window.panel)
         const row = rows(window.panel)[0]
-        const preview = findChild(row, "preview")
+        const preview = () => findChild(row, "preview")
         row.hover.rowEntered()
         fixture.advance(1000)
-        tryVerify(() => preview.visible)
+        tryVerify(() => preview() && preview().visible)
         window.hide() // the preview is open as the panel closes
-        verify(!preview.visible)
+        tryVerify(() => !preview())
 
         window.show()
-        tryVerify(() => preview.visible)
+        tryVerify(() => preview() && preview().visible)
         row.hover.rowExited()
         fixture.advance(400)
-        verify(!preview.visible)
+        tryVerify(() => !preview())
         row.hover.rowEntered() // the hover timer fires after the panel closed
         window.hide()
         fixture.advance(1000)
         verify(row.hover.showPopover)
-        verify(!preview.visible)
+        wait(50)
+        verify(!preview())
         fixture.addText("two") // a reload replaces the rows without a word in the log
     }
 
