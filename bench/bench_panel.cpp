@@ -339,11 +339,20 @@ qint64 privateDirtyKiB(qint64 pid)
     return -1;
 }
 
-void memory(const QString &folder, const QString &executable, const QString &backend)
+// `welcomed`: the user has been through the welcome window, as on every start but the
+// first; otherwise the welcome window stays open beside the panel, as on a first start.
+void memory(const QString &folder, const QString &executable, const QString &backend, bool welcomed)
 {
+    const QString run = backend + (welcomed ? u"-welcomed"_s : u"-first"_s);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"XDG_DATA_HOME"_s, folder + u"/data-"_s + backend);
-    env.insert(u"XDG_CONFIG_HOME"_s, folder + u"/config-"_s + backend);
+    env.insert(u"XDG_DATA_HOME"_s, folder + u"/data-"_s + run);
+    env.insert(u"XDG_CONFIG_HOME"_s, folder + u"/config-"_s + run);
+    if (welcomed) {
+        QDir().mkpath(folder + u"/config-"_s + run + u"/jotterly"_s);
+        QFile conf(folder + u"/config-"_s + run + u"/jotterly/jotterly.conf"_s);
+        if (!conf.open(QIODevice::WriteOnly) || conf.write("[General]\nonboardingShown=true\n") < 0)
+            qFatal("cannot write the settings file");
+    }
     env.insert(u"XDG_RUNTIME_DIR"_s, folder);
     env.insert(u"QT_LOGGING_RULES"_s, u"jotterly.app.debug=true"_s);
     if (backend != u"software"_s)
@@ -375,8 +384,9 @@ void memory(const QString &folder, const QString &executable, const QString &bac
     runShell(u"xdotool key Escape"_s);
     waitFor([] { return false; }, 2000);
     std::printf("private memory (Private_Dirty) after 200 texts, 20 x 10 MB pictures, panel opened once, %s "
-                "scene graph: %lld KiB\n",
-                qPrintable(backend), qlonglong(privateDirtyKiB(app.processId())));
+                "scene graph, %s: %lld KiB\n",
+                qPrintable(backend), welcomed ? "welcome window closed" : "first start, welcome window open",
+                qlonglong(privateDirtyKiB(app.processId())));
     ::kill(pid_t(app.processId()), SIGTERM);
     app.waitForFinished(10000);
 }
@@ -396,8 +406,9 @@ int main(int argc, char *argv[])
         startupToTray(folder.path(), QString::fromLocal8Bit(argv[1]));
         for (int i = 0; i < 20; ++i)
             writePicture(folder.path(), i);
-        memory(folder.path(), QString::fromLocal8Bit(argv[1]), u"software"_s);
-        memory(folder.path(), QString::fromLocal8Bit(argv[1]), u"rhi"_s);
+        memory(folder.path(), QString::fromLocal8Bit(argv[1]), u"software"_s, true);
+        memory(folder.path(), QString::fromLocal8Bit(argv[1]), u"software"_s, false);
+        memory(folder.path(), QString::fromLocal8Bit(argv[1]), u"rhi"_s, true);
     }
     return 0;
 }
