@@ -15,6 +15,7 @@
 #include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace std::chrono;
@@ -107,6 +108,9 @@ public:
 
     void run()
     {
+        // Moving a copy of hundreds of megabytes keeps this thread busy for seconds; the
+        // thread that draws the panel gets the processor first.
+        setpriority(PRIO_PROCESS, gettid(), 5);
         while (!m_stopping) {
             if (!m_pending) {
                 EventPtr event = xcbPtr<xcb_generic_event_t>(nullptr);
