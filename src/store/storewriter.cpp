@@ -4,7 +4,6 @@
 
 #include <QFile>
 
-#include <malloc.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -21,7 +20,9 @@ StoreWriter::StoreWriter(const QString &path, WalCheckpointer *checkpointer)
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 5000);
     // The same durability as the main connection: a commit that returned survives a crash.
-    sqlite3_exec(m_db, "PRAGMA synchronous = NORMAL; PRAGMA journal_size_limit = 67108864", nullptr, nullptr, nullptr);
+    // A small page cache: writes append, and a copied picture's pages are not read again.
+    sqlite3_exec(m_db, "PRAGMA synchronous = NORMAL; PRAGMA journal_size_limit = 67108864; PRAGMA cache_size = -256",
+                 nullptr, nullptr, nullptr);
     if (checkpointer)
         checkpointer->watch(m_db);
     m_thread = std::thread([this] { run(); });
@@ -55,12 +56,12 @@ void StoreWriter::waitUntilIdle()
     m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
 }
 
-// Between bursts of copies the connection's page cache and the buffers a large write
-// went through are of no use: give them back rather than keep megabytes for the next copy.
+// Between bursts of copies the connection's page cache is of no use: give it back rather
+// than keep megabytes for the next copy. (Not the allocator's free pages: trimming them
+// locks every arena, and the main thread would wait on its next allocation.)
 void StoreWriter::releaseIdleMemory()
 {
     sqlite3_db_release_memory(m_db);
-    malloc_trim(0);
 }
 
 void StoreWriter::run()
