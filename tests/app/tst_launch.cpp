@@ -325,9 +325,7 @@ private Q_SLOTS:
         QVERIFY(jotterly->start(offscreen(), {u"--toggle"_s}));
         QVERIFY(jotterly->waitForLog("panel shown", 20000, 0));
         QVERIFY(jotterly->stop());
-        QFile file(jotterly->configPath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), settings);
+        QCOMPARE(readFile(jotterly->configPath()), settings);
     }
 };
 
