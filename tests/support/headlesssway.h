@@ -131,10 +131,7 @@ public:
     }
 
     /// Runs a sway command (swaymsg) on this compositor; true when sway accepted it.
-    bool command(const QString &command) const
-    {
-        return swaymsg({command}).has_value();
-    }
+    bool command(const QString &command) const { return swaymsg({command}).has_value(); }
 
     /// sway's tree of outputs, workspaces and windows (swaymsg -t get_tree), as JSON;
     /// empty when sway did not answer.
