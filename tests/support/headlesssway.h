@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "support/testhelpers.h"
+#include "testhelpers.h" // beside this file: the benchmarks include it by its path
 
 #include <optional>
 
