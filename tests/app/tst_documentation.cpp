@@ -1,4 +1,5 @@
-#include <QFile>
+#include "support/testhelpers.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -15,12 +16,6 @@ class TestDocumentation : public QObject
     QString m_help;
     QString m_manual;
     QString m_readme;
-
-    static QString read(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
 
     // The text from the line starting with `from` to the next line starting with `to`.
     static QString section(const QString &text, const QString &from, const QString &to)
@@ -51,8 +46,8 @@ private Q_SLOTS:
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), 0);
         m_help = QString::fromUtf8(program.readAllStandardOutput());
-        m_manual = plainRoff(read(QStringLiteral(SOURCE_DIR "/data/jotterly.1")));
-        m_readme = read(QStringLiteral(SOURCE_DIR "/README.md"));
+        m_manual = plainRoff(QString::fromUtf8(readFile(QStringLiteral(SOURCE_DIR "/data/jotterly.1"))));
+        m_readme = QString::fromUtf8(readFile(QStringLiteral(SOURCE_DIR "/README.md")));
         QVERIFY(!m_help.isEmpty() && !m_manual.isEmpty() && !m_readme.isEmpty());
     }
 

@@ -67,10 +67,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(file, "hello"));
 
         QProcess fileManager;
-        const auto stop = qScopeGuard([&] {
-            fileManager.kill();
-            fileManager.waitForFinished();
-        });
+        const auto stop = qScopeGuard([&] { endProcess(fileManager); });
         QVERIFY(startProgram(fileManager, u"pcmanfm"_s, {path(u"files/from"_s)}));
         // PCManFM ends its list with a NUL byte.
         QVERIFY(m_app->copyAndWait([] { return pressKeysIn(u"^from$"_s, u"ctrl+a ctrl+c"_s); }));
@@ -123,10 +120,7 @@ private Q_SLOTS:
         const QString note = path(u"note.txt"_s);
         QVERIFY(writeFile(note, "before "));
         QProcess editor;
-        const auto stop = qScopeGuard([&] {
-            editor.kill();
-            editor.waitForFinished();
-        });
+        const auto stop = qScopeGuard([&] { endProcess(editor); });
         QVERIFY(startProgram(editor, u"mousepad"_s, {note}));
         QVERIFY(runShell(u"xdotool search --sync --onlyvisible --name 'note.txt' >/dev/null"_s));
 
@@ -134,10 +128,7 @@ private Q_SLOTS:
         QCOMPARE(clipboardContent(u"UTF8_STRING"_s), link);
         // Pasted at the end and saved: the link's text is in the file.
         QVERIFY(pressKeysIn(u"note.txt"_s, u"ctrl+End ctrl+v ctrl+s"_s));
-        QTRY_COMPARE_WITH_TIMEOUT([&] {
-            QFile saved(note);
-            return saved.open(QIODevice::ReadOnly) ? saved.readAll().trimmed() : QByteArray();
-        }(), "before " + link, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(note).trimmed(), "before " + link, 10000);
     }
 };
 

@@ -12,11 +12,7 @@ class TestE2ESettings : public DesktopTest
 
     QRect m_settings;
 
-    QString settingsText()
-    {
-        QFile file(m_app->configPath());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
+    QString settingsText() const { return QString::fromUtf8(readFile(m_app->configPath())); }
 
     [[nodiscard]] QStringList storedPinned() const
     {
@@ -129,11 +125,8 @@ private Q_SLOTS:
     void launchAtLoginWritesAndRemovesTheAutostartEntry()
     {
         // On by default: the launch wrote the entry, starting this very program.
-        QFile entry(m_app->autostartPath());
-        QVERIFY(entry.open(QIODevice::ReadOnly));
-        const QByteArray text = entry.readAll();
+        const QByteArray text = readFile(m_app->autostartPath());
         QVERIFY2(text.contains(JOTTERLY_PATH), text.constData());
-        entry.close();
 
         openSettings();
         QVERIFY(clickAt(inSettings(178, 194)));

@@ -121,8 +121,7 @@ private Q_SLOTS:
         timer.start();
         openWhile(u"an owner that never answers"_s, [&] { return timer.elapsed() < 5000; });
         QCOMPARE(m_app->count(recordedLine), recorded);
-        owner.kill();
-        owner.waitForFinished();
+        endProcess(owner);
         // The newest item goes back on the clipboard the owner left empty.
         QTRY_VERIFY_WITH_TIMEOUT(!clipboardContent(u"TARGETS"_s).isEmpty(), 10000);
 

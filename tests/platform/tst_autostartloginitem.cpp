@@ -1,4 +1,5 @@
 #include "platform/autostartloginitem.h"
+#include "support/testhelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,20 +23,11 @@ class TestAutostartLoginItem : public QObject
     QString makeProgram(const QString &folder)
     {
         const QString path = m_dir.filePath(folder + u"/jotterly"_s);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile program(path);
-        if (!program.open(QIODevice::WriteOnly))
-            return {};
         // Written aside and renamed, so that the marker appears complete.
-        program.write("#!/bin/sh\nprintf %s \"$0\" > \"$JOTTERLY_TEST_MARKER.new\" && mv \"$JOTTERLY_TEST_MARKER.new\" \"$JOTTERLY_TEST_MARKER\"\n");
-        program.setPermissions(program.permissions() | QFile::ExeOwner);
+        if (!writeFile(path, "#!/bin/sh\nprintf %s \"$0\" > \"$JOTTERLY_TEST_MARKER.new\" && mv \"$JOTTERLY_TEST_MARKER.new\" \"$JOTTERLY_TEST_MARKER\"\n"))
+            return {};
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
         return path;
-    }
-
-    static QByteArray read(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
 private Q_SLOTS:
@@ -75,7 +67,7 @@ private Q_SLOTS:
         AutostartLoginItem item(entryPath, program);
         QVERIFY(item.enable());
         QVERIFY(item.isEnabled());
-        const QByteArray text = read(entryPath);
+        const QByteArray text = readFile(entryPath);
         const qsizetype at = text.indexOf("\nExec=") + 6;
         QCOMPARE(QString::fromUtf8(text.mid(at, text.indexOf('\n', at) - at)), exec.replace(u'@', m_dir.path()));
 
@@ -96,7 +88,7 @@ private Q_SLOTS:
             QVERIFY2(gio.waitForFinished(10000), "gio (libglib2.0-bin) is missing");
             QVERIFY2(gio.exitCode() == 0, gio.readAllStandardError().constData());
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
-            QCOMPARE(QFileInfo(QString::fromUtf8(read(marker).trimmed())).canonicalFilePath(), QFileInfo(program).canonicalFilePath());
+            QCOMPARE(QFileInfo(QString::fromUtf8(readFile(marker).trimmed())).canonicalFilePath(), QFileInfo(program).canonicalFilePath());
         }
 
         QVERIFY(item.disable());
@@ -118,9 +110,9 @@ private Q_SLOTS:
     {
         const QString entryPath = m_dir.filePath(u"autostart/refused.desktop"_s);
         QVERIFY(AutostartLoginItem(entryPath, makeProgram(u"good"_s)).enable());
-        const QByteArray before = read(entryPath);
+        const QByteArray before = readFile(entryPath);
         QVERIFY(!AutostartLoginItem(entryPath, m_dir.filePath(u"bad\nExec=rm -rf ~/jotterly"_s)).enable());
-        QCOMPARE(read(entryPath), before);
+        QCOMPARE(readFile(entryPath), before);
     }
 };
 

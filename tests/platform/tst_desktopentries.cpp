@@ -24,14 +24,11 @@ private Q_SLOTS:
         const auto row = [](const char *name, const QString &gtk, const QString &instance, const QString &windowClass,
                             const QString &id) { QTest::newRow(name) << QStringList{gtk, QString()} << instance << windowClass << id; };
         row("LibreOffice Writer, GTK 3", u"org.libreoffice"_s, u"libreoffice"_s, u"libreoffice-writer"_s, u"libreoffice-writer"_s);
-        row("LibreOffice Writer, X11", {}, u"libreoffice"_s, u"libreoffice-writer"_s, u"libreoffice-writer"_s);
-        row("LibreOffice Start Center", {}, u"libreoffice"_s, u"libreoffice-startcenter"_s, u"libreoffice-startcenter"_s);
         row("Firefox ESR", {}, u"Navigator"_s, u"firefox-esr"_s, u"firefox-esr"_s);
         row("Mousepad on the session bus", u"org.xfce.mousepad"_s, u"mousepad"_s, u"Mousepad"_s, u"org.xfce.mousepad"_s);
         row("Mousepad without a session bus", {}, u"mousepad"_s, u"Mousepad"_s, u"org.xfce.mousepad"_s);
         row("FeatherPad", {}, u"featherpad"_s, u"FeatherPad"_s, u"featherpad"_s);
         row("XTerm", {}, u"xterm"_s, u"XTerm"_s, u"debian-xterm"_s);
-        row("UXTerm", {}, u"xterm"_s, u"UXTerm"_s, u"debian-uxterm"_s);
         row("not installed", u"org.example.Tool"_s, u"tool"_s, u"Tool"_s, u"Tool"_s);
         row("only an instance", {}, u"tool"_s, {}, u"tool"_s);
         row("nothing said", {}, {}, {}, {});
@@ -46,7 +43,6 @@ private Q_SLOTS:
         QFETCH(QString, windowClass);
         QFETCH(QString, id);
         DesktopEntries applications({QStringLiteral(APPLICATIONS_DIR)});
-        QCOMPARE(applications.all().size(), 7);
         const std::optional<QString> resolved = applications.idForWindow({announced, instance, windowClass});
         QCOMPARE(resolved.value_or(QString()), id);
         // What the window resolves to is what the application picker lists.

@@ -4,6 +4,7 @@
 #include "settings/preferencekeys.h"
 #include "settings/preferences.h"
 #include "settings/settingsviewmodel.h"
+#include "support/testhelpers.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -46,13 +47,6 @@ class PreferencesTest : public QObject
     }
     // Stores on one path share QSettings' cache, so reading a copy shows what reached the disk.
     std::unique_ptr<Preferences> openCopy() const { return QFile::copy(m_path, m_path + u".copy"_s) ? open(m_path + u".copy"_s) : nullptr; }
-    void writeFile(const QByteArray &contents) const
-    {
-        QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(contents), contents.size());
-    }
 private Q_SLOTS:
     // A fresh folder that does not exist yet, as on a first launch.
     void init() { m_path = m_dir.filePath(u"%1/jotterly/jotterly.conf"_s.arg(++m_run)); }
@@ -67,9 +61,7 @@ private Q_SLOTS:
         preferences->setDate(Keys::lastAutoClearDate, QDateTime());
         preferences->remove(QString()); // must not wipe the store
         QCOMPARE(preferences->integer(Keys::historyLimit), 100);
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), "[General]\nshortcutKeyChar=V\n"_ba);
+        QCOMPARE(readFile(m_path), "[General]\nshortcutKeyChar=V\n"_ba);
     }
 
     void roundTrip_data()
@@ -114,7 +106,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, line);
         QFETCH(QString, key);
         QFETCH(QVariant, expected);
-        writeFile("[General]\n" + line + '\n');
+        QVERIFY(writeFile(m_path, "[General]\n" + line + '\n'));
         QCOMPARE(readValue(*open(), key, expected.isValid() ? expected.typeId() : QMetaType::QDateTime), expected);
     }
 
@@ -136,7 +128,7 @@ private Q_SLOTS:
         QFETCH(qint64, limit);
         QFETCH(QString, autoClear);
         QFETCH(bool, warned);
-        writeFile("[General]\n" + line + '\n');
+        QVERIFY(writeFile(m_path, "[General]\n" + line + '\n'));
         const auto preferences = open();
         if (warned)
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"is not one jotterly offers"_s));
@@ -150,7 +142,7 @@ private Q_SLOTS:
     {
         QList<quint32> random(2048);
         QRandomGenerator(20240301).fillRange(random.data(), random.size());
-        writeFile(QByteArray(reinterpret_cast<const char *>(random.constData()), 8192));
+        QVERIFY(writeFile(m_path, QByteArray(reinterpret_cast<const char *>(random.constData()), 8192)));
         const auto preferences = open();
         QCOMPARE(preferences->integer(Keys::historyLimit), 100);
         QCOMPARE(preferences->stringList(Keys::excludedAppBundleIDs), QStringList());
@@ -176,11 +168,7 @@ private Q_SLOTS:
 
     void keepsExcludedApplicationsWithNames()
     {
-        QVERIFY(QDir().mkpath(m_dir.filePath(u"applications"_s)));
-        QFile entry(m_dir.filePath(u"applications/org.gnome.TextEditor.desktop"_s));
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=Text Editor\n");
-        entry.close();
+        QVERIFY(writeFile(m_dir.filePath(u"applications/org.gnome.TextEditor.desktop"_s), "[Desktop Entry]\nType=Application\nName=Text Editor\n"));
         DesktopEntries applications(QStringList{m_dir.filePath(u"applications"_s)});
         const auto preferences = open();
         preferences->setStringList(Keys::excludedAppBundleIDs, {u"org.gnome.TextEditor"_s, u"org.uninstalled.App"_s});

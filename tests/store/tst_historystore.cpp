@@ -3,8 +3,8 @@
 #include "store/modelcontainer.h"
 #include "store/walcheckpointer.h"
 #include "support/storetesting.h"
+#include "support/testhelpers.h"
 
-#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -21,14 +21,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray fileDigest(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
 
 void runSql(const QString &path, const char *sql)
 {
@@ -218,8 +210,7 @@ private Q_SLOTS:
         }; // closing the last connection folds the WAL into the file
 
         if (kind == "text" || kind == "no folder") {
-            QFile file(target);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("these are my notes, not a database\n") > 0);
+            QVERIFY(writeFile(target, "these are my notes, not a database\n"));
         } else if (kind == "damaged") {
             makeStore();
             QFile file(path);
@@ -241,7 +232,7 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(path));
         }
 
-        const QByteArray digestBefore = fileDigest(target);
+        const QByteArray before = readFile(target);
         const QStringList filesBefore = QDir(QFileInfo(target).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
         QString error;
@@ -250,7 +241,7 @@ private Q_SLOTS:
         QVERIFY2(!error.contains(u'\n'), qPrintable(error));
         QVERIFY(kind != "no folder" || error.contains(u"folder"_s));
 
-        QCOMPARE(fileDigest(target), digestBefore);
+        QCOMPARE(readFile(target), before);
         QCOMPARE(QDir(QFileInfo(target).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
     }
 

@@ -6,6 +6,7 @@
 // and what its panel lists on its log (the jotterly.app and jotterly.rows categories).
 
 #include "support/storetesting.h"
+#include "support/testhelpers.h"
 #include "support/x11testing.h"
 
 #include <QDir>
@@ -26,15 +27,6 @@
 
 using namespace Qt::StringLiterals;
 
-/// Ends a helper process, if it still runs.
-inline void endProcess(QProcess &process)
-{
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished();
-    }
-}
-
 /// The shell's output, or an empty string when it failed.
 inline QString shellOutput(const QString &command, int timeoutMs = 10000)
 {
@@ -45,14 +37,6 @@ inline QString shellOutput(const QString &command, int timeoutMs = 10000)
         return {};
     }
     return QString::fromUtf8(shell.readAllStandardOutput());
-}
-
-/// Writes `bytes` to the file at `path`, making its folder first.
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 /// The geometry of the last window that `xdotool search ARGUMENTS` finds; an empty
@@ -76,28 +60,6 @@ inline bool clickAt(const QPoint &point, const QString &modifiers = {}, int butt
     const QString hold = modifiers.isEmpty() ? QString() : u"keydown %1 "_s.arg(modifiers);
     const QString release = modifiers.isEmpty() ? QString() : u" keyup %1"_s.arg(modifiers);
     return runShell(u"xdotool mousemove %1 %2 %3click %4%5"_s.arg(point.x()).arg(point.y()).arg(hold).arg(button).arg(release));
-}
-
-/// Puts text on the clipboard from xclip, which keeps serving it in the background.
-inline bool copyText(const QByteArray &text, const QString &target = u"UTF8_STRING"_s)
-{
-    QProcess xclip;
-    xclip.setStandardOutputFile(QProcess::nullDevice());
-    xclip.setStandardErrorFile(QProcess::nullDevice());
-    xclip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-t"_s, target});
-    if (!xclip.waitForStarted())
-        return false;
-    xclip.write(text);
-    xclip.closeWriteChannel();
-    return xclip.waitForFinished(30000) && xclip.exitCode() == 0;
-}
-
-/// What the clipboard holds as `target`, read with xclip.
-inline QByteArray clipboardContent(const QString &target = u"UTF8_STRING"_s)
-{
-    QProcess xclip;
-    xclip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-o"_s, u"-t"_s, target});
-    return xclip.waitForFinished(10000) ? xclip.readAllStandardOutput() : QByteArray();
 }
 
 /// Saves the screen (ImageMagick's import), once the scene has finished drawing, as
@@ -185,11 +147,7 @@ public:
     }
 
     /// What has been pasted into it.
-    [[nodiscard]] QString pasted() const
-    {
-        QFile file(m_outputFile);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
+    [[nodiscard]] QString pasted() const { return QString::fromUtf8(readFile(m_outputFile)); }
 
 private:
     QProcess m_process;

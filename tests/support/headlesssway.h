@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "testhelpers.h" // beside this file: the benchmarks include it by its path
+
 #include <optional>
 
 #include <unistd.h>
@@ -70,9 +72,7 @@ protected:
             }
             QThread::msleep(20);
         }
-        QFile output(log);
-        output.open(QIODevice::ReadOnly);
-        *error = QStringLiteral("%1 did not open its socket: %2").arg(QFileInfo(log).baseName(), QString::fromLocal8Bit(output.readAll().right(600)));
+        *error = QStringLiteral("%1 did not open its socket: %2").arg(QFileInfo(log).baseName(), QString::fromLocal8Bit(readFile(log).right(600)));
         return false;
     }
 
@@ -103,19 +103,17 @@ public:
         QFile::setPermissions(m_base.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
         QProcessEnvironment environment = prepare();
         const QString config = m_base.filePath(u"sway.conf"_s);
-        QFile file(config);
         const QString log = m_base.filePath(u"sway.log"_s);
         if (sway.isEmpty())
             *error = u"sway is not installed"_s;
         else if (root && ::chown(QFile::encodeName(m_runtime).constData(), 65534, 65534) != 0)
             *error = u"cannot hand the runtime folder to nobody"_s;
-        else if (!file.open(QIODevice::WriteOnly) || file.write("xwayland disable\n") < 0)
+        else if (!writeFile(config, "xwayland disable\n"))
             *error = u"cannot write the sway configuration"_s;
         else
             error->clear();
         if (!error->isEmpty())
             return false;
-        file.close();
         QFile::setPermissions(config, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
 
         environment.insert(u"WLR_BACKENDS"_s, u"headless"_s);
@@ -133,10 +131,7 @@ public:
     }
 
     /// Runs a sway command (swaymsg) on this compositor; true when sway accepted it.
-    bool command(const QString &command) const
-    {
-        return swaymsg({command}).has_value();
-    }
+    bool command(const QString &command) const { return swaymsg({command}).has_value(); }
 
     /// sway's tree of outputs, workspaces and windows (swaymsg -t get_tree), as JSON;
     /// empty when sway did not answer.

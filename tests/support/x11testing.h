@@ -50,6 +50,28 @@ inline bool runShell(const QString &command)
     return shell.waitForFinished(20000) && shell.exitStatus() == QProcess::NormalExit && shell.exitCode() == 0;
 }
 
+/// Puts text on the clipboard from xclip, which keeps serving it in the background.
+inline bool copyText(const QByteArray &text, const QString &target = QStringLiteral("UTF8_STRING"))
+{
+    QProcess xclip;
+    xclip.setStandardOutputFile(QProcess::nullDevice());
+    xclip.setStandardErrorFile(QProcess::nullDevice());
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"), target});
+    if (!xclip.waitForStarted())
+        return false;
+    xclip.write(text);
+    xclip.closeWriteChannel();
+    return xclip.waitForFinished(30000) && xclip.exitCode() == 0;
+}
+
+/// What the clipboard holds as `target`, read with xclip.
+inline QByteArray clipboardContent(const QString &target = QStringLiteral("UTF8_STRING"))
+{
+    QProcess xclip;
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"), QStringLiteral("-t"), target});
+    return xclip.waitForFinished(10000) ? xclip.readAllStandardOutput() : QByteArray();
+}
+
 #ifdef TESTOWNER_PATH
 /// Starts the test clipboard owner and waits until it owns the clipboard.
 inline bool startTestOwner(QProcess &owner, const QStringList &arguments)

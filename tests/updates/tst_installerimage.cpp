@@ -1,4 +1,5 @@
 #include "platform/manualscheduler.h"
+#include "support/testhelpers.h"
 #include "updates/installerimage.h"
 
 #include <QDir>
@@ -19,11 +20,7 @@ class TestInstallerImage : public QObject
     ManualScheduler m_scheduler;
 
     [[nodiscard]] QString path(const QString &relative) const { return m_dir->filePath(relative); }
-    [[nodiscard]] QString toolLog() const
-    {
-        QFile log(path(u"tool.log"_s));
-        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-    }
+    [[nodiscard]] QString toolLog() const { return QString::fromUtf8(readFile(path(u"tool.log"_s))); }
     [[nodiscard]] InstallerImageEnvironment environment(const QString &bundle = u"Applications/jotterly"_s) const
     {
         return {path(bundle), {u"/nonexistent/Applications"_s, path(u"Applications"_s)}, path(u"hdiutil"_s)};
@@ -32,11 +29,9 @@ class TestInstallerImage : public QObject
     // The fake disk-image tool: logs its arguments, then runs @p body (the listing is in info.plist).
     void writeTool(const QByteArray &body)
     {
-        QFile tool(path(u"hdiutil"_s));
-        QVERIFY(tool.open(QIODevice::WriteOnly));
-        tool.write("#!/bin/sh\necho \"$@\" >> '" + path(u"tool.log"_s).toUtf8() + "'\n" + body + "\n");
-        tool.close();
-        QVERIFY(tool.setPermissions(tool.permissions() | QFile::ExeOwner));
+        const QString tool = path(u"hdiutil"_s);
+        QVERIFY(writeFile(tool, "#!/bin/sh\necho \"$@\" >> '" + path(u"tool.log"_s).toUtf8() + "'\n" + body + "\n"));
+        QVERIFY(QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner));
     }
     // The tool's listing of images; "@" stands for the test's folder.
     static QByteArray entry(const QByteArray &imagePath, const QByteArray &entities)
@@ -74,17 +69,13 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>(QDir::home().filePath(u"cleanup-XXXXXX"_s));
         QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
         for (const QString &folder : {u"Applications/jotterly"_s, u"elsewhere/jotterly"_s, u"volumes/plain"_s, u"volumes/first/jotterly"_s,
-                                      u"volumes/second/jotterly"_s, u"images"_s})
+                                      u"volumes/second/jotterly"_s})
             QVERIFY(QDir(m_dir->path()).mkpath(folder));
-        for (const QString &name : {u"images/plain.dmg"_s, u"images/first.dmg"_s, u"images/second.dmg"_s}) {
-            QFile file(path(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
-        QFile listing(path(u"info.plist"_s));
-        QVERIFY(listing.open(QIODevice::WriteOnly));
-        listing.write(this->listing(image("images/plain.dmg", "volumes/plain") + image("images/first.dmg", "volumes/first")
-                                    + image("images/second.dmg", "volumes/second"))
-                          .replace("@", m_dir->path().toUtf8()));
+        for (const QString &name : {u"images/plain.dmg"_s, u"images/first.dmg"_s, u"images/second.dmg"_s})
+            QVERIFY(writeFile(path(name), {}));
+        QVERIFY(writeFile(path(u"info.plist"_s), listing(image("images/plain.dmg", "volumes/plain") + image("images/first.dmg", "volumes/first")
+                                                         + image("images/second.dmg", "volumes/second"))
+                                                     .replace("@", m_dir->path().toUtf8())));
     }
 
     void detachesAndTrashesTheFirstMatchingImage()

@@ -37,10 +37,8 @@ private Q_SLOTS:
 
     void cleanupTestCase()
     {
-        for (QProcess *client : std::as_const(m_clients)) {
-            client->kill();
-            client->waitForFinished(5000);
-        }
+        for (QProcess *client : std::as_const(m_clients))
+            endProcess(*client);
     }
 
     void namesTheActivatedToplevel()

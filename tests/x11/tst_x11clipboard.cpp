@@ -7,6 +7,7 @@
 #include "settings/preferences.h"
 #include "store/historystore.h"
 #include "platform/x11/xcbutil.h"
+#include "support/testhelpers.h"
 #include "support/x11testing.h"
 
 #include <QScopeGuard>
@@ -34,10 +35,8 @@ class TestX11Clipboard : public QObject
 
     QString file(const QString &name, const QByteArray &bytes)
     {
-        QFile out(m_dir.filePath(name));
-        out.open(QIODevice::WriteOnly);
-        out.write(bytes);
-        return out.fileName();
+        (void)writeFile(m_dir.filePath(name), bytes);
+        return m_dir.filePath(name);
     }
 
     qsizetype storedCount() { return m_store->context->fetchCount({}).value_or(-1); }
@@ -80,10 +79,7 @@ private Q_SLOTS:
         const qsizetype count = storedCount();
         StallProbe probe;
         QProcess owner;
-        const auto stopOwner = qScopeGuard([&] {
-            owner.kill();
-            owner.waitForFinished();
-        });
+        const auto stopOwner = qScopeGuard([&] { endProcess(owner); });
         QVERIFY(startTestOwner(owner, arguments));
         QTest::qWait(300);
         // The main thread kept running throughout (a wait for the owner would stall it for
@@ -119,10 +115,7 @@ private Q_SLOTS:
         m_pasteboard->setString(u"put back"_s, PasteboardType::String);
         m_monitor->resumeMonitoring();
         QTRY_COMPARE_WITH_TIMEOUT(fetchNewestItem(*m_store->context)->textPreview(), u"copied meanwhile"_s, 10000);
-        QProcess reader;
-        reader.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-o"_s});
-        QVERIFY(reader.waitForFinished(10000));
-        QCOMPARE(reader.readAllStandardOutput(), "copied meanwhile");
+        QCOMPARE(clipboardContent(), "copied meanwhile");
         // Our next write, with nothing in its way, goes out and is not read back as a copy.
         const qsizetype count = storedCount();
         m_monitor->setIsPaused(true);
