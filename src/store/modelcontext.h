@@ -25,9 +25,9 @@ struct sqlite3;
 struct FetchDescriptor {
     enum class Sort { None, TimestampDescending, TimestampAscending };
 
-    std::optional<bool> isPinned;
+    std::optional<bool> isPinned = std::nullopt;
     Sort sort = Sort::TimestampDescending;
-    std::optional<qsizetype> fetchLimit;
+    std::optional<qsizetype> fetchLimit = std::nullopt;
 };
 
 /// The items a fetch found, or the error that stopped it.
