@@ -73,17 +73,24 @@ private Q_SLOTS:
         QSignalSpy ended(m_watch.get(), &SaveWatch::failureEnded);
         QSignalSpy stored(&m_rig->monitor, &ClipboardMonitor::itemStored);
         copy(u"A"_s);
+        copy(u"Z"_s);
         m_disk->fill();
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"could not save the history: .*full"_s));
-        for (const QString &text : {u"B"_s, u"C"_s, u"D"_s})
-            copy(text);
+        copy(u"B"_s);
+        copy(u"C"_s);
+        // A pin and a deletion wait with the copies: the save that fails writes neither.
+        const QList<ClipItemPtr> items = m_rig->store->context->fetch({}).items; // C B Z A
+        items.at(3)->setIsPinned(true);
+        m_rig->store->context->remove(items.at(2));
+        copy(u"D"_s);
         QCOMPARE(listed(), (QStringList{u"D"_s, u"C"_s, u"B"_s, u"A"_s}));
-        QCOMPARE(onDisk(), QStringList{u"A"_s});
+        QCOMPARE(onDisk(), (QStringList{u"Z"_s, u"A"_s}));
+        QCOMPARE(DiskView(storePath()).column(u"SELECT COUNT(*) FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"0"_s});
         // Each copy says it is not saved; the user hears it once, with the reason.
-        QCOMPARE(stored.size(), 4);
+        QCOMPARE(stored.size(), 5);
         QVERIFY(stored.at(0).at(1).toString().isNull());
-        QVERIFY(stored.at(3).at(1).toString().contains(u"full"_s));
+        QVERIFY(stored.at(4).at(1).toString().contains(u"full"_s));
         QCOMPARE(began.size(), 1);
         QVERIFY(began.at(0).at(1).toString().contains(u"full"_s));
 
@@ -92,6 +99,7 @@ private Q_SLOTS:
         m_rig->scheduler.advance(SaveWatch::retryInterval);
         m_rig->store->context->waitForWrites();
         QCOMPARE(onDisk(), (QStringList{u"D"_s, u"C"_s, u"B"_s, u"A"_s}));
+        QCOMPARE(DiskView(storePath()).column(u"SELECT substr(textPreview, 1, 1) FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"A"_s});
         QCOMPARE(ended.size(), 1);
 
         // A new run of failures is told again; the next change writes what waited.

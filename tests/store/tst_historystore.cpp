@@ -396,38 +396,6 @@ private Q_SLOTS:
         }
     }
 
-    void failedSaveKeepsEveryChangePendingAndChangesNothing()
-    {
-        context().insert(makeTextItem(u"kept"_s, 1000));
-        context().insert(makeTextItem(u"to delete"_s, 2000));
-        QVERIFY(context().save());
-        const auto stored = context().fetch({}).items;
-
-        // Let the file grow no further: the next save that needs a page fails for real.
-        sqlite3 *db = m_store->container->connection();
-        QVERIFY(sqlite3_exec(db, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr) == SQLITE_OK);
-
-        stored.at(1)->setThumbnailData(QByteArray(2 << 20, 'x')); // "kept"
-        stored.at(1)->setIsPinned(true);
-        context().remove(stored.at(0)); // "to delete"
-
-        const SaveResult failed = context().save();
-        QVERIFY(!failed.ok());
-        QVERIFY(!failed.error.isEmpty());
-        QVERIFY(context().hasChanges());
-        QCOMPARE(DiskView(m_path).previews(), (QStringList{u"to delete"_s, u"kept"_s}));
-        QCOMPARE(DiskView(m_path).column(u"SELECT COUNT(*) FROM ClipItem WHERE isPinned = 1"_s), QStringList{u"0"_s});
-        QCOMPARE(previewsOf(context().fetch({}).items), QStringList{u"kept"_s});
-
-        // A second failure changes nothing either; once space is back all of it lands.
-        QVERIFY(!context().save().ok());
-        QVERIFY(sqlite3_exec(db, "PRAGMA max_page_count = 1073741823", nullptr, nullptr, nullptr) == SQLITE_OK);
-        QVERIFY(context().save());
-        QCOMPARE(DiskView(m_path).previews(), QStringList{u"kept"_s});
-        QCOMPARE(DiskView(m_path).column(u"SELECT length(thumbnailData) FROM ClipItem WHERE isPinned = 1"_s),
-                 QStringList{QString::number(2 << 20)});
-    }
-
     void everyFieldSurvivesARestart()
     {
         const QByteArray rtf = "{\\rtf1\\ansi hello}";

@@ -84,15 +84,7 @@ protected:
 class HeadlessSway : public HeadlessCompositor
 {
 public:
-    ~HeadlessSway() override
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(2000);
-    }
+    ~HeadlessSway() override { endProcess(m_process); }
 
     bool start(QString *error) override
     {
