@@ -8,6 +8,7 @@
 #include "../tests/support/x11testing.h"
 #include "benchstats.h"
 #include "capture/clipboardmonitor.h"
+#include "platform/desktopentries.h"
 #include "platform/qtscheduler.h"
 #include "platform/x11/x11pasteboard.h"
 #include "platform/x11/x11workspace.h"
@@ -183,7 +184,8 @@ struct Rig {
     std::unique_ptr<Preferences> preferences;
     QtScheduler scheduler;
     X11Pasteboard pasteboard;
-    X11Workspace workspace{nullptr};
+    DesktopEntries applications; // the installed applications, as the program looks them up
+    X11Workspace workspace{&applications};
     std::unique_ptr<ClipboardMonitor> monitor;
     int stored = 0; // items committed (the monitor's own announcement)
 

@@ -7,6 +7,7 @@
 #include "../tests/support/x11testing.h"
 #include "benchstats.h"
 #include "capture/clipboardmonitor.h"
+#include "platform/desktopentries.h"
 #include "platform/qtscheduler.h"
 #include "platform/x11/x11pasteboard.h"
 #include "platform/x11/x11workspace.h"
@@ -36,7 +37,8 @@ struct Rig {
     std::unique_ptr<Preferences> preferences;
     QtScheduler scheduler;
     X11Pasteboard pasteboard;
-    X11Workspace workspace{nullptr};
+    DesktopEntries applications; // the installed applications, as the program looks them up
+    X11Workspace workspace{&applications};
     std::unique_ptr<ClipboardMonitor> monitor;
     int newItems = 0;
     QElapsedTimer sinceChange; // restarted when a change reaches the main thread
