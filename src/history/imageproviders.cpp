@@ -36,12 +36,8 @@ public:
         if (m_data.contains(key))
             return;
         // One whole picture at a time: it is needed only until its preview is decoded.
-        if (key.startsWith(previewPrefix)) {
-            for (qsizetype i = m_order.size() - 1; i >= 0; --i) {
-                if (m_order.at(i).startsWith(previewPrefix))
-                    m_size -= m_data.take(m_order.takeAt(i)).size();
-            }
-        }
+        if (key.startsWith(previewPrefix))
+            dropPictures();
         m_order.append(key);
         m_data.insert(key, data);
         m_size += data.size();
@@ -66,13 +62,19 @@ public:
     void removePictures()
     {
         const QMutexLocker lock(&m_mutex);
+        dropPictures();
+    }
+
+private:
+    // With the mutex held.
+    void dropPictures()
+    {
         for (qsizetype i = m_order.size() - 1; i >= 0; --i) {
             if (m_order.at(i).startsWith(previewPrefix))
                 m_size -= m_data.take(m_order.takeAt(i)).size();
         }
     }
 
-private:
     static constexpr qsizetype maxBytes = 48 << 20;
     static constexpr qsizetype maxEntries = 1000;
     mutable QMutex m_mutex;
