@@ -147,7 +147,6 @@ public:
     [[nodiscard]] double longestMs() const { return m_longest; }
     /// When the longest wait ended, in milliseconds after reset().
     [[nodiscard]] double longestAtMs() const { return m_longestAt; }
-    [[nodiscard]] Clock::time_point longestEnd() const { return m_longestEnd; }
 
 protected:
     void customEvent(QEvent *event) override
@@ -157,7 +156,6 @@ protected:
         if (waited > m_longest) {
             m_longest = waited;
             m_longestAt = std::chrono::duration<double, std::milli>(now - m_since).count();
-            m_longestEnd = now;
         }
     }
 
@@ -173,7 +171,6 @@ private:
     std::atomic<bool> m_stop = false;
     double m_longest = 0;
     double m_longestAt = 0;
-    Clock::time_point m_longestEnd;
     Clock::time_point m_since = Clock::now();
     std::thread m_thread;
 };
@@ -296,9 +293,6 @@ void largeCopyStall(Rig &rig, const char *label, const QString &argument)
     const double committed = double(timer.elapsed());
     // The picture's thumbnail comes after; the loop is watched until it is there too.
     rig.waitFor([] { return false; }, 3s);
-    if (qEnvironmentVariableIsSet("BENCH_CLOCK"))
-        std::printf("(the longest wait ended at %.6f s of the monotonic clock)\n",
-                    std::chrono::duration<double>(latency.longestEnd().time_since_epoch()).count());
     std::printf("%-32s committed after %6.0f ms; longest gap between 1 ms timer ticks %lld ms, "
                 "longest wait of a posted event %.1f ms (%.0f ms in)\n",
                 label, committed, probe.longestStallMs(), latency.longestMs(), latency.longestAtMs());
